@@ -1,0 +1,122 @@
+#include "app/command_line.h"
+
+#include <charconv>
+
+#include "app/interval_table.h"
+
+namespace vela::app {
+
+namespace {
+
+bool ParseInt(const std::string& text, int min, int max, int& value) {
+    int v = 0;
+    const auto res = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (res.ec != std::errc() || res.ptr != text.data() + text.size() || v < min || v > max)
+        return false;
+    value = v;
+    return true;
+}
+
+bool ParseSize(const std::string& text, int& w, int& h) {
+    const auto x = text.find_first_of("xX");
+    if (x == std::string::npos) return false;
+    return ParseInt(text.substr(0, x), 16, 10000, w) && ParseInt(text.substr(x + 1), 16, 10000, h);
+}
+
+}  // namespace
+
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& v) {
+            if (i + 1 >= args.size()) {
+                error = "option " + a + " needs a value";
+                return false;
+            }
+            v = args[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--help" || a == "-h") {
+            out.Help = true;
+        } else if (a == "--hl") {
+            out.HighLow = true;
+        } else if (a == "--feed") {
+            if (!value(v)) return false;
+            out.Feed = v;
+        } else if (a == "--snapshot") {
+            if (!value(v)) return false;
+            out.SnapshotDir = v;
+        } else if (a == "--desktop") {
+            if (!value(v)) return false;
+            out.DesktopFile = v;
+        } else if (a == "--size") {
+            if (!value(v)) return false;
+            if (!ParseSize(v, out.Width, out.Height)) {
+                error = "--size takes WIDTHxHEIGHT, each 16 to 10000 pixels, not \"" + v + "\"";
+                return false;
+            }
+        } else if (a == "--symbol") {
+            if (!value(v)) return false;
+            out.Symbol = v;
+        } else if (a == "--interval") {
+            if (!value(v)) return false;
+            const int index = IntervalIndexOfItem(v);
+            if (index < 0) {
+                error = "unknown interval \"" + v + "\"; use one of:";
+                for (const auto& e : kIntervalTable) error += " \"" + std::string(e.Item) + "\"";
+                return false;
+            }
+            out.IntervalIndex = index;
+        } else if (a == "--bars") {
+            if (!value(v)) return false;
+            int n = 0;
+            if (!ParseInt(v, 1, 3000000, n)) {
+                error = "--bars takes a whole number from 1 to 3000000, not \"" + v + "\"";
+                return false;
+            }
+            out.Bars = n;
+        } else if (a == "--period") {
+            if (!value(v)) return false;
+            int n = 0;
+            if (!ParseInt(v, 0, 600, n)) {
+                error = "--period takes whole seconds from 0 to 600, not \"" + v + "\"";
+                return false;
+            }
+            out.Period = n;
+        } else {
+            error = "unknown option \"" + a + "\" (see --help)";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string UsageText() {
+    return R"(Usage: vela-monitor [--feed FEED] [--snapshot DIR [options]]
+
+Opens the Vela eSignal Monitor main window. Chart windows follow one symbol and bar interval:
+they download history from the feed on Run and then stream live updates.
+
+  --feed FEED        where bars come from:
+                       sim[:SEED]        simulated market (default; SEED a whole number)
+                       csv:DIR[,replay=MS]  one DIR/<symbol>.csv per symbol; with replay the
+                                         newest bars of each file arrive live, one every MS ms
+  --snapshot DIR     no window: open one chart window (or the windows of --desktop), run each,
+                     and write DIR/chart-<n>.txt (the table) and DIR/chart-<n>.png (the chart)
+                     for n = 1, 2, ... in creation order; prints one line per window
+  --desktop FILE     with --snapshot: the desktop file (.dsc_1) whose windows to open
+  --size WxH         with --snapshot: chart size in pixels (default 800x500)
+  --symbol S         with --snapshot: symbol of the chart window (default $INDU)
+  --interval TEXT    with --snapshot: "5s" "10s" "30s" "1 min" "2 min" "5 min" "10 min"
+                     "15 min" "1 hour" "1 day" (default "1 min")
+  --bars N           with --snapshot: number of bars to request (default 100)
+  --period SECONDS   with --snapshot: update period (default 1)
+  --hl               with --snapshot: draw the high and low lines
+  --help             this text
+
+Without a display (no DISPLAY or WAYLAND_DISPLAY) only --snapshot and --help work.
+)";
+}
+
+}  // namespace vela::app

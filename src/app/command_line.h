@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vela::app {
+
+struct CommandLine {
+    std::string Feed = "sim";
+    std::optional<std::string> SnapshotDir;
+    std::optional<std::string> DesktopFile;
+    int Width = 800;
+    int Height = 500;
+    std::optional<std::string> Symbol;
+    std::optional<int> IntervalIndex;
+    std::optional<int> Bars;
+    std::optional<int> Period;
+    bool HighLow = false;
+    bool Help = false;
+};
+
+// Parses the arguments after the program name. False with a one-line error for an unknown
+// option, a missing or malformed value.
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error);
+
+std::string UsageText();
+
+}  // namespace vela::app

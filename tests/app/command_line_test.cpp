@@ -1,0 +1,60 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace vela::app {
+namespace {
+
+TEST(CommandLine, SnapshotOptions) {
+    CommandLine cl;
+    std::string error;
+    ASSERT_TRUE(ParseCommandLine(
+        {"--feed", "csv:/tmp/x,replay=100", "--snapshot", "out", "--size", "1200x700", "--symbol",
+         "IBM", "--interval", "1 day", "--bars", "250", "--period", "0", "--hl"},
+        cl, error))
+        << error;
+    EXPECT_EQ(cl.Feed, "csv:/tmp/x,replay=100");
+    EXPECT_EQ(cl.SnapshotDir, "out");
+    EXPECT_EQ(cl.Width, 1200);
+    EXPECT_EQ(cl.Height, 700);
+    EXPECT_EQ(cl.Symbol, "IBM");
+    EXPECT_EQ(cl.IntervalIndex, 9);
+    EXPECT_EQ(cl.Bars, 250);
+    EXPECT_EQ(cl.Period, 0);
+    EXPECT_TRUE(cl.HighLow);
+}
+
+TEST(CommandLine, Defaults) {
+    CommandLine cl;
+    std::string error;
+    ASSERT_TRUE(ParseCommandLine({}, cl, error));
+    EXPECT_EQ(cl.Feed, "sim");
+    EXPECT_FALSE(cl.SnapshotDir);
+    EXPECT_EQ(cl.Width, 800);
+    EXPECT_EQ(cl.Height, 500);
+}
+
+TEST(CommandLine, ErrorsNameTheProblem) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* fragment;
+    } cases[] = {
+        {{"--bogus"}, "unknown option"},
+        {{"--snapshot"}, "needs a value"},
+        {{"--size", "800"}, "--size"},
+        {{"--size", "0x500"}, "--size"},
+        {{"--interval", "3 min"}, "unknown interval"},
+        {{"--bars", "0"}, "--bars"},
+        {{"--bars", "12x"}, "--bars"},
+        {{"--period", "601"}, "--period"},
+    };
+    for (const auto& c : cases) {
+        CommandLine cl;
+        std::string error;
+        EXPECT_FALSE(ParseCommandLine(c.args, cl, error)) << c.fragment;
+        EXPECT_NE(error.find(c.fragment), std::string::npos) << error;
+    }
+}
+
+}  // namespace
+}  // namespace vela::app
