@@ -1,15 +1,166 @@
 #include "app/main_window.h"
 
+#include <QDateTime>
+#include <QLabel>
+#include <QLocale>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/chart_window.h"
 
 namespace vela::app {
+
+namespace {
+
+QFont ArialFont(int pixelHeight, bool bold = false) {
+    QFont f("Arial");
+    f.setPixelSize(pixelHeight);
+    f.setBold(bold);
+    return f;
+}
+
+template <typename W>
+W* Named(W* w, const char* name) {
+    w->setObjectName(name);
+    return w;
+}
+
+}  // namespace
 
 TForm2::TForm2(QWidget* parent) : QMainWindow(parent) {
     setObjectName("Form2");
     setWindowTitle("Vela eSignal Monitor");
-    mdiArea_ = new QMdiArea(this);
-    setCentralWidget(mdiArea_);
-    resize(900, 600);
+    BuildControls();
+    resize(905, 538 + StatusBar1->sizeHint().height());
+}
+
+TForm2::~TForm2() = default;
+
+void TForm2::BuildControls() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    setCentralWidget(central);
+
+    Panel1 = Named(new QWidget(central), "Panel1");
+    Panel1->setFixedHeight(33);
+    Panel1->setFont(ArialFont(11));
+    layout->addWidget(Panel1);
+
+    auto picture = [this](const char* name, QStyle::StandardPixmap icon, const char* hint, int x,
+                          int y, int w, int h) {
+        auto* b = Named(new QPushButton(Panel1), name);
+        b->setIcon(style()->standardIcon(icon));
+        b->setIconSize(QSize(20, 20));
+        b->setGeometry(x, y, w, h);
+        b->setProperty("hint", QString(hint));  // stored, not shown: hints are off
+        return b;
+    };
+    BitBtn1 = picture("BitBtn1", QStyle::SP_FileIcon, "New Window", 2, 1, 41, 31);
+    BitBtn4 = picture("BitBtn4", QStyle::SP_DialogOpenButton, "Open Desctop", 52, 0, 41, 32);
+    BitBtn5 = picture("BitBtn5", QStyle::SP_DialogSaveButton, "Save Desctop", 93, 0, 41, 32);
+    BitBtn6 = picture("BitBtn6", QStyle::SP_DialogApplyButton, "Use this desctop as default", 134,
+                      0, 41, 32);
+    BitBtn7 = Named(new QPushButton("All: start streaming", Panel1), "BitBtn7");
+    BitBtn7->setGeometry(181, 0, 141, 32);
+    BitBtn8 = Named(new QPushButton("All: stop streaming", Panel1), "BitBtn8");
+    BitBtn8->setGeometry(322, 0, 141, 32);
+    BitBtn2 = picture("BitBtn2", QStyle::SP_TitleBarNormalButton, "Cascade", 469, 0, 41, 32);
+    BitBtn3 = picture("BitBtn3", QStyle::SP_ToolBarVerticalExtensionButton, "Tile", 510, 0, 41, 32);
+    Panel2 = Named(new QLabel(Panel1), "Panel2");
+    Panel2->setGeometry(557, 1, 169, 31);
+    Panel2->setFont(ArialFont(11, true));
+    Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel2->setAlignment(Qt::AlignCenter);
+
+    mdiArea_ = new QMdiArea(central);
+    mdiArea_->setObjectName("MdiClient");
+    mdiArea_->setBackground(Qt::white);
+    layout->addWidget(mdiArea_, 1);
+
+    // The diagnostics panel lies on the frame over the chart windows' area.
+    Panel3 = Named(new QWidget(central), "Panel3");
+    Panel3->setGeometry(515, 39, 379, 464);
+    Panel3->setAutoFillBackground(true);
+    BitBtn9 = Named(new QPushButton("Click here and wait 10-30 sec...", Panel3), "BitBtn9");
+    BitBtn9->setGeometry(12, 3, 359, 49);
+    BitBtn9->setFont(ArialFont(19));
+    Memo1 = Named(new QPlainTextEdit(Panel3), "Memo1");
+    Memo1->setGeometry(8, 62, 360, 386);
+    Memo1->setReadOnly(true);
+    Panel3->raise();
+
+    StatusBar1 = Named(new QStatusBar(this), "StatusBar1");
+    StatusPanel = new QLabel(StatusBar1);
+    StatusBar1->addWidget(StatusPanel, 1);
+    DownloadProgress = Named(new QProgressBar(StatusBar1), "DownloadProgress");
+    DownloadProgress->setRange(0, 100);
+    DownloadProgress->setMaximumWidth(200);
+    DownloadProgress->setFormat("Downloading %p%");
+    DownloadProgress->hide();
+    StatusBar1->addPermanentWidget(DownloadProgress);
+    StatusBar1->setSizeGripEnabled(false);
+    setStatusBar(StatusBar1);
+
+    Timer1 = Named(new QTimer(this), "Timer1");
+    Timer1->setInterval(500);
+
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(BitBtn2, &QPushButton::clicked, mdiArea_, &QMdiArea::cascadeSubWindows);
+    connect(BitBtn3, &QPushButton::clicked, this, &TForm2::TileHorizontally);
+}
+
+TForm1* TForm2::BitBtn1Click() {
+    auto* form = new TForm1;
+    form->setFont(font());
+    QMdiSubWindow* sub = mdiArea_->addSubWindow(form);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowIcon(QIcon());
+    sub->resize(sub->sizeHint().expandedTo(QSize(476, 410)));
+    form->show();
+    Panel3->raise();
+    return form;
+}
+
+void TForm2::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Panel3->raise();
+}
+
+void TForm2::TileHorizontally() {
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* w : mdiArea_->subWindowList(QMdiArea::CreationOrder))
+        if (w->isVisible() && !w->isMinimized()) windows.append(w);
+    if (windows.isEmpty()) return;
+    const QRect area = mdiArea_->viewport()->rect();
+    const int n = static_cast<int>(windows.size());
+    const int height = std::max(1, area.height() / n);
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow* w = windows[i];
+        if (w->isMaximized()) w->showNormal();
+        const int top = i * height;
+        const int h = i == n - 1 ? area.height() - top : height;
+        w->setGeometry(0, top, area.width(), h);
+    }
+}
+
+QString TForm2::ClockText(const QDateTime& now) {
+    const QLocale locale = QLocale::system();
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    // A zone name ("t", "tt", "ttt", "tttt") makes no sense on a clock panel.
+    timeFormat.remove(QRegularExpression("\\s*t+\\s*$"));
+    timeFormat.remove(QRegularExpression("\\s*\\(?t+\\)?"));
+    return locale.toString(now.date(), QLocale::ShortFormat) + " " +
+           locale.toString(now.time(), timeFormat.trimmed());
 }
 
 }  // namespace vela::app
