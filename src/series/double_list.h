@@ -1,0 +1,120 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vela {
+
+class TVegaIntegerList;
+
+// The null value: a series position without a value. Tests against it are exact.
+inline constexpr double kNullValue = 1e10;
+
+// Where every minimum/maximum search starts; a search that finds nothing leaves this pair,
+// which callers recognise by XMin > XMax.
+inline constexpr double kMinSearchStart = 1e300;
+inline constexpr double kMaxSearchStart = -1e300;
+
+// An ordered series of doubles in which kNullValue marks a position without a value.
+// Positions are 0-based; a position outside the list raises ListIndexError.
+//
+// The class is the base of the series library: the core operations below are defined in
+// double_list.cpp, and each further family of members (statistics, indicators and signals,
+// drawing, distributions) in its own double_list_<family>.cpp.
+class TVegaDoubleList {
+  public:
+    // Create: an empty list with UserV1 = null and every other field zero.
+    TVegaDoubleList() = default;
+    // Create1: a copy of L's items and of its PP; every other field zero.
+    static TVegaDoubleList Create1(const TVegaDoubleList& L);
+    // Create10: NRecords items equal to NValue (none when NRecords <= 0); fields zero.
+    static TVegaDoubleList Create10(std::int32_t NRecords, std::int32_t NValue);
+
+    // Plain C++ copies take every field.
+    TVegaDoubleList(const TVegaDoubleList&) = default;
+    TVegaDoubleList(TVegaDoubleList&&) = default;
+    TVegaDoubleList& operator=(const TVegaDoubleList&) = default;
+    TVegaDoubleList& operator=(TVegaDoubleList&&) = default;
+    virtual ~TVegaDoubleList() = default;
+
+    std::int32_t Count() const { return static_cast<std::int32_t>(FList.size()); }
+    std::int32_t GetCount() const { return Count(); }
+    double GetItem(std::int32_t Index) const;
+    void SetItem(std::int32_t Index, double Value);
+    double operator[](std::int32_t Index) const { return GetItem(Index); }
+
+    // Appends Value; returns its position.
+    virtual std::int32_t Add(double Value);
+    // Inserts Value so that it becomes the item at Index (0..Count).
+    void Insert(std::int32_t Index, double Value);
+    // Inserts d at position 0, then drops the last item when Count exceeds StackSize.
+    void AddAsStack(double d, std::int32_t StackSize);
+    virtual void Clear();
+    virtual void Delete(std::int32_t Index);
+    // Removes the items at the positions listed in LIndex, all taken before the call;
+    // duplicates are harmless, positions past the end are ignored, a negative position raises
+    // ListIndexError (the positions listed before it are removed all the same).
+    void DeleteL(const TVegaIntegerList& LIndex);
+    void Fill(double V);
+    // Clear, then a copy of L1000's items (no other field).
+    void AssignA(const TVegaDoubleList& L1000);
+
+    // Stable sort: -1 ascending, 1 descending, other values leave the list unchanged. Nulls
+    // sort as the number they are, so ascending moves them to the end.
+    void Range(std::int8_t Direction);
+    // Position i takes the old item i + Shift, or null where that is outside the list.
+    void ShiftArray(std::int32_t Shift);
+    void Inverse();
+
+    bool Only_Null() const;
+    bool Only_Value(double V) const;
+    // Every item becomes VMin + (VMax - VMin) * r, r uniform in [0, 1) from the process-wide
+    // generator.
+    void Randomize(double VMin, double VMax);
+    std::int32_t IndexOf(double II) const;
+    bool PresentNear(double Value, double Delta) const;
+    // Angles in degrees.
+    bool PresentNear360(double Value, double Delta) const;
+
+    // Minimum and maximum: the pair starts at kMinSearchStart/kMaxSearchStart and keeps it
+    // when nothing qualifies.
+    void GetMinMax(double& XMin, double& XMax) const;
+    // Over positions imin..imax (not clamped; an outside position raises ListIndexError).
+    void GetMinMax1(std::int32_t imin, std::int32_t imax, double& XMin, double& XMax) const;
+    // Over the items whose TimeList time lies between TTMin and TTMax inclusive.
+    void GetMinMax1Rescaled(double TTMin, double TTMax, const TVegaDoubleList& TimeList,
+                            double& XMin, double& XMax) const;
+    // Positions of the smallest and largest item, nulls included; -1 when none.
+    void GetMinMaxIndex(std::int32_t& XMinIndex, std::int32_t& XMaxIndex) const;
+    void GetMinMaxWithNull(double& XMin, double& XMax, double VNull) const;
+    // As GetMinMaxWithNull over IndexMin..IndexMax clamped into the list.
+    void GetMinMaxWithNullSpan(double& XMin, double& XMax, double VNull, std::int32_t IndexMin,
+                               std::int32_t IndexMax) const;
+
+    // Text forms. ProfStr writes each item with RealToText and a space after it;
+    // FromProfStr and FromProfStrMatrix replace the items by the numbers they read and return
+    // the new Count.
+    std::string ProfStr() const;
+    std::int32_t FromProfStr(std::string_view s);
+    // Column ICol (from 0) of the comma-separated rows written in parentheses: "(1,2)(3,4)".
+    std::int32_t FromProfStrMatrix(std::string_view s, std::int32_t ICol);
+
+    // Free slots for the owner; the library never reads them.
+    double UMinV = 0;
+    double UMaxV = 0;
+    double UserV1 = kNullValue;
+    double UserV2 = 0;
+    std::int32_t Tag = 0;
+    // The value range of the last ranged drawing.
+    double ViewedMin = 0;
+    double ViewedMax = 0;
+    // Attached by the owner; never owned or freed by the list.
+    void* PP = nullptr;
+
+  private:
+    std::vector<double> FList;
+};
+
+}  // namespace vela
