@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/canvas.h"
+#include "platform/graphics_types.h"
+
+namespace vela {
+
+// Draws a vertical value axis along one edge of r: side 0 puts the axis on the left edge with
+// the labels to its right, any other side on the right edge with the labels to its left. vmin
+// lies at the bottom, vmax at the top; ticks sit at round values from vmin up to but not
+// including vmax. An empty suffix lets large ranges be shortened to " K", " M" or " B".
+// Draws with the canvas's pen and font colour and sets the font height.
+void DrawPriceAxis(Canvas& canvas, const TRect& r, std::uint8_t side, std::string suffix,
+                   double vmax, double vmin);
+
+// The scale the axis uses for the range r: ticks fall on multiples of 1 / scale before the
+// final widening for ranges with too few ticks. 0 when no scale is found.
+double PriceAxisScale(double r);
+
+}  // namespace vela
