@@ -1,0 +1,66 @@
+#include <benchmark/benchmark.h>
+
+#include "chart/price_axis.h"
+#include "chart/time_axis.h"
+#include "platform/recording_canvas.h"
+#include "text/calendar.h"
+
+namespace {
+
+// Draws nothing; text metrics as cheap as the recording canvas's.
+class NullCanvas : public vela::Canvas {
+  public:
+    std::int32_t TextWidth(std::string_view text) const override {
+        return static_cast<std::int32_t>(text.size()) * 6;
+    }
+    std::int32_t TextHeight(std::string_view) const override { return 12; }
+    std::int32_t PixelsPerInch() const override { return 96; }
+
+  protected:
+    void DoLine(vela::TPoint, vela::TPoint) override {}
+    void DoFillRect(const vela::TRect&) override {}
+    void DoRectangle(const vela::TRect&) override {}
+    void DoPolygon(std::span<const vela::TPoint>) override {}
+    void DoTextOut(std::int32_t, std::int32_t, std::string_view) override {}
+};
+
+constexpr vela::TRect kAxis{0, 500, 1200, 600};
+
+// state.range(0): the axis span in minutes (a trading day, two weeks, ten years).
+void BM_DrawTimeAxisNullCanvas(benchmark::State& state) {
+    NullCanvas canvas;
+    const double tmin = vela::DateToCenturies(2012, 6, 18, 9.5);
+    const double tmax = tmin + static_cast<double>(state.range(0)) / 1440.0 / 36525.0;
+    for (auto _ : state) {
+        vela::DrawTimeAxis(canvas, kAxis, {}, true, std::nullopt, "Arial", 0, tmax, tmin);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_DrawTimeAxisNullCanvas)
+    ->Arg(390)
+    ->Arg(14 * 1440)
+    ->Arg(3652 * 1440)
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_DrawTimeAxisRecordingCanvas(benchmark::State& state) {
+    vela::RecordingCanvas canvas;
+    const double tmin = vela::DateToCenturies(2012, 6, 18, 9.5);
+    const double tmax = tmin + static_cast<double>(state.range(0)) / 1440.0 / 36525.0;
+    for (auto _ : state) {
+        canvas.Clear();
+        vela::DrawTimeAxis(canvas, kAxis, {}, true, std::nullopt, "Arial", 0, tmax, tmin);
+        benchmark::DoNotOptimize(canvas.Records().data());
+    }
+}
+BENCHMARK(BM_DrawTimeAxisRecordingCanvas)->Arg(390)->Arg(14 * 1440)->Unit(benchmark::kMicrosecond);
+
+void BM_DrawPriceAxis(benchmark::State& state) {
+    NullCanvas canvas;
+    for (auto _ : state) {
+        vela::DrawPriceAxis(canvas, vela::TRect{0, 0, 62, 700}, 1, "", 1.34, 1.30);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_DrawPriceAxis)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
