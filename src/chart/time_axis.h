@@ -12,9 +12,6 @@
 
 namespace vela {
 
-// Label levels from the coarsest (0: 50 and 100 years) to the finest (110: 10 seconds).
-constexpr int kTimeAxisLevels[] = {0, 1, 2, 3, 31, 4, 5, 51, 6, 72, 71, 7, 93, 92, 91, 100, 110};
-
 // What the labels leave implicit, collected over the axis: 0 a change of year, 1 and 2 a
 // change of month or day. The final set chooses the caption.
 using TimeAxisCaptionSet = std::bitset<3>;
@@ -22,7 +19,9 @@ using TimeAxisCaptionSet = std::bitset<3>;
 // The instant at pixel x (0 where the pixel has none); the scratch value is not used.
 using PixelTimeFunction = std::function<double(std::int32_t x, double& scratch)>;
 
-// The level whose boundaries suit an axis on which three logical pixels cover span centuries.
+// The label level for an axis on which three logical pixels cover span centuries: one of 0, 1,
+// 2, 3, 31, 4, 5, 51, 6, 72, 71, 7, 93, 92, 91, 100, 110, from 50 and 100 years down to
+// 10 seconds.
 int TimeAxisLevel(double span);
 
 struct TimeAxisTick {

@@ -117,6 +117,20 @@ TEST_F(QtCanvasPixels, RectangleOutlinesAndFillsInsideItsBounds) {
     EXPECT_EQ(At(4, 6), clWhite);
 }
 
+TEST_F(QtCanvasPixels, PolygonFilledAndOutlined) {
+    QtCanvas& c = Canvas();
+    c.Pen().Color = clGreen;
+    c.Brush().Color = clLime;
+    const TPoint marker[] = {{20, 20}, {24, 25}, {16, 25}, {20, 20}};
+    c.Polygon(marker);
+    EXPECT_EQ(At(20, 20), clGreen);  // the tip
+    EXPECT_EQ(At(20, 23), clLime);   // inside
+    EXPECT_EQ(At(18, 25), clGreen);  // the base
+    EXPECT_EQ(At(20, 26), clWhite);
+    EXPECT_EQ(At(25, 25), clWhite);
+    EXPECT_EQ(At(20, 19), clWhite);
+}
+
 TEST_F(QtCanvasPixels, ColoursAreBgrIntegers) {
     QtCanvas& c = Canvas();
     c.Brush().Color = 0x0000FF;  // red
