@@ -1,0 +1,300 @@
+#include "settings/big_ini_file.h"
+
+#include <filesystem>
+#include <ios>
+
+#include "platform/atomic_file.h"
+#include "text/words.h"
+
+namespace vela {
+
+namespace {
+
+bool IsBlankOrTab(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// Blanks and tabs around the first "=" go, so "key = value" reads as "key=value".
+void DropWhiteSpace(std::string& line) {
+    auto eq = line.find('=');
+    if (eq == std::string::npos) return;
+    std::size_t begin = eq;
+    while (begin > 0 && IsBlankOrTab(line[begin - 1])) --begin;
+    line.erase(begin, eq - begin);
+    eq = begin;
+    if (eq == 0) return;
+    std::size_t end = eq + 1;
+    while (end < line.size() && IsBlankOrTab(line[end])) ++end;
+    line.erase(eq + 1, end - (eq + 1));
+}
+
+// One pair of quotes or apostrophes around a value goes: key="value" reads as key=value.
+void DropApostrophes(std::string& line) {
+    const auto eq = line.find('=');
+    if (eq == std::string::npos || eq == 0 || line.size() - eq - 1 < 2) return;
+    const char open = line[eq + 1];
+    if (open != line.back() || (open != '"' && open != '\'')) return;
+    line.pop_back();
+    line.erase(eq + 1, 1);
+}
+
+// A line break inside a name or value would start a new line (or a whole forged section) in
+// the file; a blank takes its place.
+std::string WithoutLineBreaks(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c == '\r' || c == '\n') c = ' ';
+    return out;
+}
+
+}  // namespace
+
+TBigIniFile::TBigIniFile(const std::string& fileName) {
+    SetFileName(fileName);
+}
+
+TBigIniFile::~TBigIniFile() {
+    FlushFile();
+}
+
+void TBigIniFile::SetFileName(const std::string& fileName) {
+    FlushFile();
+    ClearSections();
+    FFileName = fileName;
+    if (!FFileName.empty()) {
+        try {
+            AppendFromFile(FFileName);
+        } catch (...) {
+            // Bound to a file it could not read, a later flush would replace that file with
+            // next to nothing.
+            ClearSections();
+            FFileName.clear();
+            FHasChanged = false;
+            throw;
+        }
+    }
+    // Duplicates erased while loading do not by themselves cause a rewrite.
+    FHasChanged = false;
+}
+
+void TBigIniFile::ClearSections() {
+    FSectionList.Clear();
+}
+
+void TBigIniFile::AppendFromFile(const std::string& aName) {
+    namespace fs = std::filesystem;
+    if (aName.empty()) return;
+    std::error_code ec;
+    const fs::file_status status = fs::status(aName, ec);
+    switch (status.type()) {
+        case fs::file_type::regular:
+            break;
+        case fs::file_type::not_found:
+        case fs::file_type::none:
+        case fs::file_type::unknown:
+        case fs::file_type::directory:
+            return;  // no file of that name
+        default:
+            // A pipe or a device could block or never end.
+            throw std::ios_base::failure("Not a regular file: " + aName);
+    }
+    std::string content;
+    if (!ReadWholeFile(aName, content)) throw std::ios_base::failure("Cannot read file: " + aName);
+    AppendFromText(content);
+    if (FSectionList.EraseDuplicates(FEraseSectionCallback)) FHasChanged = true;
+}
+
+void TBigIniFile::AppendFromText(std::string_view text) {
+    std::ptrdiff_t current = -1;  // lines before the first header belong nowhere
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+
+        if (line.size() == 1 && line[0] == '\x1A') continue;  // end-of-file mark
+        if (FFlagDropCommentLines && !line.empty() && line[0] == ';') continue;
+        if (line.empty()) continue;
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+            current = FSectionList.Add(std::string(line.substr(1, line.size() - 2)));
+            continue;
+        }
+        if (current < 0) continue;
+        std::string entry(line);
+        if (FFlagDropWhiteSpace) DropWhiteSpace(entry);
+        if (FFlagDropApostrophes) DropApostrophes(entry);
+        if (FFlagFilterOutInvalid && entry.find('=') == std::string::npos) continue;
+        FSectionList.GetSectionItems(current).Add(std::move(entry));
+    }
+}
+
+std::ptrdiff_t TBigIniFile::FindItemIndex(std::string_view section, std::string_view key,
+                                          bool create, TEntryList*& items) {
+    items = nullptr;
+    const std::ptrdiff_t count = FSectionList.Count();
+    std::ptrdiff_t found = -1;
+    if (count > 0) {
+        const std::ptrdiff_t start =
+            (FPrevSectionIndex >= 0 && FPrevSectionIndex < count) ? FPrevSectionIndex : 0;
+        for (std::ptrdiff_t n = 0, i = start; n < count; ++n) {
+            if (SameIniName(FSectionList.Strings(i), section)) {
+                found = i;
+                break;
+            }
+            if (++i == count) i = 0;
+        }
+    }
+    if (found < 0) {
+        if (create) {
+            FPrevSectionIndex = FSectionList.Add(std::string(section));
+            items = &FSectionList.GetSectionItems(FPrevSectionIndex);
+        }
+        return -1;
+    }
+    FPrevSectionIndex = found;
+    items = &FSectionList.GetSectionItems(found);
+    return items->IndexOfKey(key);
+}
+
+std::string TBigIniFile::ReadString(std::string_view aSection, std::string_view aKey,
+                                    std::string_view aDefault) {
+    TEntryList* items = nullptr;
+    const std::ptrdiff_t index = FindItemIndex(aSection, aKey, false, items);
+    if (index < 0) return std::string(aDefault);
+    const std::string& line = (*items)[static_cast<std::size_t>(index)];
+    return line.substr(line.find('=') + 1);
+}
+
+void TBigIniFile::WriteString(std::string_view aSection, std::string_view aKey,
+                              std::string_view aValue) {
+    const std::string section = WithoutLineBreaks(aSection);
+    const std::string key = WithoutLineBreaks(aKey);
+    const std::string value = WithoutLineBreaks(aValue);
+    if (key.empty()) {
+        if (section.empty() && value.empty())
+            FlushFile();
+        else
+            EraseSection(section);
+        return;
+    }
+    // Lines that would read back differently: "a=b=v" has the key "a", "[a]b]" is the section
+    // "a]b", and "[k=v]" is a section header.
+    if (key.find('=') != std::string::npos || section.find(']') != std::string::npos) return;
+    if (key.front() == '[' && !value.empty() && value.back() == ']') return;
+
+    TEntryList* items = nullptr;
+    const std::ptrdiff_t index = FindItemIndex(section, key, true, items);
+    std::string line = key + '=' + value;
+    if (index < 0) {
+        items->Add(std::move(line));
+        FHasChanged = true;
+        return;
+    }
+    const auto slot = static_cast<std::size_t>(index);
+    if ((*items)[slot] != line) FHasChanged = true;
+    items->Put(slot, std::move(line));  // the key takes the caller's letter case
+}
+
+std::int32_t TBigIniFile::ReadInteger(std::string_view aSection, std::string_view aKey,
+                                      std::int32_t aDefault) {
+    std::string text = ReadString(aSection, aKey, "");
+    if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        text.replace(0, 2, "$");
+    std::int32_t value = 0;
+    return ParseInt32(text, value) ? value : aDefault;
+}
+
+void TBigIniFile::WriteInteger(std::string_view aSection, std::string_view aKey,
+                               std::int32_t aValue) {
+    WriteString(aSection, aKey, std::to_string(aValue));
+}
+
+bool TBigIniFile::ReadBool(std::string_view aSection, std::string_view aKey, bool aDefault) {
+    return ReadInteger(aSection, aKey, aDefault ? 1 : 0) != 0;
+}
+
+void TBigIniFile::WriteBool(std::string_view aSection, std::string_view aKey, bool aValue) {
+    WriteString(aSection, aKey, aValue ? "1" : "0");
+}
+
+void TBigIniFile::ReadSection(std::string_view aSection, std::vector<std::string>& aStrings) {
+    const std::ptrdiff_t index = FSectionList.IndexOf(aSection);
+    if (index < 0) return;
+    for (const std::string& line : FSectionList.GetSectionItems(index).Lines()) {
+        std::string_view key;
+        aStrings.emplace_back(LineKey(line, key) ? key : std::string_view());
+    }
+}
+
+void TBigIniFile::ReadSections(std::vector<std::string>& Strings) const {
+    Strings.clear();
+    Strings.reserve(static_cast<std::size_t>(FSectionList.Count()));
+    for (std::ptrdiff_t i = 0; i < FSectionList.Count(); ++i)
+        Strings.push_back(FSectionList.Strings(i));
+}
+
+void TBigIniFile::ReadSectionValues(std::string_view aSection, std::vector<std::string>& aStrings) {
+    const std::ptrdiff_t index = FSectionList.IndexOf(aSection);
+    if (index < 0) return;
+    const auto& lines = FSectionList.GetSectionItems(index).Lines();
+    aStrings.insert(aStrings.end(), lines.begin(), lines.end());
+}
+
+void TBigIniFile::EraseSection(std::string_view aSection) {
+    const std::ptrdiff_t index = FSectionList.IndexOf(aSection);
+    if (index < 0) return;
+    FSectionList.GetSectionItems(index).Clear();
+    FHasChanged = true;
+}
+
+void TBigIniFile::ReadAll(std::vector<std::string>& aStrings) const {
+    for (std::ptrdiff_t i = 0; i < FSectionList.Count(); ++i) {
+        const TEntryList& items = FSectionList.GetSectionItems(i);
+        if (items.Empty()) continue;
+        aStrings.push_back('[' + FSectionList.Strings(i) + ']');
+        aStrings.insert(aStrings.end(), items.Lines().begin(), items.Lines().end());
+        aStrings.emplace_back();
+    }
+}
+
+std::string TBigIniFile::FileText() const {
+    std::size_t size = 0;
+    for (std::ptrdiff_t i = 0; i < FSectionList.Count(); ++i) {
+        const TEntryList& items = FSectionList.GetSectionItems(i);
+        if (items.Empty()) continue;
+        size += FSectionList.Strings(i).size() + 6;
+        for (const std::string& line : items.Lines()) size += line.size() + 2;
+    }
+    std::string text;
+    text.reserve(size);
+    for (std::ptrdiff_t i = 0; i < FSectionList.Count(); ++i) {
+        const TEntryList& items = FSectionList.GetSectionItems(i);
+        if (items.Empty()) continue;
+        text += '[';
+        text += FSectionList.Strings(i);
+        text += "]\r\n";
+        for (const std::string& line : items.Lines()) {
+            text += line;
+            text += "\r\n";
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+void TBigIniFile::FlushFile() {
+    if (!FHasChanged) return;
+    if (FFileName.empty()) {
+        FHasChanged = false;
+        return;
+    }
+    try {
+        if (WriteFileAtomically(FFileName, FileText())) FHasChanged = false;
+    } catch (...) {
+        // Silent by design: the mark stays set and the next flush tries again.
+    }
+}
+
+}  // namespace vela
