@@ -14,28 +14,30 @@ bool IsBlankOrTab(char c) {
     return c == ' ' || c == '\t';
 }
 
-// Blanks and tabs around the first "=" go, so "key = value" reads as "key=value".
-void DropWhiteSpace(std::string& line) {
-    auto eq = line.find('=');
-    if (eq == std::string::npos) return;
-    std::size_t begin = eq;
-    while (begin > 0 && IsBlankOrTab(line[begin - 1])) --begin;
-    line.erase(begin, eq - begin);
-    eq = begin;
-    if (eq == 0) return;
-    std::size_t end = eq + 1;
-    while (end < line.size() && IsBlankOrTab(line[end])) ++end;
-    line.erase(eq + 1, end - (eq + 1));
-}
-
-// One pair of quotes or apostrophes around a value goes: key="value" reads as key=value.
-void DropApostrophes(std::string& line) {
+// An entry line as the load options shape it, built in one piece (a huge line is copied once
+// and never shifted character by character). With dropWhiteSpace, blanks and tabs before the
+// first "=" go, and those after it unless the "=" then stands first; with dropApostrophes, one
+// pair of quotes or apostrophes around a value of at least two characters goes, when the "="
+// does not stand first.
+std::string EntryLine(std::string_view line, bool dropWhiteSpace, bool dropApostrophes) {
     const auto eq = line.find('=');
-    if (eq == std::string::npos || eq == 0 || line.size() - eq - 1 < 2) return;
-    const char open = line[eq + 1];
-    if (open != line.back() || (open != '"' && open != '\'')) return;
-    line.pop_back();
-    line.erase(eq + 1, 1);
+    if (eq == std::string_view::npos || (!dropWhiteSpace && !dropApostrophes))
+        return std::string(line);
+    std::string_view key = line.substr(0, eq);
+    std::string_view value = line.substr(eq + 1);
+    if (dropWhiteSpace) {
+        while (!key.empty() && IsBlankOrTab(key.back())) key.remove_suffix(1);
+        if (!key.empty())
+            while (!value.empty() && IsBlankOrTab(value.front())) value.remove_prefix(1);
+    }
+    if (dropApostrophes && !key.empty() && value.size() >= 2 && value.front() == value.back() &&
+        (value.front() == '"' || value.front() == '\'')) {
+        value = value.substr(1, value.size() - 2);
+    }
+    std::string entry;
+    entry.reserve(key.size() + 1 + value.size());
+    entry.append(key).append(1, '=').append(value);
+    return entry;
 }
 
 // A line break inside a name or value would start a new line (or a whole forged section) in
@@ -105,6 +107,11 @@ void TBigIniFile::AppendFromFile(const std::string& aName) {
 }
 
 void TBigIniFile::AppendFromText(std::string_view text) {
+    std::size_t headers = !text.empty() && text.front() == '[' ? 1 : 0;
+    for (auto at = text.find("\n["); at != std::string_view::npos; at = text.find("\n[", at + 2))
+        ++headers;
+    FSectionList.Reserve(static_cast<std::size_t>(FSectionList.Count()) + headers);
+
     std::ptrdiff_t current = -1;  // lines before the first header belong nowhere
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -122,9 +129,7 @@ void TBigIniFile::AppendFromText(std::string_view text) {
             continue;
         }
         if (current < 0) continue;
-        std::string entry(line);
-        if (FFlagDropWhiteSpace) DropWhiteSpace(entry);
-        if (FFlagDropApostrophes) DropApostrophes(entry);
+        std::string entry = EntryLine(line, FFlagDropWhiteSpace, FFlagDropApostrophes);
         if (FFlagFilterOutInvalid && entry.find('=') == std::string::npos) continue;
         FSectionList.GetSectionItems(current).Add(std::move(entry));
     }

@@ -1,7 +1,7 @@
 #include "settings/section_list.h"
 
 #include <algorithm>
-#include <numeric>
+#include <cstdint>
 
 namespace vela {
 
@@ -20,6 +20,16 @@ std::string FoldedCopy(std::string_view s) {
 
 // Below this many lines a scan is cheaper than keeping an index.
 constexpr std::size_t kIndexThreshold = 16;
+
+// FNV-1a over the folded bytes.
+std::uint64_t NameHash(std::string_view name) {
+    std::uint64_t h = 14695981039346656037ull;
+    for (char c : name) {
+        h ^= FoldAscii(c);
+        h *= 1099511628211ull;
+    }
+    return h;
+}
 
 }  // namespace
 
@@ -122,6 +132,10 @@ std::ptrdiff_t TSectionList::IndexOf(std::string_view s) {
     return -1;
 }
 
+void TSectionList::Reserve(std::size_t count) {
+    FItems.reserve(count);
+}
+
 std::ptrdiff_t TSectionList::Add(std::string name) {
     FItems.push_back(Item{std::move(name), TEntryList()});
     return Count() - 1;
@@ -129,18 +143,38 @@ std::ptrdiff_t TSectionList::Add(std::string name) {
 
 bool TSectionList::EraseDuplicates(const TEraseSectionCallback& callBackProc) {
     if (FItems.size() < 2) return false;
-    // Positions sorted by name; a stable sort keeps the members of one name in list order.
-    std::vector<std::size_t> order(FItems.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
-        return CompareIniNames(FItems[a].Name, FItems[b].Name) < 0;
+    // Positions ordered by name, and by position within one name. Sorting by a hash of the
+    // folded name keeps the sort to integers; a run of equal hashes is sorted by the names
+    // themselves only when it mixes different names.
+    struct Key {
+        std::uint64_t hash;
+        std::size_t pos;
+    };
+    std::vector<Key> keys(FItems.size());
+    for (std::size_t i = 0; i < FItems.size(); ++i) keys[i] = Key{NameHash(FItems[i].Name), i};
+    std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+        return a.hash != b.hash ? a.hash < b.hash : a.pos < b.pos;
     });
+    for (auto run = keys.begin(); run != keys.end();) {
+        auto end = run + 1;
+        bool mixed = false;
+        while (end != keys.end() && end->hash == run->hash) {
+            mixed = mixed || !SameIniName(FItems[end->pos].Name, FItems[run->pos].Name);
+            ++end;
+        }
+        if (mixed) {
+            std::stable_sort(run, end, [this](const Key& a, const Key& b) {
+                return CompareIniNames(FItems[a.pos].Name, FItems[b.pos].Name) < 0;
+            });
+        }
+        run = end;
+    }
 
     std::vector<bool> dropped(FItems.size(), false);
     bool any = false;
-    std::size_t survivor = order[0];
-    for (std::size_t k = 1; k < order.size(); ++k) {
-        const std::size_t candidate = order[k];
+    std::size_t survivor = keys[0].pos;
+    for (std::size_t k = 1; k < keys.size(); ++k) {
+        const std::size_t candidate = keys[k].pos;
         if (!SameIniName(FItems[candidate].Name, FItems[survivor].Name)) {
             survivor = candidate;
             continue;

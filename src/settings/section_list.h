@@ -75,6 +75,10 @@ class TSectionList {
     }
     TEntryList& GetSectionItems(std::ptrdiff_t index) { return FItems.at(Slot(index)).Lines; }
 
+    // Room for count sections in all, so that loading a big file does not move them again
+    // and again.
+    void Reserve(std::size_t count);
+
     // Appends a section with an empty entry list, even when the name is present already;
     // returns its index.
     std::ptrdiff_t Add(std::string name);
