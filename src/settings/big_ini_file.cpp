@@ -40,6 +40,25 @@ std::string EntryLine(std::string_view line, bool dropWhiteSpace, bool dropApost
     return entry;
 }
 
+// Calls f with every line of text: a line ends at LF or at the end, and one CR before its end
+// is not part of it.
+template <typename F>
+void ForEachLine(std::string_view text, F&& f) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        f(line);
+    }
+}
+
+bool IsHeader(std::string_view line) {
+    return line.size() >= 2 && line.front() == '[' && line.back() == ']';
+}
+
 // A line break inside a name or value would start a new line (or a whole forged section) in
 // the file; a blank takes its place.
 std::string WithoutLineBreaks(std::string_view s) {
@@ -107,32 +126,26 @@ void TBigIniFile::AppendFromFile(const std::string& aName) {
 }
 
 void TBigIniFile::AppendFromText(std::string_view text) {
-    std::size_t headers = !text.empty() && text.front() == '[' ? 1 : 0;
-    for (auto at = text.find("\n["); at != std::string_view::npos; at = text.find("\n[", at + 2))
-        ++headers;
+    // Counting the headers first lets a file of many sections be held without moving them
+    // again and again.
+    std::size_t headers = 0;
+    ForEachLine(text, [&headers](std::string_view line) { headers += IsHeader(line) ? 1 : 0; });
     FSectionList.Reserve(static_cast<std::size_t>(FSectionList.Count()) + headers);
 
     std::ptrdiff_t current = -1;  // lines before the first header belong nowhere
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(pos, end - pos);
-        pos = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-
-        if (line.size() == 1 && line[0] == '\x1A') continue;  // end-of-file mark
-        if (FFlagDropCommentLines && !line.empty() && line[0] == ';') continue;
-        if (line.empty()) continue;
-        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+    ForEachLine(text, [&](std::string_view line) {
+        if (line.size() == 1 && line[0] == '\x1A') return;  // end-of-file mark
+        if (FFlagDropCommentLines && !line.empty() && line[0] == ';') return;
+        if (line.empty()) return;
+        if (IsHeader(line)) {
             current = FSectionList.Add(std::string(line.substr(1, line.size() - 2)));
-            continue;
+            return;
         }
-        if (current < 0) continue;
+        if (current < 0) return;
         std::string entry = EntryLine(line, FFlagDropWhiteSpace, FFlagDropApostrophes);
-        if (FFlagFilterOutInvalid && entry.find('=') == std::string::npos) continue;
+        if (FFlagFilterOutInvalid && entry.find('=') == std::string::npos) return;
         FSectionList.GetSectionItems(current).Add(std::move(entry));
-    }
+    });
 }
 
 std::ptrdiff_t TBigIniFile::FindItemIndex(std::string_view section, std::string_view key,
