@@ -14,8 +14,20 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QPointer>
+#include <algorithm>
+
 #include "app/bar_table_model.h"
 #include "app/interval_table.h"
+#include "chart/chart_update.h"
+#include "market/esignal_downloader.h"
+#include "platform/atomic_file.h"
+#include "platform/message_loop.h"
+#include "platform/runtime_utilities.h"
 
 namespace vela::app {
 
@@ -45,15 +57,207 @@ QLabel* PlaceLabel(QWidget* parent, const char* name, const QString& text, int x
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+// Marks the window busy for the life of a handler that pumps messages; a close requested
+// meanwhile happens when the outermost one ends.
+class TForm1::BusyScope {
+public:
+    explicit BusyScope(TForm1* form) : form_(form) { ++form_->busy_; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+    ~BusyScope() {
+        if (!form_) return;  // destroyed by force (shut-down): nothing left to do
+        if (--form_->busy_ == 0 && form_->closeWhenIdle_) form_->FinishPendingClose(true);
+    }
+
+private:
+    QPointer<TForm1> form_;
+};
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent), downloader_(std::make_unique<TEsignalDownloader>()) {
     setObjectName("Form1");
     setWindowTitle("New ...");
-    setAttribute(Qt::WA_DeleteOnClose);
     resize(468, 383);
     BuildControls();
+    ConnectHandlers();
+    Timer1->start();
+    RegisterForm(this);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    UnregisterForm(this);
+    // The downloader goes first: its update procedure points at this window.
+    downloader_.reset();
+}
+
+void TForm1::ConnectHandlers() {
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(SpinEdit2, &QSpinBox::valueChanged, this, &TForm1::SpinEdit2Change);
+    connect(CheckBox2, &QCheckBox::toggled, this, &TForm1::CheckBox2Click);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    downloader_->Run_Esignal_DM();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (busy_ > 0) {
+        // A handler further down the stack still works on this window: stop its wait, hide
+        // the window and close it once that handler has returned.
+        event->ignore();
+        RequestClose();
+        return;
+    }
+    closing_ = true;
+    event->accept();
+}
+
+void TForm1::RequestClose() {
+    closing_ = true;
+    if (busy_ > 0) {
+        closeWhenIdle_ = true;
+        downloader_->Break_Downloading = true;
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->hide();
+        hide();
+        return;
+    }
+    FinishPendingClose(false);
+}
+
+void TForm1::FinishPendingClose(bool deferred) {
+    closeWhenIdle_ = false;
+    // The frame's child window holds this one; deleting it deletes both. After a busy
+    // handler the caller's caller (the downloader's event delivery, say) may still be on the
+    // stack, so the deletion then waits for the event loop.
+    QWidget* holder = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (holder == nullptr) holder = this;
+    if (deferred)
+        holder->deleteLater();
+    else
+        delete holder;
+}
+
+bool TForm1::Pump() {
+    QPointer<TForm1> self(this);
+    CurrentMessageLoop().ProcessPendingMessages();
+    return self && !closing_;
+}
+
+void TForm1::HandleMessage(std::uint32_t, std::int64_t, std::int64_t) {
+    // Chart windows leave every broadcast message to their default handling.
+}
+
+void TForm1::BitBtn1Click() {
+    // A press while this window's own run is in progress (the All button does not look at
+    // the disabled Run button) would nest a second run: skip it.
+    if (running_ || closing_) return;
+    QPointer<TForm1> self(this);
+    BusyScope busy(this);
+    running_ = true;
+    struct RunningFlag {
+        QPointer<TForm1> form;
+        ~RunningFlag() {
+            if (form) form->running_ = false;
+        }
+    } runningFlag{self};
+
+    TraceMark("A2-B1");
+    if (!self || closing_) return;
+    BitBtn1->setEnabled(false);
+    if (!Pump()) return;
+    state_.LClose.Clear();
+    state_.LHigh.Clear();
+    state_.LLow.Clear();
+    state_.LTime.Clear();
+    FlickerFreePaintBox1->update();
+    const IntervalEntry& interval = IntervalAt(ComboBox1->currentIndex());
+    state_.dT = BarLengthInCenturies(interval.Minutes);
+    Panel4->show();
+    if (!Pump() || !Pump()) return;
+    TraceMark("A2-B2");
+    if (!self || closing_) return;
+    const bool wholeDay = CheckBox1->isChecked();
+    downloader_->Set_Info1(Edit1->text().toStdString(), std::string(interval.Text),
+                           SpinEdit2->value() * 1000, wholeDay, wholeDay ? 0 : -1,
+                           wholeDay ? 1440 : -1, [this] { UpdateChart(); });
+    TraceMark("A2-B3");
+    if (!self || closing_) return;
+    downloader_->RequestHistory1(SpinEdit1->value());
+    if (!self || closing_) return;
+    TraceMark("A2-B4");
+    if (!self || closing_) return;
+    UpdateChart();
+    if (!self || closing_) return;
+    setWindowTitle(Edit1->text() + ":  " + ComboBox1->currentText());
+    BitBtn1->setEnabled(true);
+    if (!Pump()) return;
+    Panel4->hide();
+    if (!Pump()) return;
+    TraceMark("A2-B5");
+}
+
+void TForm1::UpdateChart() {
+    // Pumping below may deliver another update; running it nested would interleave two
+    // rebuilds. Remember it and run once more afterwards instead.
+    if (updating_) {
+        updateAgain_ = true;
+        return;
+    }
+    QPointer<TForm1> self(this);
+    BusyScope busy(this);
+    updating_ = true;
+    do {
+        updateAgain_ = false;
+        if (!UpdateChartSeries(downloader_->LCurr.Bars(), state_)) break;
+        table_->Clear();
+        if (!Pump()) return;
+        const auto bars = static_cast<std::size_t>(state_.ILastPrice) + 1;
+        const auto& times = state_.LTime.Items();
+        const auto& closes = state_.LClose.Items();
+        table_->SetBars(std::vector<double>(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(bars)),
+                        std::vector<double>(closes.begin(), closes.begin() + static_cast<std::ptrdiff_t>(bars)));
+        FlickerFreePaintBox1->update();
+        if (!Pump()) return;
+    } while (updateAgain_);
+    updating_ = false;
+}
+
+void TForm1::BitBtn2Click() {
+    if (!BitBtn2->isHidden()) downloader_->Stop_RT();
+}
+
+void TForm1::Timer1Timer() { BitBtn2->setVisible(downloader_->RT_Active()); }
+
+void TForm1::SpinEdit2Change() {
+    const std::int64_t seconds = std::clamp(SpinEdit2->value(), 0, 600);
+    downloader_->Info_Update_Speed = static_cast<std::int32_t>(seconds * 1000);
+}
+
+void TForm1::CheckBox2Click() {
+    state_.HighLow = CheckBox2->isChecked();
+    FlickerFreePaintBox1->update();
+}
+
+bool TForm1::SaveTable(const std::string& path, std::string& error) const {
+    if (WriteFileAtomically(path, table_->AllLines())) return true;
+    error = "Cannot write the file \"" + path + "\".";
+    return false;
+}
+
+void TForm1::BitBtn3Click() {
+    QPointer<TForm1> self(this);
+    BusyScope busy(this);
+    const QString name = QFileDialog::getSaveFileName(this, QString(), QString(), "Text file (*.txt)");
+    if (!self || closing_ || name.isEmpty()) return;
+    std::string error;
+    if (!SaveTable(name.toStdString(), error))
+        QMessageBox::critical(this, "Vela eSignal Monitor", QString::fromStdString(error));
+}
 
 void TForm1::BuildControls() {
     auto* layout = new QVBoxLayout(this);

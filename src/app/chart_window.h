@@ -1,6 +1,11 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
+#include <string>
+
+#include "chart/chart_state.h"
+#include "platform/form_list.h"
 
 class QCheckBox;
 class QComboBox;
@@ -13,16 +18,48 @@ class QTabWidget;
 class QTimer;
 class QFrame;
 
+namespace vela {
+class TEsignalDownloader;
+}
+
 namespace vela::app {
 
 class BarTableModel;
 
 // A chart window: one symbol and interval, its settings bar, the chart page and the table.
-class TForm1 : public QWidget {
+//
+// Run and UpdateChart handle messages while they work, so anything can happen meanwhile,
+// including a request to close this window. Such a request is remembered and carried out
+// when the outermost busy handler has unwound; walks over the windows skip closing ones.
+class TForm1 : public QWidget, public MessageReceiver {
     Q_OBJECT
 public:
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
+
+    // Handlers, by the names of the controls and events they serve.
+    void BitBtn1Click();  // Run
+    void BitBtn2Click();  // Stop
+    void BitBtn3Click();  // Save (asks for a file name)
+    void Timer1Timer();
+    void SpinEdit2Change();
+    void CheckBox2Click();
+    void UpdateChart();
+
+    // Writes the table, one line per table line, newest first; false with a reason.
+    bool SaveTable(const std::string& path, std::string& error) const;
+
+    // Closes the window now, or once its running handlers have returned.
+    void RequestClose();
+    bool Closing() const { return closing_; }
+    bool Busy() const { return busy_ > 0; }
+    bool Running() const { return running_; }
+
+    TEsignalDownloader& E() const { return *downloader_; }
+    const ChartState& State() const { return state_; }
+    const ChartStatus& Status() const { return status_; }
+
+    void HandleMessage(std::uint32_t msg, std::int64_t wparam, std::int64_t lparam) override;
 
     // Controls, by the names desktop files store them under.
     QWidget* Panel1 = nullptr;
@@ -54,10 +91,29 @@ public:
 
     BarTableModel* Table() const { return table_; }
 
-private:
-    void BuildControls();
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
+private:
+    class BusyScope;
+    void BuildControls();
+    void ConnectHandlers();
+    // Runs pending messages; false when this window must stop working (it is closing).
+    bool Pump();
+    void FinishPendingClose(bool deferred);
+
+    std::unique_ptr<TEsignalDownloader> downloader_;
+    ChartState state_;
+    ChartStatus status_;
     BarTableModel* table_ = nullptr;
+    int busy_ = 0;
+    bool running_ = false;
+    bool closing_ = false;
+    bool closeWhenIdle_ = false;
+    bool shownOnce_ = false;
+    bool updating_ = false;
+    bool updateAgain_ = false;
 };
 
 }  // namespace vela::app

@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -15,6 +16,8 @@
 #include <QVBoxLayout>
 
 #include "app/chart_window.h"
+#include "market/esignal_downloader.h"
+#include "platform/message_loop.h"
 
 namespace vela::app {
 
@@ -40,9 +43,100 @@ TForm2::TForm2(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle("Vela eSignal Monitor");
     BuildControls();
     resize(905, 538 + StatusBar1->sizeHint().height());
+    RegisterForm(this);
+    FormCreate();
+    Timer1->start();
 }
 
-TForm2::~TForm2() = default;
+TForm2::~TForm2() {
+    UnregisterForm(this);
+    // Chart windows go before the memo they write markers into.
+    for (TForm1* form : ChartWindows()) delete form->parentWidget();
+    SetTraceMemo(nullptr);
+}
+
+void TForm2::MemoSink::AppendLine(const std::string& line) {
+    memo_->appendPlainText(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+}
+
+void TForm2::FormCreate() {
+    memoSink_ = std::make_unique<MemoSink>(Memo1);
+    SetTraceMemo(memoSink_.get());
+}
+
+void TForm2::Timer1Timer() {
+    std::string text;
+    TEsignalDownloader::IsEntitled_Gloabal(text);
+    StatusPanel->setText(QString::fromStdString(text));
+    Panel2->setText(ClockText(QDateTime::currentDateTime()));
+}
+
+std::vector<TForm1*> TForm2::ChartWindows() {
+    std::vector<TForm1*> out;
+    for (const FormEntry& e : RegisteredForms())
+        if (auto* form = dynamic_cast<TForm1*>(e.Form); form && !form->Closing()) out.push_back(form);
+    return out;
+}
+
+template <typename F>
+void TForm2::ForEachChartWindow(F f) {
+    for (const FormEntry& e : RegisteredForms()) {
+        if (!IsStillRegistered(e)) continue;
+        auto* form = dynamic_cast<TForm1*>(e.Form);
+        if (form == nullptr || form->Closing()) continue;
+        f(form);
+    }
+}
+
+void TForm2::BitBtn7Click() {
+    ForEachChartWindow([](TForm1* form) {
+        if (form->BitBtn2->isHidden()) form->BitBtn1Click();
+    });
+}
+
+void TForm2::BitBtn8Click() {
+    ForEachChartWindow([](TForm1* form) {
+        if (!form->BitBtn2->isHidden()) form->BitBtn2Click();
+    });
+}
+
+void TForm2::BitBtn9Click() {
+    QPointer<TForm2> self(this);
+    TraceMark("A1");
+    if (!self) return;
+    BitBtn9->hide();
+    TEsignalDownloader::Run_Esignal_DM_Global();
+    TraceMark("A2");
+    if (!self) return;
+    CurrentMessageLoop().ProcessPendingMessages();
+    if (!self) return;
+    ResetChartWindows();
+    if (!self) return;
+    TraceMark("A3");
+}
+
+void TForm2::ResetChartWindows() {
+    QPointer<TForm2> self(this);
+    // A window whose run is still waiting further down the stack closes when that run has
+    // unwound; every other one goes at once.
+    for (TForm1* form : ChartWindows()) form->RequestClose();
+    TForm1* form = BitBtn1Click();
+    QPointer<TForm1> guard(form);
+    form->BitBtn1Click();
+    if (!self) return;
+    CurrentMessageLoop().ProcessPendingMessages();
+}
+
+void TForm2::HandleMessage(std::uint32_t msg, std::int64_t wparam, std::int64_t lparam) {
+    // The downloader reports its progress on long downloads; show it while it lasts.
+    if (msg != kProgressMessage || wparam != 100) return;
+    if (lparam >= 100) {
+        DownloadProgress->hide();
+        return;
+    }
+    DownloadProgress->setValue(static_cast<int>(std::clamp<std::int64_t>(lparam, 0, 100)));
+    DownloadProgress->show();
+}
 
 void TForm2::BuildControls() {
     auto* central = new QWidget(this);
@@ -115,6 +209,10 @@ void TForm2::BuildControls() {
     Timer1->setInterval(500);
 
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(BitBtn7, &QPushButton::clicked, this, &TForm2::BitBtn7Click);
+    connect(BitBtn8, &QPushButton::clicked, this, &TForm2::BitBtn8Click);
+    connect(BitBtn9, &QPushButton::clicked, this, &TForm2::BitBtn9Click);
+    connect(Timer1, &QTimer::timeout, this, &TForm2::Timer1Timer);
     connect(BitBtn2, &QPushButton::clicked, mdiArea_, &QMdiArea::cascadeSubWindows);
     connect(BitBtn3, &QPushButton::clicked, this, &TForm2::TileHorizontally);
 }

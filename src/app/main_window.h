@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QMainWindow>
+#include <vector>
+
+#include "platform/form_list.h"
+#include "platform/runtime_utilities.h"
 
 class QLabel;
 class QMdiArea;
@@ -12,12 +16,29 @@ class QTimer;
 
 namespace vela::app {
 
+class TForm1;
+
 // The multiple-document main window holding the chart windows.
-class TForm2 : public QMainWindow {
+class TForm2 : public QMainWindow, public MessageReceiver {
     Q_OBJECT
 public:
+    static constexpr std::uint32_t kProgressMessage = 1415;
+
     explicit TForm2(QWidget* parent = nullptr);
     ~TForm2() override;
+
+    // Handlers, by the names of the controls and events they serve.
+    void FormCreate();
+    void Timer1Timer();
+    void BitBtn7Click();  // All: start streaming
+    void BitBtn8Click();  // All: stop streaming
+    void BitBtn9Click();  // connect
+    void ResetChartWindows();
+
+    // The chart windows in creation order that are still open and not closing.
+    static std::vector<TForm1*> ChartWindows();
+
+    void HandleMessage(std::uint32_t msg, std::int64_t wparam, std::int64_t lparam) override;
 
     QMdiArea* MdiArea() const { return mdiArea_; }
 
@@ -53,9 +74,24 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Appends trace markers to Memo1 while it exists.
+    class MemoSink : public TraceSink {
+    public:
+        explicit MemoSink(QPlainTextEdit* memo) : memo_(memo) {}
+        void AppendLine(const std::string& line) override;
+
+    private:
+        QPlainTextEdit* memo_;
+    };
+
     void BuildControls();
+    // Runs f on every chart window that is open and not closing, in creation order; windows
+    // that close while f runs on another are skipped when their turn comes.
+    template <typename F>
+    static void ForEachChartWindow(F f);
 
     QMdiArea* mdiArea_ = nullptr;
+    std::unique_ptr<MemoSink> memoSink_;
 };
 
 }  // namespace vela::app

@@ -44,6 +44,12 @@ class TVegaDoubleList {
     double GetItem(std::int32_t Index) const;
     void SetItem(std::int32_t Index, double Value);
     double operator[](std::int32_t Index) const { return GetItem(Index); }
+    // The items as one contiguous block, for readers of whole series.
+    const std::vector<double>& Items() const { return FList; }
+    // Room for n items without reallocation (a chart rebuilds a million-bar series often).
+    void Reserve(std::int32_t n) {
+        if (n > 0) FList.reserve(static_cast<std::size_t>(n));
+    }
 
     // Appends Value; returns its position.
     virtual std::int32_t Add(double Value);

@@ -1,17 +1,147 @@
-#include <gtest/gtest.h>
-
-#include <QMdiArea>
-
-#include "app/display_check.h"
 #include "app/main_window.h"
+
+#include <QCoreApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "app/app_fixture.h"
+#include "app/bar_table_model.h"
+#include "app/chart_window.h"
+#include "app/display_check.h"
+#include "market/esignal_downloader.h"
 
 namespace vela::app {
 namespace {
 
-TEST(MainWindow, CaptionAndMdiArea) {
+using MainWindowTest = AppFixture;
+
+void DeleteDeferred() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+// Makes a window stream as if its first bars-changed event had arrived.
+void StartStreaming(TForm1* form) {
+    form->E().OnBarsChanged1(form->E().eSignal.get(), form->E().Handle);
+    form->Timer1Timer();
+}
+
+TEST_F(MainWindowTest, CaptionAndControls) {
     TForm2 form;
     EXPECT_EQ(form.windowTitle(), "Vela eSignal Monitor");
-    EXPECT_NE(form.MdiArea(), nullptr);
+    EXPECT_EQ(form.BitBtn9->text(), "Click here and wait 10-30 sec...");
+    EXPECT_EQ(form.BitBtn7->text(), "All: start streaming");
+    EXPECT_EQ(form.BitBtn8->text(), "All: stop streaming");
+    EXPECT_EQ(form.StatusPanel->text(), "");
+    form.Timer1Timer();
+    EXPECT_EQ(form.StatusPanel->text(), "eSignal is not intitled");
+    EXPECT_FALSE(form.Panel2->text().isEmpty());
+}
+
+TEST_F(MainWindowTest, ConnectLeavesMarkersAndExactlyOneRunningWindow) {
+    TForm2 main;
+    main.BitBtn1Click();
+    main.BitBtn1Click();
+    main.BitBtn9Click();
+    EXPECT_TRUE(main.BitBtn9->isHidden());
+    EXPECT_EQ(main.Memo1->toPlainText(),
+              "A1\nA1-B1\nA1-B2\nA1-B3\nA1-B4\nA2\nA2-B1\nA2-B2\nA2-B3\nA2-B4\nA2-B5\nA3");
+    DeleteDeferred();
+    const auto windows = TForm2::ChartWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(windows[0]->Table()->LineCount(), 100);
+    main.Timer1Timer();
+    EXPECT_EQ(main.StatusPanel->text(), "eSignal is ready");
+}
+
+TEST_F(MainWindowTest, AllButtonsLeaveStreamingWindowsAlone) {
+    TForm2 main;
+    TForm1* a = main.BitBtn1Click();
+    TForm1* b = main.BitBtn1Click();
+    TForm1* c = main.BitBtn1Click();
+    b->BitBtn1Click();
+    StartStreaming(b);
+    const auto bHandle = b->E().Handle;
+
+    main.BitBtn7Click();
+    EXPECT_EQ(a->Table()->LineCount(), 100);
+    EXPECT_EQ(c->Table()->LineCount(), 100);
+    EXPECT_EQ(b->E().Handle, bHandle);  // not run again
+
+    StartStreaming(a);
+    main.BitBtn8Click();
+    a->Timer1Timer();
+    b->Timer1Timer();
+    EXPECT_FALSE(a->E().RT_Active());
+    EXPECT_FALSE(b->E().RT_Active());
+    EXPECT_TRUE(a->BitBtn2->isHidden());
+}
+
+TEST_F(MainWindowTest, AllButtonsWithNoWindowDoNothing) {
+    TForm2 main;
+    main.BitBtn7Click();
+    main.BitBtn8Click();
+    EXPECT_TRUE(TForm2::ChartWindows().empty());
+}
+
+TEST_F(MainWindowTest, WindowClosedDuringAnAllWalkIsSkipped) {
+    TForm2 main;
+    TForm1* a = main.BitBtn1Click();
+    QPointer<TForm1> b = main.BitBtn1Click();
+    TForm1* c = main.BitBtn1Click();
+    // While a's run pumps messages, the user closes b.
+    CurrentMessageLoop().Post([b] {
+        if (b) b->parentWidget()->close();
+    });
+    main.BitBtn7Click();
+    DeleteDeferred();
+    EXPECT_TRUE(b.isNull());
+    EXPECT_EQ(a->Table()->LineCount(), 100);
+    EXPECT_EQ(c->Table()->LineCount(), 100);
+    EXPECT_EQ(TForm2::ChartWindows().size(), 2u);
+}
+
+TEST_F(MainWindowTest, WindowClosedDuringItsOwnRunGoesAfterTheRun) {
+    TForm2 main;
+    QPointer<TForm1> a = main.BitBtn1Click();
+    CurrentMessageLoop().Post([a] {
+        if (a) a->parentWidget()->close();
+    });
+    a->BitBtn1Click();
+    ASSERT_FALSE(a.isNull());  // still there: its run was on the stack
+    EXPECT_TRUE(a->Closing());
+    EXPECT_TRUE(TForm2::ChartWindows().empty());
+    DeleteDeferred();
+    EXPECT_TRUE(a.isNull());
+}
+
+TEST_F(MainWindowTest, NestedRunPressIsSkipped) {
+    TForm2 main;
+    TForm1* a = main.BitBtn1Click();
+    int runsInside = 0;
+    CurrentMessageLoop().Post([a, &runsInside] {
+        // "All: start streaming" presses Run again while the first run waits.
+        runsInside += a->Running();
+        a->BitBtn1Click();
+    });
+    a->BitBtn1Click();
+    EXPECT_EQ(runsInside, 1);
+    EXPECT_EQ(a->Table()->LineCount(), 100);
+    EXPECT_FALSE(a->Running());
+}
+
+TEST_F(MainWindowTest, ProgressMessageShowsInTheStatusBar) {
+    TForm2 main;
+    TForm1* a = main.BitBtn1Click();
+    a->SpinEdit1->setValue(200);
+    int shown = 0;
+    QObject::connect(main.DownloadProgress, &QProgressBar::valueChanged, [&shown](int) { ++shown; });
+    a->BitBtn1Click();
+    EXPECT_GE(shown, 3);  // 25, 50, 75 (100 hides it)
+    EXPECT_TRUE(main.DownloadProgress->isHidden());
 }
 
 TEST(DisplayCheck, OffscreenNeedsNoDisplay) {

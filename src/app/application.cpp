@@ -1,0 +1,104 @@
+#include "app/application.h"
+
+#include <QApplication>
+#include <QMdiSubWindow>
+#include <filesystem>
+#include <iostream>
+
+#include "app/bar_table_model.h"
+#include "app/chart_window.h"
+#include "app/main_window.h"
+#include "app/qt_message_loop.h"
+#include "market/esignal_downloader.h"
+#include "market/feed_factory.h"
+#include "market/market_feed.h"
+#include "platform/runtime_utilities.h"
+
+namespace vela::app {
+
+namespace {
+constexpr const char* kSnapshotStart = "start=2024-06-20T15:30:00";
+}
+
+std::string Application::SnapshotFeedSpec(const std::string& feed) {
+    const bool sim = feed == "sim" || feed.rfind("sim:", 0) == 0 || feed.rfind("sim,", 0) == 0;
+    if (!sim || feed.find("start=") != std::string::npos) return feed;
+    return feed + "," + kSnapshotStart;
+}
+
+Application::Application()
+    : loop_(std::make_unique<QtMessageLoop>()), clock_(std::make_unique<QtClock>()) {
+    ephemeris_.Bind(AppFolder());
+    InstallMessageLoop(loop_.get());
+    InstallClock(clock_.get());
+}
+
+Application::~Application() {
+    TEsignalDownloader::Free_Esignal_DM_Global();
+    ephemeris_.Close();
+    InstallFeed(nullptr);
+    feed_.reset();
+    InstallClock(nullptr);
+    InstallMessageLoop(nullptr);
+}
+
+bool Application::StartFeed(const std::string& spec, std::string& error) {
+    FeedChoice choice = MakeFeed(spec);
+    if (!choice.Feed) {
+        error = choice.Error;
+        return false;
+    }
+    feed_ = choice.Feed;
+    InstallFeed(feed_);
+    return true;
+}
+
+int Application::RunInteractive() {
+    QApplication::setApplicationName("Vela eSignal Monitor");
+    TForm2 mainWindow;
+    mainWindow.showMaximized();
+    return QApplication::exec();
+}
+
+int Application::RunSnapshot(const CommandLine& options) {
+    namespace fs = std::filesystem;
+    const std::string dir = *options.SnapshotDir;
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (!fs::is_directory(dir, ec)) {
+        std::cerr << "vela-monitor: cannot create the snapshot folder \"" << dir << "\"\n";
+        return 1;
+    }
+    if (options.DesktopFile) {
+        std::cerr << "vela-monitor: --desktop is not available yet\n";
+        return 2;
+    }
+
+    TForm2 mainWindow;
+    mainWindow.resize(1280, 900);
+    TForm1* form = mainWindow.BitBtn1Click();
+    if (options.Symbol) form->Edit1->setText(QString::fromStdString(*options.Symbol));
+    if (options.IntervalIndex) form->ComboBox1->setCurrentIndex(*options.IntervalIndex);
+    if (options.Bars) form->SpinEdit1->setValue(*options.Bars);
+    if (options.Period) form->SpinEdit2->setValue(*options.Period);
+    form->CheckBox2->setChecked(options.HighLow);
+
+    int n = 0;
+    for (TForm1* chart : TForm2::ChartWindows()) {
+        ++n;
+        chart->BitBtn1Click();
+        const std::string base = (fs::path(dir) / ("chart-" + std::to_string(n))).string();
+        std::string error;
+        if (!chart->SaveTable(base + ".txt", error)) {
+            std::cerr << "vela-monitor: " << error << "\n";
+            return 1;
+        }
+        std::cout << base << ".txt  " << chart->Edit1->text().toStdString() << "  "
+                  << chart->ComboBox1->currentText().toStdString() << "  "
+                  << chart->Table()->LineCount()
+                  << " bars\n";
+    }
+    return 0;
+}
+
+}  // namespace vela::app

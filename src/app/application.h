@@ -1,0 +1,47 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/command_line.h"
+#include "app/swiss_ephemeris.h"
+
+namespace vela {
+class MarketFeed;
+}
+
+namespace vela::app {
+
+class QtClock;
+class QtMessageLoop;
+
+// The process around the windows: module start-up (the ephemeris library, the message loop,
+// the clock and the feed) and shut-down in the reverse order. Needs a QApplication.
+class Application {
+public:
+    // The feed the snapshot mode uses when the command line names plain "sim": a fixed start
+    // instant makes every snapshot of the simulated market the same.
+    static std::string SnapshotFeedSpec(const std::string& feed);
+
+    Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+    ~Application();
+
+    // Chooses the process-wide feed; false with a message for the user.
+    bool StartFeed(const std::string& spec, std::string& error);
+
+    // Opens the main window maximized and runs the message loop until it closes.
+    int RunInteractive();
+    // Opens the chart windows the options describe, runs each, writes its table and chart
+    // into the folder and prints one line per window. 0 on success.
+    int RunSnapshot(const CommandLine& options);
+
+private:
+    SwissEphemeris ephemeris_;
+    std::unique_ptr<QtMessageLoop> loop_;
+    std::unique_ptr<QtClock> clock_;
+    std::shared_ptr<MarketFeed> feed_;
+};
+
+}  // namespace vela::app

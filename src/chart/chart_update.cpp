@@ -1,0 +1,57 @@
+#include "chart/chart_update.h"
+
+namespace vela {
+
+namespace {
+constexpr int kFuturePoints = 15;
+}
+
+double BarLengthInCenturies(double minutes) {
+    return static_cast<double>(static_cast<long double>(DayInCenturies) * minutes / 1440.0L);
+}
+
+bool UpdateChartSeries(std::span<const BarData> bars, ChartState& s) {
+    s.LClose.Clear();
+    s.LHigh.Clear();
+    s.LLow.Clear();
+    s.LTime.Clear();
+    if (bars.size() < 2) return false;
+
+    const auto n = static_cast<std::int32_t>(bars.size());
+    for (TVegaDoubleList* l : {&s.LClose, &s.LHigh, &s.LLow, &s.LTime}) l->Reserve(n + kFuturePoints);
+    for (const BarData& b : bars) {
+        s.LClose.Add(b.dClose);
+        s.LLow.Add(b.dLow);
+        s.LHigh.Add(b.dHigh);
+        s.LTime.Add(b.dtTime);
+        s.LastClose = b.dClose;
+        s.LastCloseTime = b.dtTime;
+    }
+    s.DeltaClose = 0;
+    if (s.LClose.Count() > 2) s.DeltaClose = s.LClose.GetItem(n - 1) - s.LClose.GetItem(n - 2);
+    s.ILastPrice = s.LClose.Count() - 1;
+    for (int i = 1; i <= kFuturePoints; ++i) {
+        s.LClose.Add(kNullValue);
+        s.LLow.Add(kNullValue);
+        s.LHigh.Add(kNullValue);
+        s.LTime.Add(static_cast<double>(s.LastCloseTime + static_cast<long double>(i) * s.dT));
+    }
+
+    s.IFirstBarInDay = 0;
+    s.Intraday = s.dT < kIntradayLimit;
+    if (s.Intraday) {
+        // The first bar after the newest break of more than three bar lengths.
+        for (std::int32_t i = n - 1; i >= 1; --i) {
+            if (bars[static_cast<std::size_t>(i)].dtTime - bars[static_cast<std::size_t>(i) - 1].dtTime >
+                3 * s.dT) {
+                s.IFirstBarInDay = i;
+                break;
+            }
+        }
+    }
+    s.DayTMin = bars[static_cast<std::size_t>(s.IFirstBarInDay)].dtTime;
+    s.DayTMax = static_cast<double>(bars.back().dtTime + static_cast<long double>(kFuturePoints) * s.dT);
+    return true;
+}
+
+}  // namespace vela

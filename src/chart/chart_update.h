@@ -1,0 +1,25 @@
+#pragma once
+
+#include <span>
+
+#include "chart/chart_state.h"
+#include "market/bar_data.h"
+
+namespace vela {
+
+// One day in century time (1/36525 to ten significant digits, the value as stored).
+inline constexpr double DayInCenturies = 2.737850787e-05;
+
+// Below this bar length (0.2125 days) bars are intraday.
+inline constexpr double kIntradayLimit = 5.817932922375e-6;
+
+// The length of a bar of the given minutes in century time.
+double BarLengthInCenturies(double minutes);
+
+// The computing part of a chart window's update: rebuilds the four series from the bars
+// (oldest first, times in century time) with 15 future positions one dT apart, and the
+// derived fields. With fewer than 2 bars the series are left empty, every other field keeps
+// its value, and the result is false.
+bool UpdateChartSeries(std::span<const BarData> bars, ChartState& s);
+
+}  // namespace vela

@@ -1,0 +1,121 @@
+#include "app/chart_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <filesystem>
+
+#include "app/app_fixture.h"
+#include "app/bar_table_model.h"
+#include "app/main_window.h"
+#include "chart/chart_update.h"
+#include "market/esignal_downloader.h"
+#include "platform/atomic_file.h"
+
+namespace vela::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+using ChartWindowTest = AppFixture;
+
+TEST_F(ChartWindowTest, RunFillsSeriesTableAndCaption) {
+    TForm2 main;
+    TForm1* form = main.BitBtn1Click();
+    EXPECT_EQ(form->windowTitle(), "New ...");
+    form->BitBtn1Click();
+
+    const ChartState& s = form->State();
+    ASSERT_EQ(form->Table()->LineCount(), 100);
+    ASSERT_EQ(s.LClose.Count(), 115);
+    for (int i = 100; i < 115; ++i) {
+        EXPECT_EQ(s.LClose.GetItem(i), kNullValue);
+        EXPECT_EQ(s.LHigh.GetItem(i), kNullValue);
+        EXPECT_EQ(s.LLow.GetItem(i), kNullValue);
+        EXPECT_NEAR(s.LTime.GetItem(i) - s.LTime.GetItem(i - 1), s.dT, 1e-15);
+    }
+    EXPECT_EQ(s.ILastPrice, 99);
+    EXPECT_DOUBLE_EQ(s.dT, DayInCenturies / 1440);
+    EXPECT_TRUE(s.Intraday);
+    EXPECT_EQ(form->windowTitle(), "$INDU:  1 min");
+    EXPECT_TRUE(form->BitBtn1->isEnabled());
+    EXPECT_TRUE(form->Panel4->isHidden());
+
+    // Newest first, in the table's own format.
+    const std::string newest = form->Table()->Line(0);
+    EXPECT_EQ(newest, DateTimeToText(0, '.', s.LTime.GetItem(99)) + "  " +
+                          RealToText(0, s.LClose.GetItem(99)));
+    EXPECT_EQ(form->Table()->Line(99).substr(0, 10), DateTimeToText(0, '.', s.LTime.GetItem(0)).substr(0, 10));
+
+    // The run's markers, in order.
+    const QString memo = main.Memo1->toPlainText();
+    EXPECT_EQ(memo, "A2-B1\nA2-B2\nA2-B3\nA2-B4\nA2-B5");
+}
+
+TEST_F(ChartWindowTest, SaveWritesEveryLineOrAnEmptyFile) {
+    TForm2 main;
+    TForm1* form = main.BitBtn1Click();
+    const fs::path dir = fs::temp_directory_path() / ("vela-save-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    std::string error;
+    ASSERT_TRUE(form->SaveTable((dir / "empty.txt").string(), error));
+    std::string content = "x";
+    ASSERT_TRUE(ReadWholeFile((dir / "empty.txt").string(), content));
+    EXPECT_EQ(content, "");
+
+    form->SpinEdit1->setValue(7);
+    form->BitBtn1Click();
+    ASSERT_TRUE(form->SaveTable((dir / "seven.txt").string(), error));
+    ASSERT_TRUE(ReadWholeFile((dir / "seven.txt").string(), content));
+    EXPECT_EQ(std::count(content.begin(), content.end(), '\n'), 7);
+    EXPECT_EQ(content.substr(0, content.find('\n')), form->Table()->Line(0));
+    EXPECT_FALSE(form->SaveTable((dir / "no" / "such.txt").string(), error));
+    EXPECT_NE(error.find("such.txt"), std::string::npos);
+    fs::remove_all(dir);
+}
+
+TEST_F(ChartWindowTest, WholeDayAndUpdatePeriodReachTheDownloader) {
+    TForm2 main;
+    TForm1* form = main.BitBtn1Click();
+    form->CheckBox1->setChecked(true);
+    form->SpinEdit2->setValue(5);
+    form->BitBtn1Click();
+    EXPECT_TRUE(form->E().Info_Use_Specific_Time);
+    EXPECT_EQ(form->E().Info_Specific_TimeMin, 0);
+    EXPECT_EQ(form->E().Info_Specific_TimeMax, 1440);
+    EXPECT_EQ(form->E().Info_Update_Speed, 5000);
+    form->SpinEdit2->setValue(600);  // takes effect without a new run
+    EXPECT_EQ(form->E().Info_Update_Speed, 600000);
+}
+
+TEST_F(ChartWindowTest, DailyBarsAreNotIntraday) {
+    TForm2 main;
+    TForm1* form = main.BitBtn1Click();
+    form->ComboBox1->setCurrentIndex(9);
+    form->SpinEdit1->setValue(30);
+    form->BitBtn1Click();
+    const ChartState& s = form->State();
+    ASSERT_EQ(form->Table()->LineCount(), 30);
+    EXPECT_FALSE(s.Intraday);
+    EXPECT_EQ(s.IFirstBarInDay, 0);
+    EXPECT_EQ(s.DayTMin, s.LTime.GetItem(0));
+    EXPECT_EQ(form->windowTitle(), "$INDU:  1 day");
+}
+
+TEST_F(ChartWindowTest, StreamingShowsStopAndStopEndsIt) {
+    TForm2 main;
+    TForm1* form = main.BitBtn1Click();
+    form->BitBtn1Click();
+    form->E().OnBarsChanged1(form->E().eSignal.get(), form->E().Handle);
+    form->Timer1Timer();
+    EXPECT_FALSE(form->BitBtn2->isHidden());
+    form->BitBtn2Click();
+    form->Timer1Timer();
+    EXPECT_TRUE(form->BitBtn2->isHidden());
+    EXPECT_FALSE(form->E().RT_Active());
+}
+
+}  // namespace
+}  // namespace vela::app
