@@ -1,0 +1,229 @@
+#include "market/csv_bar_file.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "text/calendar.h"
+
+namespace vela {
+
+namespace {
+
+// Days from 1970-01-01 to 1899-12-30.
+constexpr std::int64_t kPlatformEpochDays = -25569;
+constexpr std::size_t kMaxReportedLines = 20;
+
+enum Column { kDate, kTime, kOpen, kHigh, kLow, kClose, kVolume, kColumns };
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '"'))
+        s.remove_prefix(1);
+    while (!s.empty() &&
+           (s.back() == ' ' || s.back() == '\t' || s.back() == '"' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        if ((x >= 'A' && x <= 'Z' ? x + 32 : x) != (y >= 'A' && y <= 'Z' ? y + 32 : y))
+            return false;
+    }
+    return true;
+}
+
+// Reads exactly `digits` decimal digits.
+bool Digits(std::string_view s, std::size_t at, std::size_t digits, int& value) {
+    if (at + digits > s.size()) return false;
+    int v = 0;
+    for (std::size_t i = at; i < at + digits; ++i) {
+        if (s[i] < '0' || s[i] > '9') return false;
+        v = v * 10 + (s[i] - '0');
+    }
+    value = v;
+    return true;
+}
+
+int DaysInMonth(int y, int m) {
+    static constexpr std::array<int, 12> kDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    return m == 2 && leap ? 29 : kDays[static_cast<std::size_t>(m - 1)];
+}
+
+// HH:MM or HH:MM:SS with an optional fraction that is dropped.
+bool ParseTime(std::string_view s, std::int64_t& secondOfDay) {
+    int h = 0, mi = 0, se = 0;
+    std::size_t at = 0;
+    if (s.size() >= 2 && s[1] == ':') {
+        if (!Digits(s, 0, 1, h)) return false;
+        at = 1;
+    } else {
+        if (!Digits(s, 0, 2, h)) return false;
+        at = 2;
+    }
+    if (at >= s.size() || s[at] != ':' || !Digits(s, at + 1, 2, mi)) return false;
+    at += 3;
+    if (at < s.size()) {
+        if (s[at] != ':' || !Digits(s, at + 1, 2, se)) return false;
+        at += 3;
+        if (at < s.size()) {
+            if (s[at] != '.') return false;
+            for (std::size_t i = at + 1; i < s.size(); ++i)
+                if (s[i] < '0' || s[i] > '9') return false;
+        }
+    }
+    if (h > 23 || mi > 59 || se > 59) return false;
+    secondOfDay = h * 3600 + mi * 60 + se;
+    return true;
+}
+
+// YYYY-MM-DD, optionally followed by "T" or blanks and a time.
+bool ParseDate(std::string_view s, std::int64_t& sec, bool& hadTime) {
+    int y = 0, m = 0, d = 0;
+    if (!Digits(s, 0, 4, y) || s.size() < 10 || s[4] != '-' || !Digits(s, 5, 2, m) || s[7] != '-' ||
+        !Digits(s, 8, 2, d))
+        return false;
+    if (y < 1 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) return false;
+    std::int64_t tod = 0;
+    hadTime = false;
+    if (s.size() > 10) {
+        std::string_view rest = s.substr(10);
+        if (rest.front() != 'T' && rest.front() != ' ') return false;
+        rest.remove_prefix(1);
+        while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+        if (!ParseTime(rest, tod)) return false;
+        hadTime = true;
+    }
+    const std::int64_t days =
+        DaysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) - kPlatformEpochDays;
+    sec = days * 86400 + tod;
+    return true;
+}
+
+bool ParseNumber(std::string_view s, double& value) {
+    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+    if (s.empty()) return false;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    return ec == std::errc() && end == s.data() + s.size() && std::isfinite(value);
+}
+
+// Splits a line at commas into at most `count` fields, without allocating.
+template <std::size_t N>
+std::size_t SplitFields(std::string_view line, std::array<std::string_view, N>& fields) {
+    std::size_t n = 0;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = line.find(',', start);
+        if (n < N)
+            fields[n] = line.substr(
+                start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+        ++n;
+        if (comma == std::string_view::npos) return n;
+        start = comma + 1;
+    }
+}
+
+}  // namespace
+
+bool ParseCsvBars(std::string_view content, std::string_view fileName, std::vector<RawBar>& out,
+                  std::ostream& warnings) {
+    out.clear();
+    if (content.size() >= 3 && std::memcmp(content.data(), "\xEF\xBB\xBF", 3) == 0)
+        content.remove_prefix(3);
+
+    std::size_t pos = 0;
+    auto nextLine = [&](std::string_view& line) {
+        if (pos >= content.size()) return false;
+        const std::size_t nl = content.find('\n', pos);
+        const std::size_t end = nl == std::string_view::npos ? content.size() : nl;
+        line = content.substr(pos, end - pos);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        pos = end + 1;
+        return true;
+    };
+
+    // The header: the first line that is not blank.
+    constexpr std::size_t kMaxFields = 64;
+    std::array<std::string_view, kMaxFields> fields;
+    std::array<int, kColumns> column;
+    column.fill(-1);
+    std::string_view line;
+    std::size_t lineNo = 0;
+    bool haveHeader = false;
+    while (nextLine(line)) {
+        ++lineNo;
+        if (Trim(line).empty()) continue;
+        const std::size_t n = std::min(SplitFields(line, fields), kMaxFields);
+        static constexpr std::array<std::string_view, kColumns> kNames{
+            "date", "time", "open", "high", "low", "close", "volume"};
+        for (std::size_t i = 0; i < n; ++i) {
+            for (int c = 0; c < kColumns; ++c) {
+                if (column[c] < 0 &&
+                    EqualsNoCase(Trim(fields[i]), kNames[static_cast<std::size_t>(c)]))
+                    column[c] = static_cast<int>(i);
+            }
+        }
+        haveHeader = true;
+        break;
+    }
+    if (!haveHeader || column[kDate] < 0 || column[kClose] < 0) {
+        warnings << fileName << ": no header with Date and Close columns; file skipped\n";
+        return false;
+    }
+    const int lastColumn = *std::max_element(column.begin(), column.end());
+
+    std::size_t malformed = 0;
+    std::size_t backwardsAt = 0;
+    out.reserve(content.size() / 48 + 1);
+    while (nextLine(line)) {
+        ++lineNo;
+        if (line.empty() || Trim(line).empty()) continue;
+        const std::size_t n = SplitFields(line, fields);
+        RawBar bar;
+        bool ok = n > static_cast<std::size_t>(lastColumn);
+        bool hadTime = false;
+        if (ok)
+            ok = ParseDate(Trim(fields[static_cast<std::size_t>(column[kDate])]), bar.Sec, hadTime);
+        if (ok && column[kTime] >= 0) {
+            std::int64_t tod = 0;
+            ok = !hadTime && ParseTime(Trim(fields[static_cast<std::size_t>(column[kTime])]), tod);
+            bar.Sec += tod;
+        }
+        auto number = [&](int c, double& v) {
+            return ParseNumber(Trim(fields[static_cast<std::size_t>(column[c])]), v);
+        };
+        if (ok) ok = number(kClose, bar.Close);
+        if (ok) {
+            bar.Open = bar.High = bar.Low = bar.Close;
+            if (column[kOpen] >= 0) ok = number(kOpen, bar.Open);
+            if (ok && column[kHigh] >= 0) ok = number(kHigh, bar.High);
+            if (ok && column[kLow] >= 0) ok = number(kLow, bar.Low);
+            if (ok && column[kVolume] >= 0) ok = number(kVolume, bar.Volume);
+        }
+        if (!ok) {
+            if (++malformed <= kMaxReportedLines)
+                warnings << fileName << ":" << lineNo << ": malformed line skipped\n";
+            continue;
+        }
+        if (backwardsAt == 0 && !out.empty() && bar.Sec < out.back().Sec) backwardsAt = lineNo;
+        out.push_back(bar);
+    }
+    if (malformed > kMaxReportedLines)
+        warnings << fileName << ": " << malformed - kMaxReportedLines
+                 << " more malformed lines skipped\n";
+    if (backwardsAt != 0) {
+        warnings << fileName << ":" << backwardsAt
+                 << ": time goes backwards; bars sorted by time\n";
+        std::stable_sort(out.begin(), out.end(),
+                         [](const RawBar& a, const RawBar& b) { return a.Sec < b.Sec; });
+    }
+    return true;
+}
+
+}  // namespace vela

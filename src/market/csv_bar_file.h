@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vela {
+
+// One bar of a file, its time in whole seconds since 30 December 1899 00:00.
+struct RawBar {
+    std::int64_t Sec = 0;
+    double Open = 0;
+    double High = 0;
+    double Low = 0;
+    double Close = 0;
+    double Volume = 0;
+};
+
+// Reads a CSV file of bars with a header naming its columns, in any order and letter case:
+// Date (YYYY-MM-DD, optionally followed by "T" or a blank and the time), Time (HH:MM or
+// HH:MM:SS, fractions of a second dropped), Open, High, Low, Close, Volume; other columns
+// such as "Adj Close" are ignored. Date and Close are required; missing Open, High and Low
+// take the close, missing Volume is 0.
+//
+// Bad lines are skipped with a warning naming the file and line; times that go backwards are
+// reported once and the bars sorted by time (stable, so every bar stays exactly once).
+// Returns the bars oldest first; false (with a warning) when the header is unusable.
+bool ParseCsvBars(std::string_view content, std::string_view fileName, std::vector<RawBar>& out,
+                  std::ostream& warnings);
+
+}  // namespace vela

@@ -1,0 +1,140 @@
+#include "market/csv_feed.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/atomic_file.h"
+
+namespace vela {
+
+namespace {
+
+// A symbol names a file inside the folder, never a path out of it.
+bool UsableAsFileName(const std::string& symbol) {
+    return !symbol.empty() && symbol != "." && symbol != ".." &&
+           symbol.find_first_of(std::string_view("/\\\0", 3)) == std::string::npos;
+}
+
+}  // namespace
+
+struct CsvFeed::CsvRequest : FeedRequests::Request {
+    std::shared_ptr<const std::vector<RawBar>> Raw;
+    std::size_t Released = 0;  // raw bars taken into Bars so far
+    BarInterval Interval;
+    DayWindow Window;
+    std::int64_t LastBucket = 0;
+
+    // Takes one more raw bar of the file into the served bars.
+    void Take(const RawBar& b) {
+        const std::int64_t day = FloorDiv(b.Sec, 86400);
+        const std::int64_t sod = b.Sec - day * 86400;
+        if (sod < Window.Start || sod >= Window.End) return;
+        const std::int64_t bucket =
+            day * 86400 + (Interval.Daily ? 0 : sod / Interval.Seconds * Interval.Seconds);
+        if (!Bars.empty() && bucket == LastBucket) {
+            FeedBar& a = Bars.back();
+            a.High = std::max(a.High, b.High);
+            a.Low = std::min(a.Low, b.Low);
+            a.Close = b.Close;
+            a.Volume += b.Volume;
+            return;
+        }
+        LastBucket = bucket;
+        Bars.push_back(
+            FeedBar{PlatformTimeFromSeconds(bucket), b.Open, b.High, b.Low, b.Close, b.Volume});
+    }
+};
+
+CsvFeed::CsvFeed(CsvFeedOptions options, MessageLoop& loop)
+    : options_(std::move(options)), loop_(loop) {
+    if (options_.Warnings == nullptr) options_.Warnings = &std::cerr;
+}
+
+CsvFeed::~CsvFeed() {
+    if (timer_ != 0) loop_.CancelTimer(timer_);
+}
+
+std::int32_t CsvFeed::IsEntitled() {
+    std::error_code ec;
+    std::filesystem::directory_iterator it(options_.Folder, ec);
+    return ec ? 0 : 1;
+}
+
+std::shared_ptr<const std::vector<RawBar>> CsvFeed::Load(const std::string& symbol) {
+    if (const auto it = cache_.find(symbol); it != cache_.end()) return it->second;
+    std::shared_ptr<const std::vector<RawBar>> bars;
+    if (UsableAsFileName(symbol)) {
+        const std::filesystem::path path =
+            std::filesystem::path(options_.Folder) / (symbol + ".csv");
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(path, ec)) {
+            std::string content;
+            if (!ReadWholeFile(path.string(), content)) {
+                *options_.Warnings << path.string() << ": cannot be read; no bars\n";
+            } else {
+                auto parsed = std::make_shared<std::vector<RawBar>>();
+                ParseCsvBars(content, path.string(), *parsed, *options_.Warnings);
+                bars = std::move(parsed);
+            }
+        }
+    }
+    cache_[symbol] = bars;
+    return bars;
+}
+
+std::int32_t CsvFeed::RequestHistory(FeedEventSink& sink, const std::string& symbol,
+                                     const std::string& interval, std::int32_t /*btType*/,
+                                     std::int32_t numBars, std::int32_t startTime,
+                                     std::int32_t endTime) {
+    auto r = std::make_unique<CsvRequest>();
+    if (!ParseBarInterval(interval, r->Interval))
+        throw HooksError("Unknown interval \"" + interval + "\"");
+    if (!ResolveDayWindow(startTime, endTime, DayWindow{}, r->Window))
+        throw HooksError("Invalid time range " + std::to_string(startTime) + ", " +
+                         std::to_string(endTime));
+    r->Sink = &sink;
+    r->Ready = true;
+    r->Raw = Load(symbol);
+    if (r->Raw) {
+        const std::vector<RawBar>& raw = *r->Raw;
+        std::size_t hold = 0;
+        if (options_.ReplayMs > 0) {
+            hold = options_.Hold < 0
+                       ? std::min<std::size_t>(100, raw.size() / 2)
+                       : std::min<std::size_t>(static_cast<std::size_t>(options_.Hold), raw.size());
+        }
+        const std::size_t release = raw.size() - hold;
+        for (; r->Released < release; ++r->Released) r->Take(raw[r->Released]);
+    }
+    const std::size_t wanted = numBars > 0 ? static_cast<std::size_t>(numBars) : 0;
+    r->First = r->Bars.size() - std::min(wanted, r->Bars.size());
+    const bool pending = r->Raw && r->Released < r->Raw->size();
+    const std::int32_t handle = Open(std::move(r));
+    if (pending && timer_ == 0) timer_ = loop_.StartTimer(options_.ReplayMs, [this] { Tick(); });
+    return handle;
+}
+
+void CsvFeed::NoRequestsLeft() noexcept {
+    if (timer_ != 0) loop_.CancelTimer(timer_);
+    timer_ = 0;
+}
+
+void CsvFeed::Tick() {
+    timer_ = 0;
+    const std::shared_ptr<MarketFeed> keepAlive = weak_from_this().lock();
+    bool pending = false;
+    std::vector<std::int32_t> changed;
+    for (const std::int32_t handle : Handles()) {
+        auto* r = static_cast<CsvRequest*>(Find(handle));
+        if (r == nullptr || !r->Raw || r->Released >= r->Raw->size()) continue;
+        r->Take((*r->Raw)[r->Released++]);
+        changed.push_back(handle);
+        pending = pending || r->Released < r->Raw->size();
+    }
+    if (pending) timer_ = loop_.StartTimer(options_.ReplayMs, [this] { Tick(); });
+    // Told after every request moved, since a receiver may release or open requests.
+    for (const std::int32_t handle : changed) Notify(handle);
+}
+
+}  // namespace vela

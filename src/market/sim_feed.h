@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "market/bar_interval.h"
+#include "market/feed_requests.h"
+#include "platform/clock.h"
+#include "platform/message_loop.h"
+
+namespace vela {
+
+struct SimFeedOptions {
+    std::uint64_t Seed = 1;
+    // The market's instant when the feed is made (platform days); without it the market runs
+    // on the clock's local time.
+    std::optional<double> Start;
+    // How long a history takes to become ready.
+    std::int32_t ReadyDelayMs = 300;
+};
+
+// A deterministic simulated market. Each symbol has a price level derived from its name;
+// intraday bars follow a weekday day session (09:30 to 16:00) or the hours a request asks
+// for, daily bars one per weekday. A live tick once a second moves the forming bar and opens
+// new bars at interval boundaries. The same seed and clock give the same bars.
+class SimFeed : public FeedRequests {
+  public:
+    static constexpr DayWindow kSession{9 * 3600 + 30 * 60, 16 * 3600};
+    static constexpr std::int32_t kMaxBars = 4'000'000;
+    static constexpr std::int64_t kTickMs = 1000;
+
+    SimFeed(const SimFeedOptions& options, MessageLoop& loop, Clock& clock);
+    ~SimFeed() override;
+
+    std::int32_t IsEntitled() override { return 1; }
+    void ClearSymbolCache() override {}
+    std::int32_t RequestHistory(FeedEventSink& sink, const std::string& symbol,
+                                const std::string& interval, std::int32_t btType,
+                                std::int32_t numBars, std::int32_t startTime,
+                                std::int32_t endTime) override;
+
+    // The market's current instant in whole seconds since 30 December 1899.
+    std::int64_t MarketSeconds() const;
+
+  private:
+    struct SimRequest;
+    bool BecomesReady(Request& r) override;
+    void Tick();
+    void NoRequestsLeft() noexcept override;
+    bool Advance(SimRequest& r, std::int64_t nowSec);
+
+    SimFeedOptions options_;
+    MessageLoop& loop_;
+    Clock& clock_;
+    std::int64_t steadyAtStart_;
+    MessageLoop::TimerId timer_ = 0;
+};
+
+}  // namespace vela

@@ -1,0 +1,286 @@
+#include "market/csv_feed.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+
+#include "market/csv_bar_file.h"
+#include "market/feed_factory.h"
+#include "market/market_test_support.h"
+#include "market/sim_feed.h"
+
+namespace vela {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::At;
+
+std::int64_t Sec(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+    return static_cast<std::int64_t>(std::nearbyint(At(y, mo, d, h, mi, s) * 86400));
+}
+
+TEST(CsvBarFile, ReadsTheCommonLayouts) {
+    struct Case {
+        const char* name;
+        const char* content;
+        std::vector<std::int64_t> secs;
+        double firstOpen, firstClose, firstVolume;
+    };
+    const std::vector<Case> cases = {
+        {"intraday",
+         "Date,Time,Open,High,Low,Close,Volume\n2024-03-04,09:30:00,10,11,9,10.5,100\n"
+         "2024-03-04,09:31:00,10.5,12,10,11,200\n",
+         {Sec(2024, 3, 4, 9, 30), Sec(2024, 3, 4, 9, 31)},
+         10,
+         10.5,
+         100},
+        {"daily with adj close",
+         "Date,Open,High,Low,Close,Adj Close,Volume\r\n"
+         "2024-03-01,5,6,4,5.5,5.25,1e6\r\n2024-03-04,5.5,7,5,6,5.75,2000000\r\n",
+         {Sec(2024, 3, 1), Sec(2024, 3, 4)},
+         5,
+         5.5,
+         1e6},
+        {"other order, case, BOM, quotes, date-time",
+         "\xEF\xBB\xBF\"close\",\"DATE\"\n\"3\",\"2024-03-04T10:15\"\n",
+         {Sec(2024, 3, 4, 10, 15)},
+         3,
+         3,
+         0},
+        {"blank lines and no final newline",
+         "\nDate,Close\n\n2024-02-29,+7.5",
+         {Sec(2024, 2, 29)},
+         7.5,
+         7.5,
+         0},
+    };
+    for (const Case& c : cases) {
+        std::vector<RawBar> bars;
+        std::ostringstream warnings;
+        ASSERT_TRUE(ParseCsvBars(c.content, "f.csv", bars, warnings)) << c.name;
+        EXPECT_EQ(warnings.str(), "") << c.name;
+        ASSERT_EQ(bars.size(), c.secs.size()) << c.name;
+        for (std::size_t i = 0; i < bars.size(); ++i) EXPECT_EQ(bars[i].Sec, c.secs[i]) << c.name;
+        EXPECT_EQ(bars[0].Open, c.firstOpen) << c.name;
+        EXPECT_EQ(bars[0].Close, c.firstClose) << c.name;
+        EXPECT_EQ(bars[0].Volume, c.firstVolume) << c.name;
+    }
+}
+
+TEST(CsvBarFile, SkipsMalformedLinesNamingFileAndLine) {
+    const std::string content =
+        "Date,Time,Open,High,Low,Close,Volume\n"
+        "2024-03-04,09:30:00,1,1,1,1,1\n"
+        "2024-02-30,09:31:00,1,1,1,1,1\n"  // no such day
+        "2024-03-04,24:00:00,1,1,1,1,1\n"  // no such hour
+        "2024-03-04,09:33:00,1,1,1,null,1\n"
+        "2024-03-04,09:34:00,1,1\n"
+        "2024-03-04,09:35:00,1,1,1,nan,1\n"
+        "2024-03-04,09:36:00,1,1,1,2,1\n";
+    std::vector<RawBar> bars;
+    std::ostringstream warnings;
+    ASSERT_TRUE(ParseCsvBars(content, "IBM.csv", bars, warnings));
+    ASSERT_EQ(bars.size(), 2u);
+    EXPECT_EQ(bars[1].Close, 2);
+    EXPECT_EQ(warnings.str(),
+              "IBM.csv:3: malformed line skipped\nIBM.csv:4: malformed line skipped\n"
+              "IBM.csv:5: malformed line skipped\nIBM.csv:6: malformed line skipped\n"
+              "IBM.csv:7: malformed line skipped\n");
+}
+
+TEST(CsvBarFile, SortsTimesThatGoBackwardsWithoutLosingOrDoublingBars) {
+    const std::string content =
+        "Date,Close\n2024-03-05,2\n2024-03-04,1\n2024-03-06,3\n2024-03-04,4\n";
+    std::vector<RawBar> bars;
+    std::ostringstream warnings;
+    ASSERT_TRUE(ParseCsvBars(content, "x.csv", bars, warnings));
+    ASSERT_EQ(bars.size(), 4u);
+    EXPECT_EQ(bars[0].Close, 1);  // stable: the earlier line first
+    EXPECT_EQ(bars[1].Close, 4);
+    EXPECT_EQ(bars[2].Close, 2);
+    EXPECT_EQ(bars[3].Close, 3);
+    EXPECT_EQ(warnings.str(), "x.csv:3: time goes backwards; bars sorted by time\n");
+}
+
+TEST(CsvBarFile, RejectsFilesWithoutUsableHeaderAndSurvivesAnyBytes) {
+    std::vector<RawBar> bars;
+    std::ostringstream warnings;
+    EXPECT_FALSE(ParseCsvBars("", "e.csv", bars, warnings));
+    EXPECT_FALSE(ParseCsvBars("2024-03-04,1,2,3\n", "n.csv", bars, warnings));
+    EXPECT_EQ(warnings.str(),
+              "e.csv: no header with Date and Close columns; file skipped\n"
+              "n.csv: no header with Date and Close columns; file skipped\n");
+    std::mt19937 rng(1);
+    const std::string alphabet = "Date,Close:-0123456789.\n\r\"eE+ T";
+    for (int i = 0; i < 2000; ++i) {
+        std::string s = "Date,Time,Close\n";
+        for (int k = static_cast<int>(rng() % 80); k > 0; --k)
+            s += alphabet[rng() % alphabet.size()];
+        std::ostringstream sink;
+        ParseCsvBars(s, "r.csv", bars, sink);
+        for (std::size_t j = 1; j < bars.size(); ++j) ASSERT_LE(bars[j - 1].Sec, bars[j].Sec);
+    }
+}
+
+class CountingSink : public FeedEventSink {
+  public:
+    void BarsChanged(std::int32_t handle) override { ++Events[handle]; }
+    std::map<std::int32_t, int> Events;
+};
+
+class CsvFeedTest : public testing_support::VirtualTimeTest {
+  protected:
+    void SetUp() override {
+        VirtualTimeTest::SetUp();
+        dir_ = fs::temp_directory_path() /
+               ("vela-csv-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_ / "bars");
+        // Monday 4 March 2024, one-minute bars 09:30 .. 09:41, close = minute index.
+        std::string minutes = "Date,Time,Open,High,Low,Close,Volume\n";
+        for (int m = 0; m < 12; ++m) {
+            minutes += "2024-03-04,09:" + std::to_string(30 + m) + ":00," + std::to_string(m) +
+                       "," + std::to_string(m + 0.5) + "," + std::to_string(m - 0.5) + "," +
+                       std::to_string(m) + ",10\n";
+        }
+        minutes += "2024-03-05,09:30:00,20,20,20,20,5\n";
+        Write("$INDU.csv", minutes);
+    }
+    void TearDown() override {
+        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(dir_);
+        VirtualTimeTest::TearDown();
+    }
+    void Write(const std::string& name, const std::string& content, const fs::path& sub = "bars") {
+        std::ofstream(dir_ / sub / name, std::ios::binary) << content;
+    }
+    std::unique_ptr<CsvFeed> Feed(std::int32_t replayMs = 0, std::int32_t hold = -1) {
+        return std::make_unique<CsvFeed>(
+            CsvFeedOptions{(dir_ / "bars").string(), replayMs, hold, &warnings}, loop);
+    }
+    std::vector<BarData> All(MarketFeed& feed, std::int32_t handle) {
+        std::vector<BarData> bars;
+        const std::int32_t n = feed.GetNumBars(handle);
+        for (std::int32_t i = 1 - n; i <= 0; ++i) bars.push_back(feed.GetBar(handle, i));
+        return bars;
+    }
+    fs::path dir_;
+    std::ostringstream warnings;
+    CountingSink sink;
+};
+
+TEST_F(CsvFeedTest, AggregatesIntoTheRequestedIntervalAndServesTheNewest) {
+    auto feed = Feed();
+    // Five-minute buckets from midnight: 09:30-09:34, 09:35-09:39, 09:40-09:41, next day.
+    auto h = feed->RequestHistory(sink, "$INDU", "5", 1, 100, -1, -1);
+    EXPECT_TRUE(feed->IsHistoryReady(h));
+    auto bars = All(*feed, h);
+    ASSERT_EQ(bars.size(), 4u);
+    EXPECT_EQ(bars[0].dtTime, At(2024, 3, 4, 9, 30));
+    EXPECT_EQ(bars[0].dOpen, 0);
+    EXPECT_EQ(bars[0].dClose, 4);
+    EXPECT_EQ(bars[0].dHigh, 4.5);
+    EXPECT_EQ(bars[0].dLow, -0.5);
+    EXPECT_EQ(bars[0].dVolume, 50);
+    EXPECT_EQ(bars[2].dtTime, At(2024, 3, 4, 9, 40));
+    EXPECT_EQ(bars[2].dClose, 11);
+    // Daily: one bar per date; the newest two of them.
+    h = feed->RequestHistory(sink, "$INDU", "D", 1, 2, -1, -1);
+    bars = All(*feed, h);
+    ASSERT_EQ(bars.size(), 2u);
+    EXPECT_EQ(bars[0].dtTime, At(2024, 3, 4));
+    EXPECT_EQ(bars[0].dVolume, 120);
+    EXPECT_EQ(bars[1].dClose, 20);
+    // A window of the day: 09:35 .. 09:39 only.
+    h = feed->RequestHistory(sink, "$INDU", "1", 1, 100, 575, 580);
+    EXPECT_EQ(feed->GetNumBars(h), 5);
+    EXPECT_EQ(warnings.str(), "");
+}
+
+TEST_F(CsvFeedTest, UnservedSymbolsAreReadyAtOnceAndEmpty) {
+    Write("secret.csv", "Date,Close\n2024-03-04,1\n", ".");
+    auto feed = Feed();
+    for (const char* symbol : {"MSFT", "../secret", "", ".."}) {
+        const auto h = feed->RequestHistory(sink, symbol, "1", 1, 100, -1, -1);
+        EXPECT_TRUE(feed->IsHistoryReady(h)) << symbol;
+        EXPECT_EQ(feed->GetNumBars(h), 0) << symbol;
+    }
+    EXPECT_EQ(feed->IsEntitled(), 1);
+    fs::remove_all(dir_ / "bars");
+    EXPECT_EQ(feed->IsEntitled(), 0);
+}
+
+TEST_F(CsvFeedTest, ClearingTheCacheRereadsTheFile) {
+    auto feed = Feed();
+    EXPECT_EQ(feed->GetNumBars(feed->RequestHistory(sink, "$INDU", "1", 1, 100, -1, -1)), 13);
+    Write("$INDU.csv", "Date,Close\n2024-03-04,1\n");
+    EXPECT_EQ(feed->GetNumBars(feed->RequestHistory(sink, "$INDU", "1", 1, 100, -1, -1)), 13);
+    feed->ClearSymbolCache();
+    EXPECT_EQ(feed->GetNumBars(feed->RequestHistory(sink, "$INDU", "1", 1, 100, -1, -1)), 1);
+}
+
+TEST_F(CsvFeedTest, ReplayReleasesTheNewestBarsOneByOne) {
+    auto feed = Feed(500, 3);
+    const auto h = feed->RequestHistory(sink, "$INDU", "5", 1, 100, -1, -1);
+    // Held back: 09:40, 09:41 and the next day's bar.
+    auto bars = All(*feed, h);
+    ASSERT_EQ(bars.size(), 2u);
+    EXPECT_EQ(bars[1].dClose, 9);
+    loop.RunFor(500);  // 09:40 opens the third bucket
+    EXPECT_EQ(sink.Events[h], 1);
+    EXPECT_EQ(feed->GetNumBars(h), 3);
+    loop.RunFor(500);  // 09:41 joins the forming bucket
+    EXPECT_EQ(feed->GetNumBars(h), 3);
+    EXPECT_EQ(feed->GetBar(h, 0).dClose, 11);
+    EXPECT_EQ(feed->GetBar(h, 0).dVolume, 20);
+    loop.RunFor(5000);
+    EXPECT_EQ(sink.Events[h], 3);
+    EXPECT_EQ(feed->GetNumBars(h), 4);
+    EXPECT_EQ(loop.PendingTimers(), 0u);
+}
+
+TEST_F(CsvFeedTest, FactoryChoosesFeedsAndExplainsBadChoices) {
+    const std::string bars = (dir_ / "bars").string();
+    struct Case {
+        std::string spec;
+        std::string error;  // empty: accepted
+    };
+    const std::vector<Case> cases = {
+        {"sim", ""},
+        {"sim:42", ""},
+        {"sim:42,start=2024-03-04T10:00:00,delay=1000", ""},
+        {"sim:start=2024-03-04 10:00", ""},
+        {"csv:" + bars, ""},
+        {"csv:" + bars + ",replay=250", ""},
+        {"csv:" + bars + ",replay=250,hold=20", ""},
+        {"yahoo",
+         "unknown feed \"yahoo\": use sim, sim:SEED or csv:DIR (with ,replay=MS to stream the "
+         "newest bars)"},
+        {"sim:x", "sim feed: the seed \"x\" is not a whole number"},
+        {"sim:1,speed=2", "sim feed: unknown option \"speed\" (start=, delay=)"},
+        {"sim:1,start=2024-02-30T10:00:00",
+         "sim feed: start \"2024-02-30T10:00:00\" is not YYYY-MM-DDTHH:MM:SS"},
+        {"csv:", "csv feed: name a folder, as in csv:/path/to/bars"},
+        {"csv:" + bars + ",replay=fast", "csv feed: replay \"fast\" is not a whole number"},
+        {"csv:" + bars + ",hold=5", "csv feed: hold needs replay=MS"},
+    };
+    for (const Case& c : cases) {
+        const FeedChoice choice = MakeFeed(c.spec, loop, clock);
+        EXPECT_EQ(choice.Error, c.error) << c.spec;
+        EXPECT_EQ(choice.Feed == nullptr, !c.error.empty()) << c.spec;
+    }
+    const FeedChoice missing = MakeFeed("csv:" + (dir_ / "none").string(), loop, clock);
+    EXPECT_EQ(missing.Feed, nullptr);
+    EXPECT_TRUE(missing.Error.starts_with("csv feed: cannot read the folder")) << missing.Error;
+    // A folder whose name holds a comma keeps it.
+    fs::create_directories(dir_ / "a,b");
+    EXPECT_NE(MakeFeed("csv:" + (dir_ / "a,b").string() + ",replay=10", loop, clock).Feed, nullptr);
+}
+
+}  // namespace
+}  // namespace vela
