@@ -9,7 +9,8 @@
 int main(int argc, char** argv) {
     vela::app::CommandLine options;
     std::string error;
-    if (!vela::app::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+    if (!vela::app::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), options,
+                                     error)) {
         std::cerr << "vela-monitor: " << error << "\n";
         return 2;
     }
@@ -22,8 +23,9 @@ int main(int argc, char** argv) {
         // No window is shown: draw off screen whatever the session has.
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     } else if (const std::string reason = vela::app::MissingDisplayReason(); !reason.empty()) {
-        std::cerr << "vela-monitor: cannot open a window: " << reason
-                  << ".\nStart it inside a desktop session, under xvfb-run, or use --snapshot DIR.\n";
+        std::cerr
+            << "vela-monitor: cannot open a window: " << reason
+            << ".\nStart it inside a desktop session, under xvfb-run, or use --snapshot DIR.\n";
         return 2;
     }
     QApplication qapp(argc, argv);

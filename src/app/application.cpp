@@ -1,7 +1,11 @@
 #include "app/application.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QSpinBox>
 #include <filesystem>
 #include <iostream>
 
@@ -95,8 +99,7 @@ int Application::RunSnapshot(const CommandLine& options) {
         }
         std::cout << base << ".txt  " << chart->Edit1->text().toStdString() << "  "
                   << chart->ComboBox1->currentText().toStdString() << "  "
-                  << chart->Table()->LineCount()
-                  << " bars\n";
+                  << chart->Table()->LineCount() << " bars\n";
     }
     return 0;
 }

@@ -18,7 +18,7 @@ class QtMessageLoop;
 // The process around the windows: module start-up (the ephemeris library, the message loop,
 // the clock and the feed) and shut-down in the reverse order. Needs a QApplication.
 class Application {
-public:
+  public:
     // The feed the snapshot mode uses when the command line names plain "sim": a fixed start
     // instant makes every snapshot of the simulated market the same.
     static std::string SnapshotFeedSpec(const std::string& feed);
@@ -37,7 +37,7 @@ public:
     // into the folder and prints one line per window. 0 on success.
     int RunSnapshot(const CommandLine& options);
 
-private:
+  private:
     SwissEphemeris ephemeris_;
     std::unique_ptr<QtMessageLoop> loop_;
     std::unique_ptr<QtClock> clock_;

@@ -13,7 +13,9 @@ void BarTableModel::SetBars(std::vector<double> times, std::vector<double> close
     endResetModel();
 }
 
-void BarTableModel::Clear() { SetBars({}, {}); }
+void BarTableModel::Clear() {
+    SetBars({}, {});
+}
 
 int BarTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : LineCount();

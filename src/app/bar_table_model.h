@@ -10,7 +10,7 @@ namespace vela::app {
 // for them, so a million bars cost two vectors, not a million strings.
 class BarTableModel : public QAbstractListModel {
     Q_OBJECT
-public:
+  public:
     using QAbstractListModel::QAbstractListModel;
 
     // times and closes are oldest first, one entry per bar.
@@ -26,7 +26,7 @@ public:
     // Every line, each ending in "\n"; empty for an empty table.
     std::string AllLines() const;
 
-private:
+  private:
     std::vector<double> times_;
     std::vector<double> closes_;
 };

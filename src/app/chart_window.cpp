@@ -60,7 +60,7 @@ QLabel* PlaceLabel(QWidget* parent, const char* name, const QString& text, int x
 // Marks the window busy for the life of a handler that pumps messages; a close requested
 // meanwhile happens when the outermost one ends.
 class TForm1::BusyScope {
-public:
+  public:
     explicit BusyScope(TForm1* form) : form_(form) { ++form_->busy_; }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
@@ -69,11 +69,12 @@ public:
         if (--form_->busy_ == 0 && form_->closeWhenIdle_) form_->FinishPendingClose(true);
     }
 
-private:
+  private:
     QPointer<TForm1> form_;
 };
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent), downloader_(std::make_unique<TEsignalDownloader>()) {
+TForm1::TForm1(QWidget* parent)
+    : QWidget(parent), downloader_(std::make_unique<TEsignalDownloader>()) {
     setObjectName("Form1");
     setWindowTitle("New ...");
     resize(468, 383);
@@ -100,6 +101,11 @@ void TForm1::ConnectHandlers() {
 
 void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    FormShow();
+}
+
+void TForm1::FormShow() {
+    // The window's own Hooks object is made when it is first shown.
     if (shownOnce_) return;
     shownOnce_ = true;
     downloader_->Run_Esignal_DM();
@@ -219,8 +225,10 @@ void TForm1::UpdateChart() {
         const auto bars = static_cast<std::size_t>(state_.ILastPrice) + 1;
         const auto& times = state_.LTime.Items();
         const auto& closes = state_.LClose.Items();
-        table_->SetBars(std::vector<double>(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(bars)),
-                        std::vector<double>(closes.begin(), closes.begin() + static_cast<std::ptrdiff_t>(bars)));
+        table_->SetBars(
+            std::vector<double>(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(bars)),
+            std::vector<double>(closes.begin(),
+                                closes.begin() + static_cast<std::ptrdiff_t>(bars)));
         FlickerFreePaintBox1->update();
         if (!Pump()) return;
     } while (updateAgain_);
@@ -231,7 +239,9 @@ void TForm1::BitBtn2Click() {
     if (!BitBtn2->isHidden()) downloader_->Stop_RT();
 }
 
-void TForm1::Timer1Timer() { BitBtn2->setVisible(downloader_->RT_Active()); }
+void TForm1::Timer1Timer() {
+    BitBtn2->setVisible(downloader_->RT_Active());
+}
 
 void TForm1::SpinEdit2Change() {
     const std::int64_t seconds = std::clamp(SpinEdit2->value(), 0, 600);
@@ -252,7 +262,8 @@ bool TForm1::SaveTable(const std::string& path, std::string& error) const {
 void TForm1::BitBtn3Click() {
     QPointer<TForm1> self(this);
     BusyScope busy(this);
-    const QString name = QFileDialog::getSaveFileName(this, QString(), QString(), "Text file (*.txt)");
+    const QString name =
+        QFileDialog::getSaveFileName(this, QString(), QString(), "Text file (*.txt)");
     if (!self || closing_ || name.isEmpty()) return;
     std::string error;
     if (!SaveTable(name.toStdString(), error))
@@ -273,7 +284,8 @@ void TForm1::BuildControls() {
     Edit1 = Named(new QLineEdit("$INDU", Panel1), "Edit1");
     Edit1->setGeometry(56, 5, 121, 22);
     ComboBox1 = Named(new QComboBox(Panel1), "ComboBox1");
-    for (const auto& e : kIntervalTable) ComboBox1->addItem(QString::fromUtf8(e.Item.data(), static_cast<int>(e.Item.size())));
+    for (const auto& e : kIntervalTable)
+        ComboBox1->addItem(QString::fromUtf8(e.Item.data(), static_cast<int>(e.Item.size())));
     ComboBox1->setCurrentIndex(kDefaultIntervalIndex);
     ComboBox1->setGeometry(180, 6, 71, 22);
     Label2 = PlaceLabel(Panel1, "Label2", "Last", 8, 33);
@@ -292,9 +304,11 @@ void TForm1::BuildControls() {
     Label5 = PlaceLabel(Panel1, "Label5", "sec", 200, 33);
     CheckBox2 = Named(new QCheckBox("H/L", Panel1), "CheckBox2");
     CheckBox2->setGeometry(226, 32, 46, 17);
-    BitBtn1 = Named(new QPushButton(style()->standardIcon(QStyle::SP_MediaPlay), "Run", Panel1), "BitBtn1");
+    BitBtn1 = Named(new QPushButton(style()->standardIcon(QStyle::SP_MediaPlay), "Run", Panel1),
+                    "BitBtn1");
     BitBtn1->setGeometry(279, 3, 87, 49);
-    BitBtn2 = Named(new QPushButton(style()->standardIcon(QStyle::SP_MediaStop), "Stop", Panel1), "BitBtn2");
+    BitBtn2 = Named(new QPushButton(style()->standardIcon(QStyle::SP_MediaStop), "Stop", Panel1),
+                    "BitBtn2");
     BitBtn2->setGeometry(281, 2, 95, 51);
     BitBtn2->hide();
     CheckBox1 = Named(new QCheckBox("Whole day", Panel1), "CheckBox1");

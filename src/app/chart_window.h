@@ -33,11 +33,12 @@ class BarTableModel;
 // when the outermost busy handler has unwound; walks over the windows skip closing ones.
 class TForm1 : public QWidget, public MessageReceiver {
     Q_OBJECT
-public:
+  public:
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
     // Handlers, by the names of the controls and events they serve.
+    void FormShow();
     void BitBtn1Click();  // Run
     void BitBtn2Click();  // Stop
     void BitBtn3Click();  // Save (asks for a file name)
@@ -91,11 +92,11 @@ public:
 
     BarTableModel* Table() const { return table_; }
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     class BusyScope;
     void BuildControls();
     void ConnectHandlers();

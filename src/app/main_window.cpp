@@ -74,7 +74,8 @@ void TForm2::Timer1Timer() {
 std::vector<TForm1*> TForm2::ChartWindows() {
     std::vector<TForm1*> out;
     for (const FormEntry& e : RegisteredForms())
-        if (auto* form = dynamic_cast<TForm1*>(e.Form); form && !form->Closing()) out.push_back(form);
+        if (auto* form = dynamic_cast<TForm1*>(e.Form); form && !form->Closing())
+            out.push_back(form);
     return out;
 }
 
@@ -225,6 +226,8 @@ TForm1* TForm2::BitBtn1Click() {
     sub->setWindowIcon(QIcon());
     sub->resize(sub->sizeHint().expandedTo(QSize(476, 410)));
     form->show();
+    // Off screen (a hidden frame) the window gets no show event of its own.
+    form->FormShow();
     Panel3->raise();
     return form;
 }

@@ -21,7 +21,7 @@ class TForm1;
 // The multiple-document main window holding the chart windows.
 class TForm2 : public QMainWindow, public MessageReceiver {
     Q_OBJECT
-public:
+  public:
     static constexpr std::uint32_t kProgressMessage = 1415;
 
     explicit TForm2(QWidget* parent = nullptr);
@@ -70,17 +70,17 @@ public:
     // The clock text: the locale's short date, a blank, its long time without a zone name.
     static QString ClockText(const QDateTime& now);
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     // Appends trace markers to Memo1 while it exists.
     class MemoSink : public TraceSink {
-    public:
+      public:
         explicit MemoSink(QPlainTextEdit* memo) : memo_(memo) {}
         void AppendLine(const std::string& line) override;
 
-    private:
+      private:
         QPlainTextEdit* memo_;
     };
 

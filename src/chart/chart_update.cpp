@@ -18,7 +18,8 @@ bool UpdateChartSeries(std::span<const BarData> bars, ChartState& s) {
     if (bars.size() < 2) return false;
 
     const auto n = static_cast<std::int32_t>(bars.size());
-    for (TVegaDoubleList* l : {&s.LClose, &s.LHigh, &s.LLow, &s.LTime}) l->Reserve(n + kFuturePoints);
+    for (TVegaDoubleList* l : {&s.LClose, &s.LHigh, &s.LLow, &s.LTime})
+        l->Reserve(n + kFuturePoints);
     for (const BarData& b : bars) {
         s.LClose.Add(b.dClose);
         s.LLow.Add(b.dLow);
@@ -42,7 +43,8 @@ bool UpdateChartSeries(std::span<const BarData> bars, ChartState& s) {
     if (s.Intraday) {
         // The first bar after the newest break of more than three bar lengths.
         for (std::int32_t i = n - 1; i >= 1; --i) {
-            if (bars[static_cast<std::size_t>(i)].dtTime - bars[static_cast<std::size_t>(i) - 1].dtTime >
+            if (bars[static_cast<std::size_t>(i)].dtTime -
+                    bars[static_cast<std::size_t>(i) - 1].dtTime >
                 3 * s.dT) {
                 s.IFirstBarInDay = i;
                 break;
@@ -50,7 +52,8 @@ bool UpdateChartSeries(std::span<const BarData> bars, ChartState& s) {
         }
     }
     s.DayTMin = bars[static_cast<std::size_t>(s.IFirstBarInDay)].dtTime;
-    s.DayTMax = static_cast<double>(bars.back().dtTime + static_cast<long double>(kFuturePoints) * s.dT);
+    s.DayTMax =
+        static_cast<double>(bars.back().dtTime + static_cast<long double>(kFuturePoints) * s.dT);
     return true;
 }
 

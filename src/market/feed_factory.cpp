@@ -146,6 +146,7 @@ FeedChoice MakeFeed(std::string_view spec, MessageLoop& loop, Clock& clock,
                     std::ostream* warnings) {
     if (spec == "sim") return MakeSim({}, loop, clock);
     if (spec.starts_with("sim:")) return MakeSim(spec.substr(4), loop, clock);
+    if (spec.starts_with("sim,")) return MakeSim(spec.substr(3), loop, clock);
     if (spec.starts_with("csv:")) return MakeCsv(spec.substr(4), loop, warnings);
     return Fail("unknown feed \"" + std::string(spec) +
                 "\": use sim, sim:SEED or csv:DIR (with ,replay=MS to stream the newest bars)");

@@ -16,7 +16,7 @@ namespace vela::app {
 // The Qt message loop and clock with a simulated market that answers quickly and always
 // gives the same bars.
 class AppFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         InstallMessageLoop(&loop_);
         InstallClock(&clock_);

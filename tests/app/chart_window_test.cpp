@@ -2,7 +2,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <filesystem>
@@ -13,6 +15,8 @@
 #include "chart/chart_update.h"
 #include "market/esignal_downloader.h"
 #include "platform/atomic_file.h"
+#include "text/date_time_text.h"
+#include "text/number_text.h"
 
 namespace vela::app {
 namespace {
@@ -47,7 +51,8 @@ TEST_F(ChartWindowTest, RunFillsSeriesTableAndCaption) {
     const std::string newest = form->Table()->Line(0);
     EXPECT_EQ(newest, DateTimeToText(0, '.', s.LTime.GetItem(99)) + "  " +
                           RealToText(0, s.LClose.GetItem(99)));
-    EXPECT_EQ(form->Table()->Line(99).substr(0, 10), DateTimeToText(0, '.', s.LTime.GetItem(0)).substr(0, 10));
+    EXPECT_EQ(form->Table()->Line(99).substr(0, 10),
+              DateTimeToText(0, '.', s.LTime.GetItem(0)).substr(0, 10));
 
     // The run's markers, in order.
     const QString memo = main.Memo1->toPlainText();

@@ -1,12 +1,12 @@
 #include "app/main_window.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
-#include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -21,7 +21,9 @@ namespace {
 
 using MainWindowTest = AppFixture;
 
-void DeleteDeferred() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+void DeleteDeferred() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 // Makes a window stream as if its first bars-changed event had arrived.
 void StartStreaming(TForm1* form) {
@@ -138,7 +140,8 @@ TEST_F(MainWindowTest, ProgressMessageShowsInTheStatusBar) {
     TForm1* a = main.BitBtn1Click();
     a->SpinEdit1->setValue(200);
     int shown = 0;
-    QObject::connect(main.DownloadProgress, &QProgressBar::valueChanged, [&shown](int) { ++shown; });
+    QObject::connect(main.DownloadProgress, &QProgressBar::valueChanged,
+                     [&shown](int) { ++shown; });
     a->BitBtn1Click();
     EXPECT_GE(shown, 3);  // 25, 50, 75 (100 hides it)
     EXPECT_TRUE(main.DownloadProgress->isHidden());
