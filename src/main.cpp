@@ -5,6 +5,7 @@
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/display_check.h"
+#include "platform/clock.h"
 
 int main(int argc, char** argv) {
     vela::app::CommandLine options;
@@ -30,8 +31,9 @@ int main(int argc, char** argv) {
     }
     QApplication qapp(argc, argv);
     vela::app::Application app;
-    const std::string feed =
-        snapshot ? vela::app::Application::SnapshotFeedSpec(options.Feed) : options.Feed;
+    const std::string feed = snapshot ? vela::app::Application::SnapshotFeedSpec(options.Feed)
+                                      : vela::app::Application::InteractiveFeedSpec(
+                                            options.Feed, vela::CurrentClock().LocalNow());
     if (!app.StartFeed(feed, error)) {
         std::cerr << "vela-monitor: " << error << "\n";
         return 2;

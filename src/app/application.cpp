@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QSpinBox>
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 
@@ -17,6 +19,7 @@
 #include "market/feed_factory.h"
 #include "market/market_feed.h"
 #include "platform/runtime_utilities.h"
+#include "text/calendar.h"
 
 namespace vela::app {
 
@@ -28,6 +31,24 @@ std::string Application::SnapshotFeedSpec(const std::string& feed) {
     const bool sim = feed == "sim" || feed.rfind("sim:", 0) == 0 || feed.rfind("sim,", 0) == 0;
     if (!sim || feed.find("start=") != std::string::npos) return feed;
     return feed + "," + kSnapshotStart;
+}
+
+std::string Application::InteractiveFeedSpec(const std::string& feed, double now) {
+    const bool sim = feed == "sim" || feed.rfind("sim:", 0) == 0 || feed.rfind("sim,", 0) == 0;
+    if (!sim || feed.find("start=") != std::string::npos) return feed;
+    const double timeOfDay = now - std::floor(now);
+    const int weekday = PlatformDayOfWeek(now);  // 1 = Sunday .. 7 = Saturday
+    const bool inSession =
+        weekday >= 2 && weekday <= 6 && timeOfDay >= 9.5 / 24 && timeOfDay < 16.0 / 24;
+    if (inSession) return feed;
+    double day = std::floor(now);
+    if (timeOfDay < 12.0 / 24) day -= 1;
+    while (PlatformDayOfWeek(day) == 1 || PlatformDayOfWeek(day) == 7) day -= 1;
+    CivilDateTime c;
+    if (!DecodePlatformDateTime(day, c)) return feed;
+    char start[40];
+    std::snprintf(start, sizeof start, "start=%04d-%02d-%02dT12:00:00", c.Year, c.Month, c.Day);
+    return feed + "," + start;
 }
 
 Application::Application()

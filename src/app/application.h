@@ -23,6 +23,11 @@ class Application {
     // instant makes every snapshot of the simulated market the same.
     static std::string SnapshotFeedSpec(const std::string& feed);
 
+    // The feed the interactive program uses: plain "sim" outside the simulated market's
+    // weekday session (09:30 to 16:00) starts at noon of the latest weekday instead, so that a
+    // chart opened at night or at the weekend streams all the same. now is in platform days.
+    static std::string InteractiveFeedSpec(const std::string& feed, double now);
+
     Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;

@@ -124,3 +124,20 @@ TEST_F(ChartWindowTest, StreamingShowsStopAndStopEndsIt) {
 
 }  // namespace
 }  // namespace vela::app
+
+namespace vela::app {
+namespace {
+
+TEST_F(ChartWindowTest, LiveUpdatesFromTheFeedMakeTheWindowStream) {
+    TForm2 main;
+    TForm1* form = main.BitBtn1Click();
+    form->SpinEdit2->setValue(0);
+    form->BitBtn1Click();
+    WaitPumping(1500);  // the simulated market ticks once a second
+    EXPECT_TRUE(form->E().RT_Active());
+    form->Timer1Timer();
+    EXPECT_FALSE(form->BitBtn2->isHidden());
+}
+
+}  // namespace
+}  // namespace vela::app

@@ -58,3 +58,36 @@ TEST(CommandLine, ErrorsNameTheProblem) {
 
 }  // namespace
 }  // namespace vela::app
+
+#include "app/application.h"
+#include "text/calendar.h"
+
+namespace vela::app {
+namespace {
+
+TEST(FeedSpecs, SimStartsAtAFixedOrLiveInstant) {
+    auto at = [](int y, int m, int d, int hh, int mm) {
+        return EncodePlatformDateTime({y, m, d, hh, mm, 0, 0});
+    };
+    EXPECT_EQ(Application::SnapshotFeedSpec("sim"), "sim,start=2024-06-20T15:30:00");
+    EXPECT_EQ(Application::SnapshotFeedSpec("sim:5"), "sim:5,start=2024-06-20T15:30:00");
+    EXPECT_EQ(Application::SnapshotFeedSpec("sim,start=2020-01-02T10:00:00"),
+              "sim,start=2020-01-02T10:00:00");
+    EXPECT_EQ(Application::SnapshotFeedSpec("csv:/data"), "csv:/data");
+    // Thursday 2026-12-10: in the session the market runs on the clock.
+    EXPECT_EQ(Application::InteractiveFeedSpec("sim", at(2026, 12, 10, 11, 0)), "sim");
+    // Thursday 00:30 falls back to Wednesday noon; Thursday 20:00 to Thursday noon.
+    EXPECT_EQ(Application::InteractiveFeedSpec("sim", at(2026, 12, 10, 0, 30)),
+              "sim,start=2026-12-09T12:00:00");
+    EXPECT_EQ(Application::InteractiveFeedSpec("sim:3", at(2026, 12, 10, 20, 0)),
+              "sim:3,start=2026-12-10T12:00:00");
+    // Sunday and Monday morning go back to Friday.
+    EXPECT_EQ(Application::InteractiveFeedSpec("sim", at(2026, 12, 13, 15, 0)),
+              "sim,start=2026-12-11T12:00:00");
+    EXPECT_EQ(Application::InteractiveFeedSpec("sim", at(2026, 12, 14, 8, 0)),
+              "sim,start=2026-12-11T12:00:00");
+    EXPECT_EQ(Application::InteractiveFeedSpec("csv:x", at(2026, 12, 14, 8, 0)), "csv:x");
+}
+
+}  // namespace
+}  // namespace vela::app
