@@ -97,7 +97,7 @@ TEST_F(SimFeedTest, BarsFollowWeekdaySessions) {
             EXPECT_LE(b.dLow, std::min(b.dOpen, b.dClose));
             EXPECT_GE(b.dHigh, std::max(b.dOpen, b.dClose));
             EXPECT_GT(b.dLow, 0);
-            EXPECT_EQ(b.dClose, std::nearbyint(b.dClose * 100) / 100);
+            EXPECT_EQ(b.dClose, std::rint(b.dClose * 100) / 100);
         }
         EXPECT_EQ(*seconds.begin(), c.firstSecond) << c.interval;
         EXPECT_EQ(*seconds.rbegin(), c.lastSecond) << c.interval;
