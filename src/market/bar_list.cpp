@@ -36,7 +36,9 @@ void TLBarList::Add1(const BarData& BD) {
 }
 
 void TLBarList::Clear() {
-    std::vector<BarData>().swap(L);
+    // The storage stays: the next download or update usually needs as much again, and
+    // memory touched once is not paid for in page faults a second time.
+    L.clear();
     unordered_ = 0;
 }
 

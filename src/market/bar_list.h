@@ -13,8 +13,10 @@ class TLBarList {
   public:
     std::int32_t Count() const { return static_cast<std::int32_t>(L.size()); }
     void Add1(const BarData& BD);
-    // Empties the list and gives its memory back.
+    // Empties the list; its storage is kept for the next fill.
     void Clear();
+    // Gives storage back that the bars held do not need.
+    void ShrinkToFit() { L.shrink_to_fit(); }
     // Index outside 0..Count()-1 throws std::out_of_range.
     BarData GetItem(std::int32_t Index) const;
     void SetItem(std::int32_t Index, const BarData& Value);

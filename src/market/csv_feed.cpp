@@ -105,7 +105,10 @@ std::int32_t CsvFeed::RequestHistory(FeedEventSink& sink, const std::string& sym
                        : std::min<std::size_t>(static_cast<std::size_t>(options_.Hold), raw.size());
         }
         const std::size_t release = raw.size() - hold;
+        // At most one bar per raw bar; trimmed below when the buckets gathered many.
+        r->Bars.reserve(raw.size());
         for (; r->Released < release; ++r->Released) r->Take(raw[r->Released]);
+        if (r->Bars.size() < r->Bars.capacity() / 2) r->Bars.shrink_to_fit();
     }
     const std::size_t wanted = numBars > 0 ? static_cast<std::size_t>(numBars) : 0;
     r->First = r->Bars.size() - std::min(wanted, r->Bars.size());

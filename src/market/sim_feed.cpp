@@ -46,7 +46,7 @@ class Rng {
 };
 
 double Cents(double price) {
-    return std::nearbyint(price * 100.0) / 100.0;
+    return std::rint(price * 100.0) / 100.0;
 }
 
 struct BarPos {
@@ -143,7 +143,7 @@ struct SimFeed::SimRequest : FeedRequests::Request {
 
     double Volume(std::int64_t startSec, double seconds) {
         const double v = VolumePerSecond * seconds * (0.3 + 1.4 * Random.Uniform());
-        return std::nearbyint(Cal.InSession(startSec) ? v : v * 0.15);
+        return std::rint(Cal.InSession(startSec) ? v : v * 0.15);
     }
 
     // High and low around an open and a close already in cents.
@@ -168,7 +168,7 @@ SimFeed::~SimFeed() {
 std::int64_t SimFeed::MarketSeconds() const {
     double days = options_.Start ? *options_.Start : clock_.LocalNow();
     if (!std::isfinite(days) || std::fabs(days) > 3e6) days = 0;
-    std::int64_t ms = static_cast<std::int64_t>(std::nearbyint(days * 86400000.0));
+    std::int64_t ms = static_cast<std::int64_t>(std::rint(days * 86400000.0));
     if (options_.Start) ms += clock_.SteadyMs() - steadyAtStart_;
     return FloorDiv(ms, 1000);
 }
@@ -254,7 +254,7 @@ bool SimFeed::Advance(SimRequest& r, std::int64_t nowSec) {
         b.Close = std::max(0.01, Cents(b.Close * (1 + step)));
         b.High = std::max(b.High, b.Close);
         b.Low = std::min(b.Low, b.Close);
-        b.Volume += std::nearbyint(r.VolumePerSecond * (0.3 + 1.4 * r.Random.Uniform()));
+        b.Volume += std::rint(r.VolumePerSecond * (0.3 + 1.4 * r.Random.Uniform()));
         return true;
     }
     // New bars open: the ones the market went through unseen, then the one trading now.
@@ -269,7 +269,7 @@ bool SimFeed::Advance(SimRequest& r, std::int64_t nowSec) {
         b.Open = std::max(0.01, Cents(r.Revert(p)));
         if (start == tradingStart) {
             b.Close = b.High = b.Low = b.Open;
-            b.Volume = std::nearbyint(r.VolumePerSecond * r.Random.Uniform());
+            b.Volume = std::rint(r.VolumePerSecond * r.Random.Uniform());
         } else {
             const double step = std::clamp(r.SigmaBar * r.Random.Normal(), -0.5, 0.5);
             b.Close = std::max(0.01, Cents(b.Open * (1 + step)));

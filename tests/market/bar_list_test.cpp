@@ -25,7 +25,7 @@ TLBarList ListOf(const std::vector<double>& times, double close = 1) {
 
 std::vector<double> Times(const TLBarList& l) {
     std::vector<double> t;
-    for (const BarData& b : l.Bars()) t.push_back(b.dtTime);
+    for (const BarData& b : l.Bars()) t.push_back(+b.dtTime);
     return t;
 }
 
@@ -66,7 +66,7 @@ TEST(TLBarList, UpdateKeepsOlderBarsAndReplacesFromTheFirstNewOne) {
         // The replaced bars are the new records, the kept ones the old.
         for (const BarData& b : held.Bars()) {
             const bool isNew = !c.fresh.empty() && b.dtTime >= c.fresh[0];
-            EXPECT_EQ(b.dClose, isNew ? 2 : 1) << c.name << " at " << b.dtTime;
+            EXPECT_EQ(+b.dClose, isNew ? 2 : 1) << c.name << " at " << +b.dtTime;
         }
         EXPECT_EQ(fresh.Count(), static_cast<std::int32_t>(c.fresh.size())) << c.name;
     }
@@ -115,9 +115,9 @@ TEST(TLBarList, ItemsAreCopiesAndIndexesAreChecked) {
     TLBarList l = ListOf({1, 2});
     BarData copy = l.GetItem(0);
     copy.dClose = 99;
-    EXPECT_EQ(l[0].dClose, 1);
+    EXPECT_EQ(+l[0].dClose, 1);
     l.SetItem(1, copy);
-    EXPECT_EQ(l.GetItem(1).dClose, 99);
+    EXPECT_EQ(+l.GetItem(1).dClose, 99);
     EXPECT_THROW(l.GetItem(2), std::out_of_range);
     EXPECT_THROW(l.GetItem(-1), std::out_of_range);
     EXPECT_THROW(l.SetItem(2, copy), std::out_of_range);

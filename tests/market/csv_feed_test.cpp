@@ -181,21 +181,21 @@ TEST_F(CsvFeedTest, AggregatesIntoTheRequestedIntervalAndServesTheNewest) {
     EXPECT_TRUE(feed->IsHistoryReady(h));
     auto bars = All(*feed, h);
     ASSERT_EQ(bars.size(), 4u);
-    EXPECT_EQ(bars[0].dtTime, At(2024, 3, 4, 9, 30));
-    EXPECT_EQ(bars[0].dOpen, 0);
-    EXPECT_EQ(bars[0].dClose, 4);
-    EXPECT_EQ(bars[0].dHigh, 4.5);
-    EXPECT_EQ(bars[0].dLow, -0.5);
-    EXPECT_EQ(bars[0].dVolume, 50);
-    EXPECT_EQ(bars[2].dtTime, At(2024, 3, 4, 9, 40));
-    EXPECT_EQ(bars[2].dClose, 11);
+    EXPECT_EQ(+bars[0].dtTime, At(2024, 3, 4, 9, 30));
+    EXPECT_EQ(+bars[0].dOpen, 0);
+    EXPECT_EQ(+bars[0].dClose, 4);
+    EXPECT_EQ(+bars[0].dHigh, 4.5);
+    EXPECT_EQ(+bars[0].dLow, -0.5);
+    EXPECT_EQ(+bars[0].dVolume, 50);
+    EXPECT_EQ(+bars[2].dtTime, At(2024, 3, 4, 9, 40));
+    EXPECT_EQ(+bars[2].dClose, 11);
     // Daily: one bar per date; the newest two of them.
     h = feed->RequestHistory(sink, "$INDU", "D", 1, 2, -1, -1);
     bars = All(*feed, h);
     ASSERT_EQ(bars.size(), 2u);
-    EXPECT_EQ(bars[0].dtTime, At(2024, 3, 4));
-    EXPECT_EQ(bars[0].dVolume, 120);
-    EXPECT_EQ(bars[1].dClose, 20);
+    EXPECT_EQ(+bars[0].dtTime, At(2024, 3, 4));
+    EXPECT_EQ(+bars[0].dVolume, 120);
+    EXPECT_EQ(+bars[1].dClose, 20);
     // A window of the day: 09:35 .. 09:39 only.
     h = feed->RequestHistory(sink, "$INDU", "1", 1, 100, 575, 580);
     EXPECT_EQ(feed->GetNumBars(h), 5);
@@ -230,14 +230,14 @@ TEST_F(CsvFeedTest, ReplayReleasesTheNewestBarsOneByOne) {
     // Held back: 09:40, 09:41 and the next day's bar.
     auto bars = All(*feed, h);
     ASSERT_EQ(bars.size(), 2u);
-    EXPECT_EQ(bars[1].dClose, 9);
+    EXPECT_EQ(+bars[1].dClose, 9);
     loop.RunFor(500);  // 09:40 opens the third bucket
     EXPECT_EQ(sink.Events[h], 1);
     EXPECT_EQ(feed->GetNumBars(h), 3);
     loop.RunFor(500);  // 09:41 joins the forming bucket
     EXPECT_EQ(feed->GetNumBars(h), 3);
-    EXPECT_EQ(feed->GetBar(h, 0).dClose, 11);
-    EXPECT_EQ(feed->GetBar(h, 0).dVolume, 20);
+    EXPECT_EQ(+feed->GetBar(h, 0).dClose, 11);
+    EXPECT_EQ(+feed->GetBar(h, 0).dVolume, 20);
     loop.RunFor(5000);
     EXPECT_EQ(sink.Events[h], 3);
     EXPECT_EQ(feed->GetNumBars(h), 4);

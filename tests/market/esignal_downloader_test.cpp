@@ -74,10 +74,10 @@ TEST_F(DownloaderTest, DownloadsTheSimulatedHistoryOldestFirstInCenturyTime) {
     EXPECT_FALSE(d->Block_Updating);
     ASSERT_EQ(d->LCurr.Count(), 200);
     // The newest bar is Monday 10:00; they are one minute apart, the session's start in between.
-    EXPECT_NEAR(d->LCurr[199].dtTime, DateToCenturies(2024, 3, 4, 10.0), 1e-15);
-    for (std::int32_t i = 1; i < 200; ++i) EXPECT_LT(d->LCurr[i - 1].dtTime, d->LCurr[i].dtTime);
-    EXPECT_NEAR(d->LCurr[199].dtTime - d->LCurr[198].dtTime, kMinuteInCenturies, 1e-12);
-    EXPECT_EQ(d->LCurr[199].dClose, feed->GetBar(d->Handle, 0).dClose);
+    EXPECT_NEAR(+d->LCurr[199].dtTime, DateToCenturies(2024, 3, 4, 10.0), 1e-15);
+    for (std::int32_t i = 1; i < 200; ++i) EXPECT_LT(+d->LCurr[i - 1].dtTime, +d->LCurr[i].dtTime);
+    EXPECT_NEAR(+d->LCurr[199].dtTime - +d->LCurr[198].dtTime, kMinuteInCenturies, 1e-12);
+    EXPECT_EQ(+d->LCurr[199].dClose, +feed->GetBar(d->Handle, 0).dClose);
     EXPECT_TRUE(d->IsHistoryReady());
     EXPECT_EQ(updates, 0);
 }
@@ -173,7 +173,7 @@ TEST_F(DownloaderTest, StreamingOnTheLiveFeedKeepsEveryBar) {
     }
     const double fiveSeconds = kMinuteInCenturies / 12;
     for (std::int32_t i = 1; i < d->LCurr.Count(); ++i)
-        EXPECT_NEAR(d->LCurr[i].dtTime - d->LCurr[i - 1].dtTime, fiveSeconds, 1e-12) << i;
+        EXPECT_NEAR(+d->LCurr[i].dtTime - +d->LCurr[i - 1].dtTime, fiveSeconds, 1e-12) << i;
     EXPECT_GT(d->LCurr.Count(), 30);
 }
 
@@ -228,12 +228,12 @@ TEST_F(DownloaderTest, BarTimesBecomeCenturyTimeWithoutMilliseconds) {
     auto d = Make();
     d->RequestHistory1(10);
     ASSERT_EQ(d->LCurr.Count(), 5);
-    EXPECT_EQ(d->LCurr[0].dtTime, 0.0);
-    EXPECT_EQ(d->LCurr[1].dtTime, 1.0);
-    EXPECT_EQ(d->LCurr[2].dtTime, 1.0);
+    EXPECT_EQ(+d->LCurr[0].dtTime, 0.0);
+    EXPECT_EQ(+d->LCurr[1].dtTime, 1.0);
+    EXPECT_EQ(+d->LCurr[2].dtTime, 1.0);
     const double expected = DateToCenturies(2024, 3, 4, 10 + 1 / 3600.0);
-    EXPECT_EQ(d->LCurr[3].dtTime, expected);
-    EXPECT_EQ(d->LCurr[4].dtTime, expected);
+    EXPECT_EQ(+d->LCurr[3].dtTime, expected);
+    EXPECT_EQ(+d->LCurr[4].dtTime, expected);
 }
 
 TEST_F(DownloaderTest, FailuresEndInStatesWithoutData) {
@@ -386,10 +386,10 @@ TEST_F(CsvDownloaderTest, DownloadsFromFilesAndEndsQuicklyForMissingOnes) {
     auto d = Make("5");
     d->RequestHistory1(100);
     ASSERT_EQ(d->LCurr.Count(), 6);  // 10:00 .. 10:25; the last two minutes held back
-    EXPECT_EQ(d->LCurr[5].dClose, 27);
+    EXPECT_EQ(+d->LCurr[5].dClose, 27);
     loop.RunFor(2000);  // the held minutes stream into the forming five-minute bar
     EXPECT_EQ(d->LCurr.Count(), 6);
-    EXPECT_EQ(d->LCurr[5].dClose, 29);
+    EXPECT_EQ(+d->LCurr[5].dClose, 29);
     EXPECT_EQ(updates, 2);
 
     d->Set_Info1("MSFT", "5", 0, false, 0, 0, nullptr);

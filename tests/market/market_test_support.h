@@ -88,6 +88,8 @@ class ScriptedFeed : public MarketFeed {
     std::int32_t next_ = 1;
 };
 
+// BarData is packed, so its doubles may sit off their alignment: tests read them by value
+// (a unary +) before anything, such as an EXPECT macro, binds a reference to them.
 inline BarData Bar(double dtTime, double close = 100) {
     BarData b;
     b.dtTime = dtTime;

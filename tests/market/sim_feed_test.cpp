@@ -86,18 +86,18 @@ TEST_F(SimFeedTest, BarsFollowWeekdaySessions) {
         std::set<std::int64_t> seconds;
         for (std::size_t i = 0; i < bars.size(); ++i) {
             const BarData& b = bars[i];
-            EXPECT_GE(PlatformDayOfWeek(b.dtTime), 2) << c.interval;
-            EXPECT_LE(PlatformDayOfWeek(b.dtTime), 6) << c.interval;
+            EXPECT_GE(PlatformDayOfWeek(+b.dtTime), 2) << c.interval;
+            EXPECT_LE(PlatformDayOfWeek(+b.dtTime), 6) << c.interval;
             const std::int64_t s = SecondOfDay(b.dtTime);
             EXPECT_EQ((s - c.firstSecond) % c.step, 0) << c.interval;
             seconds.insert(s);
             if (i > 0) {
-                EXPECT_LT(bars[i - 1].dtTime, b.dtTime) << c.interval;
+                EXPECT_LT(+bars[i - 1].dtTime, +b.dtTime) << c.interval;
             }
-            EXPECT_LE(b.dLow, std::min(b.dOpen, b.dClose));
-            EXPECT_GE(b.dHigh, std::max(b.dOpen, b.dClose));
-            EXPECT_GT(b.dLow, 0);
-            EXPECT_EQ(b.dClose, std::nearbyint(b.dClose * 100) / 100);
+            EXPECT_LE(+b.dLow, std::min(+b.dOpen, +b.dClose));
+            EXPECT_GE(+b.dHigh, std::max(+b.dOpen, +b.dClose));
+            EXPECT_GT(+b.dLow, 0);
+            EXPECT_EQ(+b.dClose, std::rint(+b.dClose * 100) / 100);
         }
         EXPECT_EQ(*seconds.begin(), c.firstSecond) << c.interval;
         EXPECT_EQ(*seconds.rbegin(), c.lastSecond) << c.interval;
@@ -108,17 +108,17 @@ TEST_F(SimFeedTest, NewestBarIsTheOneTradingNowOrTheLastBeforeTheBreak) {
     SimFeed feed(Opts(1), loop, clock);
     // Monday 10:00:00: the 10:00 minute bar has just opened.
     auto h = feed.RequestHistory(sink, "$INDU", "1", 1, 10, -1, -1);
-    EXPECT_EQ(feed.GetBar(h, 0).dtTime, At(2024, 3, 4, 10, 0));
+    EXPECT_EQ(+feed.GetBar(h, 0).dtTime, At(2024, 3, 4, 10, 0));
     // Daily bars: one per weekday, today's included, the weekend skipped.
     h = feed.RequestHistory(sink, "$INDU", "D", 1, 6, -1, -1);
     std::vector<double> days;
-    for (const BarData& b : All(feed, h)) days.push_back(b.dtTime);
+    for (const BarData& b : All(feed, h)) days.push_back(+b.dtTime);
     EXPECT_EQ(days, (std::vector<double>{At(2024, 2, 26), At(2024, 2, 27), At(2024, 2, 28),
                                          At(2024, 2, 29), At(2024, 3, 1), At(2024, 3, 4)}));
     // On Saturday the newest hour bar is Friday's last.
     clock.SetLocal(At(2024, 3, 9, 12, 0));
     h = feed.RequestHistory(sink, "$INDU", "60", 1, 10, -1, -1);
-    EXPECT_EQ(feed.GetBar(h, 0).dtTime, At(2024, 3, 8, 15, 30));
+    EXPECT_EQ(+feed.GetBar(h, 0).dtTime, At(2024, 3, 8, 15, 30));
 }
 
 TEST_F(SimFeedTest, HistoryBecomesReadyAfterTheDelay) {
@@ -140,13 +140,13 @@ TEST_F(SimFeedTest, LiveTicksMoveTheFormingBarAndOpenBarsAtBoundaries) {
     loop.RunFor(5000);  // 10:00:55
     EXPECT_EQ(sink.Events[h], 5);
     EXPECT_EQ(feed.GetNumBars(h), 10);
-    EXPECT_EQ(feed.GetBar(h, 0).dtTime, forming.dtTime);
-    EXPECT_GT(feed.GetBar(h, 0).dVolume, forming.dVolume);
+    EXPECT_EQ(+feed.GetBar(h, 0).dtTime, +forming.dtTime);
+    EXPECT_GT(+feed.GetBar(h, 0).dVolume, +forming.dVolume);
     loop.RunFor(5000);  // 10:01:00 opens a bar
     EXPECT_EQ(feed.GetNumBars(h), 11);
     const BarData opened = feed.GetBar(h, 0);
-    EXPECT_EQ(opened.dtTime, At(2024, 3, 4, 10, 1));
-    EXPECT_EQ(feed.GetBar(h, -1).dtTime, forming.dtTime);
+    EXPECT_EQ(+opened.dtTime, At(2024, 3, 4, 10, 1));
+    EXPECT_EQ(+feed.GetBar(h, -1).dtTime, +forming.dtTime);
     // A long pause: the bars the market went through appear too.
     clock.SetLocal(At(2024, 3, 4, 10, 30, 0));
     loop.RunFor(1000);
