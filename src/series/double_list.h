@@ -5,8 +5,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/graphics_types.h"
+
 namespace vela {
 
+class Canvas;
 class TVegaIntegerList;
 
 // The null value: a series position without a value. Tests against it are exact.
@@ -106,6 +109,20 @@ class TVegaDoubleList {
     std::int32_t FromProfStr(std::string_view s);
     // Column ICol (from 0) of the comma-separated rows written in parentheses: "(1,2)(3,4)".
     std::int32_t FromProfStrMatrix(std::string_view s, std::int32_t ICol);
+
+    // Drawing (double_list_drawing.cpp). Lines join the points of neighbouring positions
+    // with the canvas's pen, values growing upwards in R (YMin at the bottom, YMax at the
+    // top); a segment is drawn only when both its items are non-null, so a null leaves a gap.
+    // Nothing is clipped. Lines of many points reach the canvas as at most four points per
+    // pixel column with the same pixels.
+
+    // Positions evenly spaced over the width of R; nothing unless YMax > YMin.
+    void Draw1(Canvas& Canv, const TRect& R, double YMin, double YMax) const;
+    // Positions placed by their time in TimeList, TTMin at R.Left and TTMax at R.Right, over
+    // the positions both lists have; a segment is drawn when its first time lies within
+    // TTMin..TTMax (its second point may lie outside). Nothing unless YMax > YMin.
+    void Draw1Rescaled(Canvas& Canv, const TRect& R, double YMin, double YMax, double TTMin,
+                       double TTMax, const TVegaDoubleList& TimeList) const;
 
     // Free slots for the owner; the library never reads them.
     double UMinV = 0;

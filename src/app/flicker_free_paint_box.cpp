@@ -1,0 +1,62 @@
+#include "app/flicker_free_paint_box.h"
+
+#include <QPainter>
+#include <QtGlobal>
+#include <exception>
+
+#include "app/qt_canvas.h"
+
+namespace vela::app {
+
+QImage ComposeFrame(QSize size, TColor color, const CanvasFont& font,
+                    const std::function<void(Canvas&)>& draw) {
+    if (size.isEmpty()) return QImage();
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull()) return QImage();
+    image.fill(ToQColor(color));
+    {
+        QtCanvas canvas(image);
+        canvas.Brush().Color = color;
+        canvas.Font() = font;
+        draw(canvas);
+    }  // the canvas ends painting before the image is handed on
+    return image;
+}
+
+TFlickerFreePaintBox::TFlickerFreePaintBox(QWidget* parent) : QWidget(parent) {
+    // The frame covers every pixel, so Qt need not clear the background first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::NoFocus);
+    resize(100, 100);
+}
+
+void TFlickerFreePaintBox::SetColor(TColor color) {
+    if (color_ == color) return;
+    color_ = color;
+    update();
+}
+
+QImage TFlickerFreePaintBox::ComposeFrame() {
+    if (!onPaint_) return QImage();
+    return app::ComposeFrame(size(), color_, font_,
+                             [this](Canvas& canvas) { onPaint_(*this, canvas); });
+}
+
+void TFlickerFreePaintBox::paintEvent(QPaintEvent*) {
+    if (!onPaint_) return;
+    QImage frame;
+    try {
+        frame = ComposeFrame();
+    } catch (const std::exception& e) {
+        // An exception must not unwind through Qt's event loop; the window keeps its last
+        // frame, as it would had the paint been abandoned.
+        qWarning("Paint box: %s", e.what());
+        return;
+    }
+    if (frame.isNull()) return;
+    QPainter painter(this);
+    painter.drawImage(0, 0, frame);
+}
+
+}  // namespace vela::app

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QWidget>
+#include <functional>
+
+#include "platform/canvas.h"
+#include "platform/graphics_types.h"
+
+namespace vela::app {
+
+class TFlickerFreePaintBox;
+
+// The paint handler: the paint box and the canvas of the frame being composed.
+using TFFPaintEvent = std::function<void(TFlickerFreePaintBox& Sender, Canvas& Canvas)>;
+
+// Composes one frame off screen: an image of `size` filled with `color`, a canvas on it with
+// `font`, then draw. A null image for an empty size or an image that cannot be allocated
+// (draw is not called then). Whatever draw throws passes on; the image is freed all the same.
+QImage ComposeFrame(QSize size, TColor color, const CanvasFont& font,
+                    const std::function<void(Canvas&)>& draw);
+
+// A drawing surface that never flickers: every paint composes the whole frame off screen with
+// the OnPaint handler and copies it to the window in one step, and the background is never
+// erased between frames. Without a handler nothing is painted and the window keeps what it
+// showed.
+class TFlickerFreePaintBox : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TFlickerFreePaintBox(QWidget* parent = nullptr);
+
+    const TFFPaintEvent& OnPaint() const { return onPaint_; }
+    void SetOnPaint(TFFPaintEvent handler) { onPaint_ = std::move(handler); }
+
+    // The colour a frame starts from before the handler draws.
+    TColor Color() const { return color_; }
+    void SetColor(TColor color);
+    // The font the frame's canvas starts with.
+    const CanvasFont& FrameFont() const { return font_; }
+    void SetFrameFont(const CanvasFont& font) { font_ = font; }
+
+    // The frame the next paint shows, at the box's current size; a null image without a
+    // handler. Exceptions from the handler pass on.
+    QImage ComposeFrame();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    TFFPaintEvent onPaint_;
+    TColor color_ = clWhite;
+    CanvasFont font_;
+};
+
+}  // namespace vela::app

@@ -1,0 +1,136 @@
+#include "chart/chart_painting.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "chart/price_axis.h"
+#include "chart/time_axis.h"
+#include "geometry/value_mapping.h"
+#include "text/date_time_text.h"
+#include "text/number_text.h"
+
+namespace vela {
+
+namespace {
+
+constexpr TRect kFrame{1, 1, 100, 100};
+constexpr TRect kPlotFrame{15, 2, 98, 72};
+constexpr TRect kTimeAxisFrame{15, 72, 98, 98};
+constexpr TRect kPriceAxisFrame{1, 2, 15, 72};
+
+constexpr TColor kBackgroundColor = 0xFFFFFF;
+constexpr TColor kPlotColor = 0xD7FFFF;
+constexpr TColor kDayBandColor = 0xAEFFFF;
+constexpr TColor kCloseColor = 0x808000;
+constexpr TColor kLowColor = 0xFF0000;
+constexpr TColor kHighColor = 0x0000FF;
+constexpr TColor kUpTextColor = 0x008000;
+constexpr TColor kDownTextColor = 0x0000FF;
+constexpr TColor kUpSquareColor = 0x00FF00;
+constexpr TColor kDownSquareColor = 0x0000FF;
+
+void Fill(Canvas& canvas, const TRect& r, TColor color) {
+    canvas.Brush().Color = color;
+    canvas.Brush().Style = BrushStyle::Solid;
+    canvas.FillRect(r);
+}
+
+}  // namespace
+
+ChartLayout ChartLayoutFor(const TRect& clientRect) {
+    return ChartLayout{MapRect(kFrame, kPlotFrame, clientRect),
+                       MapRect(kFrame, kTimeAxisFrame, clientRect),
+                       MapRect(kFrame, kPriceAxisFrame, clientRect)};
+}
+
+bool FlickerFreePaintBox1Paint(const ChartState& state, Canvas& canvas, const TRect& clientRect,
+                               ChartStatus& status) {
+    Fill(canvas, clientRect, kBackgroundColor);
+    const std::int32_t n = state.LClose.Count();
+    if (n < 2) return false;
+
+    double lowest = 0;
+    double highest = 0;
+    double ymin = 0;
+    double ymax = 0;
+    state.LHigh.GetMinMax(lowest, ymax);
+    state.LLow.GetMinMax(ymin, highest);
+    if (ymin > ymax) return false;
+
+    // The margin stops at zero only for a chart of non-negative prices; a chart that goes
+    // below zero (spreads) keeps its margin below as well.
+    const double unpaddedMin = ymin;
+    const double pad = (ymax - ymin) * 0.1;
+    ymin -= pad;
+    if (unpaddedMin >= 0 && ymin < 0) ymin = 0;
+    ymax += pad;
+
+    const ChartLayout layout = ChartLayoutFor(clientRect);
+    const TRect& plot = layout.Plot;
+    Fill(canvas, plot, kPlotColor);
+
+    if (state.Intraday && state.IFirstBarInDay != 0) {
+        const std::int32_t x0 =
+            ValueToPixel(plot.Left, plot.Right, 0, state.LTime.Count() - 1, state.IFirstBarInDay);
+        Fill(canvas, TRect{x0, plot.Top, plot.Right, plot.Bottom}, kDayBandColor);
+    }
+
+    // The time window runs from the first to the last time of the series.
+    const std::int32_t times = state.LTime.Count();
+    const double tmin = times > 0 ? state.LTime.GetItem(0) : 0;
+    const double tmax = times > 0 ? state.LTime.GetItem(times - 1) : 0;
+
+    canvas.Pen().Color = kCloseColor;
+    if (state.Intraday)
+        state.LClose.Draw1(canvas, plot, ymin, ymax);
+    else
+        state.LClose.Draw1Rescaled(canvas, plot, ymin, ymax, tmin, tmax, state.LTime);
+
+    // High and low lines go by time for every interval, daily bars included.
+    if (state.HighLow) {
+        canvas.Pen().Color = kLowColor;
+        state.LLow.Draw1Rescaled(canvas, plot, ymin, ymax, tmin, tmax, state.LTime);
+        canvas.Pen().Color = kHighColor;
+        state.LHigh.Draw1Rescaled(canvas, plot, ymin, ymax, tmin, tmax, state.LTime);
+    }
+
+    canvas.Pen().Color = clBlack;
+    canvas.MoveTo(layout.TimeAxis.Left, layout.TimeAxis.Top);
+    canvas.LineTo(layout.TimeAxis.Right, layout.TimeAxis.Top);
+
+    // The time axis covers the newest trading day and the future positions after it.
+    TRect dayAxis = layout.TimeAxis;
+    dayAxis.Left =
+        ValueToPixel(layout.TimeAxis.Left, layout.TimeAxis.Right, 0, n - 1, state.IFirstBarInDay);
+    DrawTimeAxis(canvas, dayAxis, {}, true, std::nullopt, "Arial", 0, state.DayTMax, state.DayTMin);
+
+    DrawPriceAxis(canvas, layout.PriceAxis, 1, "", ymax, ymin);
+
+    const bool up = state.DeltaClose > 0;
+    status.TextColor = up ? kUpTextColor : kDownTextColor;
+    status.SquareColor = up ? kUpSquareColor : kDownSquareColor;
+    status.Text = std::to_string(static_cast<std::int64_t>(state.ILastPrice) + 1) +
+                  " bars; last bar: " + DateTimeToText(0, '.', state.LastCloseTime) + "  " +
+                  RealToText(0, state.LastClose);
+
+    // A state whose newest bar lies outside the series has no price to write.
+    if (state.ILastPrice >= 0 && state.ILastPrice < n) {
+        const double price = state.LClose.GetItem(state.ILastPrice);
+        const std::int32_t x = ValueToPixel(plot.Left, plot.Right, 0, n - 1, state.ILastPrice);
+        const std::int32_t y = ValueToPixel(plot.Bottom, plot.Top, ymin, ymax, price);
+        CanvasFont& font = canvas.Font();
+        font.Color = clBlack;
+        font.Name = "Arial";
+        font.Width = 0;
+        font.Escapement = 0;
+        font.Weight = 0;
+        font.Style = FontStyles{};
+        canvas.SetFontSize(8);
+        canvas.SetBackgroundTransparent(true);
+        canvas.TextOut(x, y, RealToText(0, price));
+    }
+    return true;
+}
+
+}  // namespace vela

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "chart/chart_state.h"
+#include "platform/canvas.h"
+#include "platform/graphics_types.h"
+
+namespace vela {
+
+// The chart's three areas within the paint box's client rectangle.
+struct ChartLayout {
+    TRect Plot;
+    TRect TimeAxis;
+    TRect PriceAxis;
+};
+
+ChartLayout ChartLayoutFor(const TRect& clientRect);
+
+// Paints the whole chart of one chart window: white background, the light yellow plot with
+// the newest day's band, the close line (and high and low lines when state.HighLow), the time
+// axis below the plot over the newest trading day, the price axis at its left and the newest
+// price at the end of the line. Fewer than two values, or no high and low values, leave the
+// box white; then status is not touched and the result is false, so the status line keeps
+// what the last full paint wrote.
+bool FlickerFreePaintBox1Paint(const ChartState& state, Canvas& canvas, const TRect& clientRect,
+                               ChartStatus& status);
+
+}  // namespace vela
