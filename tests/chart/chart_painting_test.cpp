@@ -1,0 +1,325 @@
+#include "chart/chart_painting.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "geometry/value_mapping.h"
+#include "platform/recording_canvas.h"
+#include "text/calendar.h"
+#include "text/date_time_text.h"
+#include "text/number_text.h"
+
+namespace vela {
+namespace {
+
+using Kind = CanvasRecord::Kind;
+using ::testing::StartsWith;
+
+constexpr double kDay = 2.737850787e-05;  // one day in century time
+constexpr TRect kClient{0, 0, 441, 294};
+constexpr TRect kPlot{62, 3, 432, 211};
+constexpr TRect kTimeAxis{62, 211, 432, 288};
+constexpr TRect kPriceAxis{0, 3, 62, 211};
+constexpr TColor kCloseColor = 0x808000;
+
+struct Bar {
+    double Time;
+    double Close;
+    double High;
+    double Low;
+};
+
+// The chart state a chart window derives from its bars: the series with 15 future positions,
+// the newest day's first bar, the time window of the axis and the status figures.
+ChartState StateOf(const std::vector<Bar>& bars, double minutes, bool highLow = false) {
+    ChartState s;
+    s.dT = kDay * minutes / 1440;
+    for (const Bar& b : bars) {
+        s.LClose.Add(b.Close);
+        s.LHigh.Add(b.High);
+        s.LLow.Add(b.Low);
+        s.LTime.Add(b.Time);
+        s.LastClose = b.Close;
+        s.LastCloseTime = b.Time;
+    }
+    const std::int32_t n = s.LClose.Count();
+    s.DeltaClose = n > 2 ? s.LClose[n - 1] - s.LClose[n - 2] : 0;
+    s.ILastPrice = n - 1;
+    for (int i = 1; i <= 15; ++i) {
+        s.LClose.Add(kNullValue);
+        s.LHigh.Add(kNullValue);
+        s.LLow.Add(kNullValue);
+        s.LTime.Add(s.LastCloseTime + i * s.dT);
+    }
+    s.IFirstBarInDay = 0;
+    s.Intraday = s.dT < 5.817932922375e-6;
+    if (s.Intraday)
+        for (std::int32_t i = 1; i < n; ++i)
+            if (s.LTime[i] - s.LTime[i - 1] > 3 * s.dT) s.IFirstBarInDay = i;
+    s.DayTMin = s.LTime[s.IFirstBarInDay];
+    s.DayTMax = s.LastCloseTime + 15 * s.dT;
+    s.HighLow = highLow;
+    return s;
+}
+
+// One-minute bars from 09:30 on the given day; close = high = low = price(i).
+template <class Price>
+std::vector<Bar> MinuteBars(std::int32_t day, int count, Price price) {
+    std::vector<Bar> bars;
+    const double start = DateToCenturies(2012, 6, day, 9.5);
+    for (int i = 0; i < count; ++i) {
+        const double p = price(i);
+        bars.push_back(Bar{start + i * kDay / 1440, p, p, p});
+    }
+    return bars;
+}
+
+std::vector<Bar> TwoDays() {
+    auto bars = MinuteBars(18, 30, [](int i) { return 100.0 + i % 5; });
+    const auto second = MinuteBars(19, 20, [](int i) { return 103.0 - i % 3; });
+    bars.insert(bars.end(), second.begin(), second.end());
+    return bars;
+}
+
+class ChartPainting : public ::testing::Test {
+  protected:
+    bool Paint(const ChartState& state) {
+        canvas.Clear();
+        return FlickerFreePaintBox1Paint(state, canvas, kClient, status);
+    }
+    // The series lines of one colour: those drawn before the black line above the time axis
+    // (the axes use red too).
+    std::vector<CanvasRecord> LinesIn(TColor color) const {
+        std::vector<CanvasRecord> out;
+        for (const CanvasRecord& r : canvas.Of(Kind::Line)) {
+            if (r.Pen.Color == clBlack) break;
+            if (r.Pen.Color == color) out.push_back(r);
+        }
+        return out;
+    }
+    bool HasLine(TPoint from, TPoint to) const {
+        const auto lines = canvas.Of(Kind::Line);
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const CanvasRecord& r) { return r.From() == from && r.To() == to; });
+    }
+
+    RecordingCanvas canvas;
+    ChartStatus status;
+};
+
+TEST_F(ChartPainting, LayoutOfA441By294Box) {
+    const ChartLayout layout = ChartLayoutFor(kClient);
+    EXPECT_EQ(layout.Plot, kPlot);
+    EXPECT_EQ(layout.TimeAxis, kTimeAxis);
+    EXPECT_EQ(layout.PriceAxis, kPriceAxis);
+
+    ASSERT_TRUE(Paint(StateOf(MinuteBars(18, 100, [](int i) { return 50.0 + i % 7; }), 1)));
+    const auto fills = canvas.Of(Kind::FillRect);
+    ASSERT_EQ(fills.size(), 2u);  // one day: no band
+    EXPECT_EQ(fills[0].Rect, kClient);
+    EXPECT_EQ(fills[0].Brush.Color, clWhite);
+    EXPECT_EQ(fills[1].Rect, kPlot);
+    EXPECT_EQ(fills[1].Brush.Color, 0xD7FFFF);
+    // The black line between plot and time axis, then the axis over the whole width.
+    EXPECT_TRUE(HasLine({62, 211}, {432, 211}));
+    // The price axis along the right edge of its area.
+    EXPECT_TRUE(HasLine({61, 211}, {61, 3}));
+}
+
+TEST_F(ChartPainting, DayBandAndTimeAxisFromTheNewestDaysFirstBar) {
+    const ChartState state = StateOf(TwoDays(), 1);
+    ASSERT_EQ(state.IFirstBarInDay, 30);
+    ASSERT_TRUE(Paint(state));
+    const std::int32_t x0 = ValueToPixel(62, 432, 0, 64, 30);  // 65 values with the future
+    ASSERT_EQ(x0, 235);
+    const auto fills = canvas.Of(Kind::FillRect);
+    ASSERT_EQ(fills.size(), 3u);
+    EXPECT_EQ(fills[2].Rect, (TRect{235, 3, 432, 211}));
+    EXPECT_EQ(fills[2].Brush.Color, 0xAEFFFF);
+    // The time axis starts at the band and spans the second day's first bar to 15 minutes
+    // past its last: the caption names that day.
+    EXPECT_TRUE(HasLine({235, 211}, {432, 211}));
+    EXPECT_THAT(canvas.Texts(), ::testing::Contains("19 Jun. 2012"));
+}
+
+TEST_F(ChartPainting, IntradayCloseLineByPositionHighLowByTime) {
+    const ChartState state = StateOf(TwoDays(), 1, true);
+    ASSERT_TRUE(Paint(state));
+    // By position: the 30th bar (the second day's first) sits where the band starts, right
+    // after the 29th, though a night lies between them.
+    const auto close = LinesIn(kCloseColor);
+    ASSERT_EQ(close.size(), 49u);
+    const auto y = [](double v) { return ValueToPixel(211, 3, 99.6, 104.4, v); };
+    EXPECT_EQ(close[29].From(), (TPoint{ValueToPixel(62, 432, 0, 64, 29), y(104)}));
+    EXPECT_EQ(close[29].To(), (TPoint{235, y(103)}));
+    // By time: the first day is squeezed to the left edge and the night spans most of the box.
+    const double t0 = state.LTime[0];
+    const double t1 = state.LTime[64];
+    const auto x = [&](std::int32_t i) { return ValueToPixel(62, 432, t0, t1, state.LTime[i]); };
+    ASSERT_LT(x(29), 75);
+    for (const TColor c : {TColor{0xFF0000}, TColor{0x0000FF}}) {
+        const auto lines = LinesIn(c);
+        ASSERT_FALSE(lines.empty()) << c;
+        const auto night = std::count_if(lines.begin(), lines.end(), [&](const CanvasRecord& r) {
+            return r.From() == TPoint{x(29), y(104)} && r.To() == TPoint{x(30), y(103)};
+        });
+        EXPECT_EQ(night, 1) << c;
+        for (const CanvasRecord& r : lines) EXPECT_TRUE(r.From().X <= x(29) || r.From().X >= x(30));
+    }
+    // Low before high.
+    const auto all = canvas.Of(Kind::Line);
+    const auto firstOf = [&](TColor c) {
+        return std::find_if(all.begin(), all.end(),
+                            [&](const CanvasRecord& r) { return r.Pen.Color == c; });
+    };
+    EXPECT_LT(firstOf(0xFF0000), firstOf(0x0000FF));
+}
+
+TEST_F(ChartPainting, DailyLinesByTime) {
+    // Weekdays only: the weekend gaps make time and position differ.
+    std::vector<Bar> bars;
+    const double monday = DateToCenturies(2012, 6, 4, 0);
+    for (int week = 0; week < 3; ++week)
+        for (int d = 0; d < 5; ++d) {
+            const double p = 10 + d + week;
+            bars.push_back(Bar{monday + (7 * week + d) * kDay, p, p + 1, p - 1});
+        }
+    for (const bool highLow : {false, true}) {
+        const ChartState state = StateOf(bars, 1440, highLow);
+        ASSERT_FALSE(state.Intraday);
+        ASSERT_TRUE(Paint(state));
+        const double t0 = state.LTime[0];
+        const double t1 = state.LTime[state.LTime.Count() - 1];
+        const auto close = LinesIn(kCloseColor);
+        ASSERT_EQ(close.size(), 14u);
+        // Friday to Monday: three days wide.
+        EXPECT_EQ(close[4].From().X, ValueToPixel(62, 432, t0, t1, bars[4].Time));
+        EXPECT_EQ(close[4].To().X, ValueToPixel(62, 432, t0, t1, bars[5].Time));
+        EXPECT_EQ(LinesIn(0xFF0000).size(), highLow ? 14u : 0u);
+        EXPECT_EQ(LinesIn(0x0000FF).size(), highLow ? 14u : 0u);
+        // No band for daily bars.
+        EXPECT_EQ(canvas.Of(Kind::FillRect).size(), 2u);
+    }
+}
+
+TEST_F(ChartPainting, FlatSeriesHasNoLinesAndNoPriceAxis) {
+    const ChartState state = StateOf(MinuteBars(18, 20, [](int) { return 42.0; }), 1, true);
+    ASSERT_TRUE(Paint(state));
+    for (const TColor c : {kCloseColor, TColor{0xFF0000}, TColor{0x0000FF}})
+        EXPECT_TRUE(LinesIn(c).empty()) << c;
+    for (const CanvasRecord& r : canvas.Of(Kind::Line)) EXPECT_GE(r.From().X, 62);  // no axis
+    EXPECT_TRUE(HasLine({62, 211}, {432, 211}));  // the time axis is there
+    const auto texts = canvas.Of(Kind::Text);
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.back().Text, "42.0");
+    EXPECT_EQ(texts.back().Points[0], (TPoint{ValueToPixel(62, 432, 0, 34, 19), 211}));
+}
+
+TEST_F(ChartPainting, NewestPriceAtTheEndOfTheLine) {
+    const ChartState state = StateOf(MinuteBars(18, 10, [](int i) { return 1.0 + i * 0.125; }), 1);
+    ASSERT_TRUE(Paint(state));
+    const CanvasRecord text = canvas.Of(Kind::Text).back();
+    EXPECT_EQ(text.Text, RealToText(0, 2.125));
+    const double pad = 1.125 * 0.1;
+    EXPECT_EQ(text.Points[0], (TPoint{ValueToPixel(62, 432, 0, 24, 9),
+                                      ValueToPixel(211, 3, 1 - pad, 2.125 + pad, 2.125)}));
+    EXPECT_EQ(text.Font.Name, "Arial");
+    EXPECT_EQ(text.Font.Height, -11);  // 8 points at 96 pixels per inch
+    EXPECT_EQ(text.Font.Color, clBlack);
+    EXPECT_EQ(text.Font.Escapement, 0);
+    EXPECT_FALSE(text.Font.IsBold());
+    EXPECT_TRUE(text.Transparent);
+}
+
+TEST_F(ChartPainting, VerticalRangeHasATenPercentMargin) {
+    struct Case {
+        const char* Name;
+        double Low;
+        double High;
+        double YMin;
+        double YMax;
+    };
+    const Case cases[] = {
+        {"margin on both sides", 0.5, 1.5, 0.4, 1.6},
+        {"stops at zero", 0.05, 1.05, 0, 1.15},
+        {"starts at zero", 0, 2, 0, 2.2},
+        {"negative prices keep their margin", -3, -1, -3.2, -0.8},
+        {"across zero", -1, 1, -1.2, 1.2},
+    };
+    for (const Case& c : cases) {
+        // Close runs from low to high; highs and lows carry the extremes.
+        const auto bars =
+            MinuteBars(18, 11, [&](int i) { return c.Low + (c.High - c.Low) * i / 10; });
+        ASSERT_TRUE(Paint(StateOf(bars, 1))) << c.Name;
+        const auto close = LinesIn(kCloseColor);
+        ASSERT_EQ(close.size(), 10u) << c.Name;
+        for (std::size_t i = 0; i < close.size(); ++i)
+            EXPECT_EQ(close[i].From().Y, ValueToPixel(211, 3, c.YMin, c.YMax, bars[i].Close))
+                << c.Name << " " << i;
+    }
+}
+
+TEST_F(ChartPainting, StatusLineAfterAFullPaint) {
+    struct Case {
+        double Last;
+        TColor Text;
+        TColor Square;
+    };
+    const Case cases[] = {
+        {12.75, 0x008000, 0x00FF00}, {12.5, 0x0000FF, 0x0000FF}, {12.25, 0x0000FF, 0x0000FF}};
+    const double last = DateToCenturies(2012, 6, 20, 14 + 5.0 / 60 + 9.0 / 3600);
+    for (const Case& c : cases) {
+        const std::vector<Bar> bars{{last - 2 * kDay / 1440, 12, 13, 11},
+                                    {last - kDay / 1440, 12.5, 13, 11},
+                                    {last, c.Last, 13, 11}};
+        ASSERT_TRUE(Paint(StateOf(bars, 1)));
+        EXPECT_EQ(status.Text, "3 bars; last bar: " + DateTimeToText(0, '.', last) + "  " +
+                                   RealToText(0, c.Last));
+        EXPECT_EQ(status.TextColor, c.Text) << c.Last;
+        EXPECT_EQ(status.SquareColor, c.Square) << c.Last;
+    }
+    EXPECT_THAT(status.Text, StartsWith("3 bars; last bar: 06.20.2012  02:05:09 PM  12.25"));
+
+    // Two bars: no change yet, so red.
+    ASSERT_TRUE(Paint(StateOf(MinuteBars(18, 2, [](int i) { return 1.0 + i; }), 1)));
+    EXPECT_EQ(status.TextColor, 0x0000FF);
+    EXPECT_THAT(status.Text, StartsWith("2 bars; last bar: 06.18.2012  09:31:00 AM  2.0"));
+}
+
+TEST_F(ChartPainting, BlankChartKeepsTheStatusLine) {
+    const ChartStatus before{"earlier", 0x123456, 0x654321};
+    ChartState noHighLow = StateOf(MinuteBars(18, 5, [](int i) { return 1.0 + i; }), 1);
+    noHighLow.LHigh.Fill(kNullValue);
+    noHighLow.LLow.Fill(kNullValue);
+    ChartState oneValue;
+    oneValue.LClose.Add(1);
+    oneValue.LHigh.Add(1);
+    oneValue.LLow.Add(1);
+    for (const ChartState* state : {&noHighLow, &oneValue}) {
+        status = before;
+        EXPECT_FALSE(Paint(*state));
+        EXPECT_EQ(status.Text, before.Text);
+        EXPECT_EQ(status.TextColor, before.TextColor);
+        EXPECT_EQ(status.SquareColor, before.SquareColor);
+        ASSERT_EQ(canvas.Records().size(), 1u);
+        EXPECT_EQ(canvas.Records()[0].Rect, kClient);
+        EXPECT_EQ(canvas.Records()[0].Brush.Color, clWhite);
+    }
+    EXPECT_FALSE(Paint(ChartState{}));
+}
+
+TEST_F(ChartPainting, InconsistentStateDrawsWithoutFailing) {
+    ChartState state = StateOf(MinuteBars(18, 5, [](int i) { return 1.0 + i; }), 1);
+    state.ILastPrice = 400;  // past the series
+    state.LTime.Clear();
+    EXPECT_NO_THROW(EXPECT_TRUE(Paint(state)));
+    EXPECT_EQ(status.Text.substr(0, 9), "401 bars;");
+}
+
+}  // namespace
+}  // namespace vela
