@@ -1,5 +1,8 @@
 #include <benchmark/benchmark.h>
 
+#include "chart_fixture.h"
+
+#include "chart/chart_painting.h"
 #include "chart/price_axis.h"
 #include "chart/time_axis.h"
 #include "platform/recording_canvas.h"
@@ -62,5 +65,32 @@ void BM_DrawPriceAxis(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DrawPriceAxis)->Unit(benchmark::kMicrosecond);
+
+// The core of a chart paint without pixels: ranges, a million-point line reduced per pixel
+// column, axes and status. state.range(0): 1 with the high and low lines.
+void BM_PaintMillionBarsNullCanvas(benchmark::State& state) {
+    const vela::ChartState chart = vela::bench::MinuteBarChart(1000000, state.range(0) != 0);
+    NullCanvas canvas;
+    vela::ChartStatus status;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            vela::FlickerFreePaintBox1Paint(chart, canvas, vela::TRect{0, 0, 1200, 700}, status));
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_PaintMillionBarsNullCanvas)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The close line alone: one pass over a million values.
+void BM_Draw1MillionPoints(benchmark::State& state) {
+    const vela::ChartState chart = vela::bench::MinuteBarChart(1000000, false);
+    vela::RecordingCanvas canvas;
+    for (auto _ : state) {
+        canvas.Clear();
+        chart.LClose.Draw1(canvas, vela::TRect{77, 11, 1181, 504}, 1000, 2000);
+        benchmark::DoNotOptimize(canvas.Records().data());
+    }
+    state.counters["lines"] = static_cast<double>(canvas.Records().size());
+}
+BENCHMARK(BM_Draw1MillionPoints)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -34,6 +34,15 @@ class PixelMapping {
         return ValueToPixel(a_, b_, vmin_, vmax_, v);
     }
 
+    // Whether v maps without any fallback to the first pixel. Between two such values the
+    // mapping is monotone, so the extremes of a set of values map to the extremes of its
+    // pixels. False for NaN, infinities and values mapped far outside the 32-bit range.
+    bool Regular(double v) const {
+        if (!fast_) return false;
+        const double d = (v - vmin_) * scale_;
+        return d > -kFastLimit && d < kFastLimit;
+    }
+
   private:
     // Below 2^31 the estimate is within 2e-6 of the extended-precision value; a margin ten
     // times wider keeps every case the estimate decides on the same side of a half.
