@@ -13,8 +13,9 @@ test: deps
 
 bench: deps
 	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-	cmake --build build -j 2 --target vela_bench
+	cmake --build build -j 2 --target vela_bench vela_app_bench
 	./build/vela_bench
+	./build/vela_app_bench
 
 clean:
 	rm -rf build build-asan build-fuzz
