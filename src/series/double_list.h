@@ -113,8 +113,8 @@ class TVegaDoubleList {
     // Drawing (double_list_drawing.cpp). Lines join the points of neighbouring positions
     // with the canvas's pen, values growing upwards in R (YMin at the bottom, YMax at the
     // top); a segment is drawn only when both its items are non-null, so a null leaves a gap.
-    // Nothing is clipped. Lines of many points reach the canvas as at most four points per
-    // pixel column with the same pixels.
+    // Nothing is clipped. With a solid pen one pixel wide, lines of many points reach the
+    // canvas as at most four points per pixel column, with the same pixels.
 
     // Positions evenly spaced over the width of R; nothing unless YMax > YMin.
     void Draw1(Canvas& Canv, const TRect& R, double YMin, double YMax) const;
