@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QSpinBox>
@@ -12,6 +13,7 @@
 #include <iostream>
 
 #include "app/bar_table_model.h"
+#include "app/chart_render.h"
 #include "app/chart_window.h"
 #include "app/main_window.h"
 #include "app/qt_message_loop.h"
@@ -118,8 +120,14 @@ int Application::RunSnapshot(const CommandLine& options) {
             std::cerr << "vela-monitor: " << error << "\n";
             return 1;
         }
-        std::cout << base << ".txt  " << chart->Edit1->text().toStdString() << "  "
-                  << chart->ComboBox1->currentText().toStdString() << "  "
+        ChartStatus status = chart->Status();
+        const QImage image = RenderChart(chart->State(), options.Width, options.Height, &status);
+        if (image.isNull() || !image.save(QString::fromStdString(base + ".png"), "PNG")) {
+            std::cerr << "vela-monitor: cannot write \"" << base << ".png\"\n";
+            return 1;
+        }
+        std::cout << base << ".png  " << base << ".txt  " << chart->Edit1->text().toStdString()
+                  << "  " << chart->ComboBox1->currentText().toStdString() << "  "
                   << chart->Table()->LineCount() << " bars\n";
     }
     return 0;

@@ -22,7 +22,9 @@
 #include <algorithm>
 
 #include "app/bar_table_model.h"
+#include "app/flicker_free_paint_box.h"
 #include "app/interval_table.h"
+#include "chart/chart_painting.h"
 #include "chart/chart_update.h"
 #include "market/esignal_downloader.h"
 #include "platform/atomic_file.h"
@@ -235,6 +237,21 @@ void TForm1::UpdateChart() {
     updating_ = false;
 }
 
+void TForm1::FlickerFreePaintBox1Paint(Canvas& canvas) {
+    const TRect client{0, 0, FlickerFreePaintBox1->width(), FlickerFreePaintBox1->height()};
+    if (!vela::FlickerFreePaintBox1Paint(state_, canvas, client, status_)) return;
+    // The status line above the chart follows the last full paint.
+    const auto toQt = [](TColor c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); };
+    QPalette text = Panel2->palette();
+    text.setColor(QPalette::WindowText, toQt(status_.TextColor));
+    Panel2->setPalette(text);
+    const QString line = QString::fromStdString(status_.Text);
+    if (Panel2->text() != line) Panel2->setText(line);
+    QPalette square = Shape1->palette();
+    square.setColor(QPalette::Window, toQt(status_.SquareColor));
+    Shape1->setPalette(square);
+}
+
 void TForm1::BitBtn2Click() {
     if (!BitBtn2->isHidden()) downloader_->Stop_RT();
 }
@@ -347,7 +364,9 @@ void TForm1::BuildControls() {
     Shape1->setFrameStyle(QFrame::Box | QFrame::Plain);
     statusLayout->addWidget(Shape1);
     chartLayout->addWidget(Panel3);
-    FlickerFreePaintBox1 = Named(new QWidget(TabSheet1), "FlickerFreePaintBox1");
+    FlickerFreePaintBox1 = Named(new TFlickerFreePaintBox(TabSheet1), "FlickerFreePaintBox1");
+    FlickerFreePaintBox1->SetOnPaint(
+        [this](TFlickerFreePaintBox&, Canvas& canvas) { FlickerFreePaintBox1Paint(canvas); });
     chartLayout->addWidget(FlickerFreePaintBox1, 1);
     PageControl1->addTab(TabSheet1, "Chart");
 

@@ -19,12 +19,14 @@ class QTimer;
 class QFrame;
 
 namespace vela {
+class Canvas;
 class TEsignalDownloader;
-}
+}  // namespace vela
 
 namespace vela::app {
 
 class BarTableModel;
+class TFlickerFreePaintBox;
 
 // A chart window: one symbol and interval, its settings bar, the chart page and the table.
 //
@@ -45,6 +47,7 @@ class TForm1 : public QWidget, public MessageReceiver {
     void Timer1Timer();
     void SpinEdit2Change();
     void CheckBox2Click();
+    void FlickerFreePaintBox1Paint(Canvas& canvas);
     void UpdateChart();
 
     // Writes the table, one line per table line, newest first; false with a reason.
@@ -74,7 +77,7 @@ class TForm1 : public QWidget, public MessageReceiver {
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr;
     QWidget* TabSheet2 = nullptr;
-    QWidget* FlickerFreePaintBox1 = nullptr;
+    TFlickerFreePaintBox* FlickerFreePaintBox1 = nullptr;
     QListView* RichEdit2 = nullptr;
     QLabel* Label4 = nullptr;
     QSpinBox* SpinEdit2 = nullptr;
