@@ -12,7 +12,7 @@ test: deps
 	bash scripts/test.sh
 
 bench: deps
-	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build build -j 2 --target vela_bench vela_app_bench
 	./build/vela_bench
 	./build/vela_app_bench
