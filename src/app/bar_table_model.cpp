@@ -34,11 +34,28 @@ std::string BarTableModel::Line(int row) const {
 std::string BarTableModel::AllLines() const {
     std::string out;
     out.reserve(times_.size() * 40);
-    for (int row = 0; row < LineCount(); ++row) {
-        out += Line(row);
-        out += '\n';
-    }
+    for (int row = 0; row < LineCount(); ++row) AppendLine(row, out);
     return out;
+}
+
+void BarTableModel::AppendLine(int row, std::string& out) const {
+    out += Line(row);
+    out += '\n';
+}
+
+bool BarTableModel::WriteLines(std::ostream& out) const {
+    constexpr std::size_t kPieceBytes = 1 << 20;
+    std::string piece;
+    piece.reserve(kPieceBytes + 256);
+    for (int row = 0; row < LineCount() && out; ++row) {
+        AppendLine(row, piece);
+        if (piece.size() >= kPieceBytes) {
+            out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+            piece.clear();
+        }
+    }
+    out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+    return static_cast<bool>(out);
 }
 
 }  // namespace vela::app

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,14 @@ class BarTableModel : public QAbstractListModel {
     std::string Line(int row) const;
     // Every line, each ending in "\n"; empty for an empty table.
     std::string AllLines() const;
+    // The same lines written to out in pieces, so a million bars never make one big string.
+    // False when the stream failed.
+    bool WriteLines(std::ostream& out) const;
 
   private:
+    // Appends line `row` and its "\n".
+    void AppendLine(int row, std::string& out) const;
+
     std::vector<double> times_;
     std::vector<double> closes_;
 };

@@ -271,7 +271,9 @@ void TForm1::CheckBox2Click() {
 }
 
 bool TForm1::SaveTable(const std::string& path, std::string& error) const {
-    if (WriteFileAtomically(path, table_->AllLines())) return true;
+    if (WriteFileAtomicallyStreamed(path,
+                                    [this](std::ostream& out) { return table_->WriteLines(out); }))
+        return true;
     error = "Cannot write the file \"" + path + "\".";
     return false;
 }

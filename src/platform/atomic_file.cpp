@@ -11,6 +11,14 @@ namespace vela {
 namespace fs = std::filesystem;
 
 bool WriteFileAtomically(const std::string& path, std::string_view content) {
+    return WriteFileAtomicallyStreamed(path, [content](std::ostream& out) {
+        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+        return true;
+    });
+}
+
+bool WriteFileAtomicallyStreamed(const std::string& path,
+                                 const std::function<bool(std::ostream&)>& write) {
     static std::atomic<unsigned> counter{0};
     const fs::path target(path);
     if (target.filename().empty()) return false;
@@ -22,9 +30,16 @@ bool WriteFileAtomically(const std::string& path, std::string_view content) {
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out) return false;
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+        bool written = false;
+        try {
+            written = write(out);
+        } catch (...) {
+            out.close();
+            fs::remove(temp, ec);
+            throw;
+        }
         out.flush();
-        if (!out) {
+        if (!written || !out) {
             out.close();
             fs::remove(temp, ec);
             return false;

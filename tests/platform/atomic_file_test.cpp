@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 
 namespace vela {
 namespace {
@@ -46,6 +47,33 @@ TEST_F(AtomicFileTest, FailureKeepsTheOldFile) {
     EXPECT_FALSE(ReadWholeFile((dir_ / "missing").string(), back));
     ASSERT_TRUE(ReadWholeFile(path, back));
     EXPECT_EQ(back, "old");
+}
+
+TEST_F(AtomicFileTest, StreamedContentReplacesOnlyWhenWhollyWritten) {
+    const std::string path = (dir_ / "s.txt").string();
+    ASSERT_TRUE(WriteFileAtomically(path, "old"));
+    auto pieces = [](std::ostream& out) {
+        for (int i = 0; i < 3; ++i) out << "piece " << i << "\n";
+        return true;
+    };
+    // A writer that gives up or throws part way leaves the old file and no temporaries.
+    auto givesUp = [](std::ostream& out) {
+        out << "half";
+        return false;
+    };
+    auto throws = [](std::ostream& out) -> bool {
+        out << "half";
+        throw std::runtime_error("stop");
+    };
+    EXPECT_FALSE(WriteFileAtomicallyStreamed(path, givesUp));
+    EXPECT_THROW(WriteFileAtomicallyStreamed(path, throws), std::runtime_error);
+    std::string back;
+    ASSERT_TRUE(ReadWholeFile(path, back));
+    EXPECT_EQ(back, "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+    ASSERT_TRUE(WriteFileAtomicallyStreamed(path, pieces));
+    ASSERT_TRUE(ReadWholeFile(path, back));
+    EXPECT_EQ(back, "piece 0\npiece 1\npiece 2\n");
 }
 
 }  // namespace
