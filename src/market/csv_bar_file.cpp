@@ -106,9 +106,43 @@ bool ParseDate(std::string_view s, std::int64_t& sec, bool& hadTime) {
     return true;
 }
 
+// Plain decimals of at most 15 digits ("1234.56"): the digits as an integer and a power of
+// ten up to 1e15 are both exact doubles, so their one correctly rounded division gives the
+// very value a full conversion gives. Anything else is left to the full conversion.
+bool ParsePlainDecimal(std::string_view s, double& value) {
+    static constexpr std::array<double, 16> kPowers{1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    constexpr std::size_t kMaxDigits = 15;
+    std::size_t i = 0;
+    const bool negative = !s.empty() && s.front() == '-';
+    if (negative) ++i;
+    std::int64_t digits = 0;
+    std::size_t count = 0;
+    auto readDigits = [&] {
+        const std::size_t before = count;
+        for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+            if (++count > kMaxDigits) return std::size_t{0};
+            digits = digits * 10 + (s[i] - '0');
+        }
+        return count - before;
+    };
+    if (readDigits() == 0) return false;
+    std::size_t fraction = 0;
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        fraction = readDigits();
+        if (fraction == 0) return false;
+    }
+    if (i != s.size() || count > kMaxDigits) return false;
+    const double v = static_cast<double>(digits) / kPowers[fraction];
+    value = negative ? -v : v;
+    return true;
+}
+
 bool ParseNumber(std::string_view s, double& value) {
     if (!s.empty() && s.front() == '+') s.remove_prefix(1);
     if (s.empty()) return false;
+    if (ParsePlainDecimal(s, value)) return true;
     const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
     return ec == std::errc() && end == s.data() + s.size() && std::isfinite(value);
 }

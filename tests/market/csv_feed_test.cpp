@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -68,6 +70,41 @@ TEST(CsvBarFile, ReadsTheCommonLayouts) {
         EXPECT_EQ(bars[0].Open, c.firstOpen) << c.name;
         EXPECT_EQ(bars[0].Close, c.firstClose) << c.name;
         EXPECT_EQ(bars[0].Volume, c.firstVolume) << c.name;
+    }
+}
+
+TEST(CsvBarFile, NumbersAreTheNearestDoubles) {
+    // Short plain decimals take a quicker path than long or unusual ones; both must give the
+    // nearest double, and both reject the same text.
+    const std::vector<std::string> good = {"0.1",
+                                           "-0.00",
+                                           "+7.25",
+                                           "1000.16",
+                                           "123456789012345",
+                                           "5.",
+                                           ".5",
+                                           "0.000000000000001",
+                                           "1234567890.123456",
+                                           "0.30000000000000004",
+                                           "1e3",
+                                           "-2.5",
+                                           "999999999999999.9",
+                                           "4503599627370497",
+                                           "98765432109876543210"};
+    for (const std::string& text : good) {
+        std::vector<RawBar> bars;
+        std::ostringstream warnings;
+        ASSERT_TRUE(ParseCsvBars("Date,Close\n2024-03-04," + text + "\n", "n.csv", bars, warnings));
+        ASSERT_EQ(bars.size(), 1u) << text << warnings.str();
+        const double expected = std::strtod(text.c_str(), nullptr);
+        EXPECT_EQ(std::memcmp(&bars[0].Close, &expected, sizeof expected), 0) << text;
+    }
+    for (const char* text : {"1.2.3", "-", ".", "1-", "--1", "1.5x", "0x10"}) {
+        std::vector<RawBar> bars;
+        std::ostringstream warnings;
+        ASSERT_TRUE(ParseCsvBars(std::string("Date,Close\n2024-03-04,") + text + "\n", "n.csv",
+                                 bars, warnings));
+        EXPECT_TRUE(bars.empty()) << text;
     }
 }
 
