@@ -42,14 +42,23 @@ struct CsvFeed::CsvRequest : FeedRequests::Request {
     BarInterval Interval;
     DayWindow Window;
     std::int64_t LastBucket = 0;
+    // Every raw bar is released and is a bar of its own: the bars are served straight from
+    // Raw instead of from a copy of a million bars in Bars.
+    bool Direct = false;
+
+    // The bucket a raw bar belongs to; false when its time of day is outside the window.
+    bool BucketOf(const RawBar& b, std::int64_t& bucket) const {
+        const std::int64_t day = FloorDiv(b.Sec, 86400);
+        const std::int64_t sod = b.Sec - day * 86400;
+        if (sod < Window.Start || sod >= Window.End) return false;
+        bucket = day * 86400 + (Interval.Daily ? 0 : sod / Interval.Seconds * Interval.Seconds);
+        return true;
+    }
 
     // Takes one more raw bar of the file into the served bars.
     void Take(const RawBar& b) {
-        const std::int64_t day = FloorDiv(b.Sec, 86400);
-        const std::int64_t sod = b.Sec - day * 86400;
-        if (sod < Window.Start || sod >= Window.End) return;
-        const std::int64_t bucket =
-            day * 86400 + (Interval.Daily ? 0 : sod / Interval.Seconds * Interval.Seconds);
+        std::int64_t bucket = 0;
+        if (!BucketOf(b, bucket)) return;
         if (!Bars.empty() && bucket == LastBucket) {
             FeedBar& a = Bars.back();
             a.High = std::max(a.High, b.High);
@@ -61,6 +70,26 @@ struct CsvFeed::CsvRequest : FeedRequests::Request {
         LastBucket = bucket;
         Bars.push_back(
             FeedBar{PlatformTimeFromSeconds(bucket), b.Open, b.High, b.Low, b.Close, b.Volume});
+    }
+
+    // Whether taking all raw bars would give one bar for each, each as it stands.
+    bool EachRawBarIsABar() const {
+        std::int64_t last = 0;
+        for (std::size_t i = 0; i < Raw->size(); ++i) {
+            std::int64_t bucket = 0;
+            if (!BucketOf((*Raw)[i], bucket) || (i > 0 && bucket == last)) return false;
+            last = bucket;
+        }
+        return true;
+    }
+
+    std::size_t BarCount() const override { return Direct ? Raw->size() : Bars.size(); }
+    FeedBar BarAt(std::size_t i) const override {
+        if (!Direct) return Bars[i];
+        const RawBar& b = (*Raw)[i];
+        std::int64_t bucket = 0;
+        BucketOf(b, bucket);
+        return FeedBar{PlatformTimeFromSeconds(bucket), b.Open, b.High, b.Low, b.Close, b.Volume};
     }
 };
 
@@ -125,13 +154,18 @@ std::int32_t CsvFeed::RequestHistory(FeedEventSink& sink, const std::string& sym
                        : std::min<std::size_t>(static_cast<std::size_t>(options_.Hold), raw.size());
         }
         const std::size_t release = raw.size() - hold;
-        // At most one bar per raw bar; trimmed below when the buckets gathered many.
-        r->Bars.reserve(raw.size());
-        for (; r->Released < release; ++r->Released) r->Take(raw[r->Released]);
-        if (r->Bars.size() < r->Bars.capacity() / 2) r->Bars.shrink_to_fit();
+        if (release == raw.size() && r->EachRawBarIsABar()) {
+            r->Direct = true;
+            r->Released = release;
+        } else {
+            // At most one bar per raw bar; trimmed below when the buckets gathered many.
+            r->Bars.reserve(raw.size());
+            for (; r->Released < release; ++r->Released) r->Take(raw[r->Released]);
+            if (r->Bars.size() < r->Bars.capacity() / 2) r->Bars.shrink_to_fit();
+        }
     }
     const std::size_t wanted = numBars > 0 ? static_cast<std::size_t>(numBars) : 0;
-    r->First = r->Bars.size() - std::min(wanted, r->Bars.size());
+    r->First = r->BarCount() - std::min(wanted, r->BarCount());
     const bool pending = r->Raw && r->Released < r->Raw->size();
     const std::int32_t handle = Open(std::move(r));
     if (pending && timer_ == 0) timer_ = loop_.StartTimer(options_.ReplayMs, [this] { Tick(); });

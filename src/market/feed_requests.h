@@ -36,6 +36,10 @@ class FeedRequests : public MarketFeed {
         std::vector<FeedBar> Bars;  // oldest first
         std::size_t First = 0;      // bars before First are not served
         bool Ready = false;
+
+        // The bars served, oldest first; a request may serve them from elsewhere than Bars.
+        virtual std::size_t BarCount() const { return Bars.size(); }
+        virtual FeedBar BarAt(std::size_t i) const { return Bars[i]; }
     };
 
     // Readiness of a request that is not Ready yet; the default is "not yet".

@@ -239,6 +239,28 @@ TEST_F(CsvFeedTest, AggregatesIntoTheRequestedIntervalAndServesTheNewest) {
     EXPECT_EQ(warnings.str(), "");
 }
 
+TEST_F(CsvFeedTest, BarsOfTheRequestedIntervalAreServedAsTheyStand) {
+    // One-minute bars asked for at one minute need no gathering: served as the file has them,
+    // the newest numBars, and the same whether or not a replay holds some back.
+    auto feed = Feed();
+    const auto h = feed->RequestHistory(sink, "$INDU", "1", 1, 4, -1, -1);
+    const auto bars = All(*feed, h);
+    ASSERT_EQ(bars.size(), 4u);
+    EXPECT_EQ(+bars[0].dtTime, At(2024, 3, 4, 9, 39));
+    EXPECT_EQ(+bars[0].dOpen, 9);
+    EXPECT_EQ(+bars[0].dHigh, 9.5);
+    EXPECT_EQ(+bars[0].dLow, 8.5);
+    EXPECT_EQ(+bars[2].dClose, 11);
+    EXPECT_EQ(+bars[2].dVolume, 10);
+    EXPECT_EQ(+bars[3].dtTime, At(2024, 3, 5, 9, 30));
+    EXPECT_THROW(feed->GetBar(h, -4), HooksError);
+    auto replay = Feed(500, 1);
+    const auto held = All(*replay, replay->RequestHistory(sink, "$INDU", "1", 1, 4, -1, -1));
+    ASSERT_EQ(held.size(), 4u);
+    for (std::size_t i = 0; i + 1 < held.size(); ++i)
+        EXPECT_EQ(std::memcmp(&held[i + 1], &bars[i], sizeof(BarData)), 0) << i;
+}
+
 TEST_F(CsvFeedTest, UnservedSymbolsAreReadyAtOnceAndEmpty) {
     Write("secret.csv", "Date,Close\n2024-03-04,1\n", ".");
     auto feed = Feed();
