@@ -24,6 +24,7 @@
 #include "app/bar_table_model.h"
 #include "app/flicker_free_paint_box.h"
 #include "app/interval_table.h"
+#include "app/widget_helpers.h"
 #include "chart/chart_painting.h"
 #include "chart/chart_update.h"
 #include "market/esignal_downloader.h"
@@ -35,21 +36,7 @@ namespace vela::app {
 
 namespace {
 
-QFont ArialFont(int pixelHeight, bool bold = false) {
-    QFont f("Arial");
-    f.setPixelSize(pixelHeight);
-    f.setBold(bold);
-    return f;
-}
-
-template <typename W>
-W* Named(W* w, const char* name) {
-    w->setObjectName(name);
-    return w;
-}
-
-// A label whose left edge stands at x when left-aligned; right-aligned labels keep their
-// right edge where an auto-sized label of that text would end.
+// An auto-sized label with its top-left corner at (x, y).
 QLabel* PlaceLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
     auto* label = Named(new QLabel(text, parent), name);
     label->adjustSize();

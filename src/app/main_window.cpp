@@ -16,27 +16,11 @@
 #include <QVBoxLayout>
 
 #include "app/chart_window.h"
+#include "app/widget_helpers.h"
 #include "market/esignal_downloader.h"
 #include "platform/message_loop.h"
 
 namespace vela::app {
-
-namespace {
-
-QFont ArialFont(int pixelHeight, bool bold = false) {
-    QFont f("Arial");
-    f.setPixelSize(pixelHeight);
-    f.setBold(bold);
-    return f;
-}
-
-template <typename W>
-W* Named(W* w, const char* name) {
-    w->setObjectName(name);
-    return w;
-}
-
-}  // namespace
 
 TForm2::TForm2(QWidget* parent) : QMainWindow(parent) {
     setObjectName("Form2");
