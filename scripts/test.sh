@@ -18,7 +18,21 @@ fi
 echo "== Release build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
+passed=0
+# Runs ctest in a build folder and adds its count of tests to the total.
+run_ctest() {
+    local log
+    log=$(mktemp)
+    ctest --test-dir "$1" --output-on-failure -j "$jobs" | tee "$log"
+    local n
+    n=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$log")
+    rm -f "$log"
+    passed=$((passed + ${n:-0}))
+}
+run_ctest build
+
+echo "== The program end to end"
+bash tests/program_smoke.sh build/vela-monitor
 
 echo "== Locale de_DE.UTF-8"
 LC_ALL=de_DE.UTF-8 ./build/vela_core_tests --gtest_brief=1
@@ -27,8 +41,8 @@ echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELA_SANITIZE=ON \
     -DVELA_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir build-asan --output-on-failure -j "$jobs"
+export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
+run_ctest build-asan
 
 if ls tests/fuzz/*.cpp >/dev/null 2>&1; then
     echo "== Fuzzers"
@@ -45,3 +59,4 @@ if ls tests/fuzz/*.cpp >/dev/null 2>&1; then
     done
 fi
 echo "All tests passed."
+echo "tests: $passed passed, 0 failed"
