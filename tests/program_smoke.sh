@@ -7,22 +7,22 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 fail() { echo "program smoke test failed: $*" >&2; exit 1; }
 
-env -u DISPLAY -u WAYLAND_DISPLAY "$program" --snapshot "$out/snap" > "$out/log" 2>&1 ||
+env -u DISPLAY -u WAYLAND_DISPLAY timeout 120 "$program" --snapshot "$out/snap" > "$out/log" 2>&1 ||
     fail "snapshot exited non-zero: $(cat "$out/log")"
 [ -s "$out/snap/chart-1.png" ] || fail "no chart PNG"
 [ "$(wc -l < "$out/snap/chart-1.txt")" -eq 100 ] || fail "the table does not have 100 lines"
 grep -q 'chart-1.png' "$out/log" || fail "no line for the window"
 # The same snapshot twice gives the same table and the same picture.
-env -u DISPLAY -u WAYLAND_DISPLAY "$program" --snapshot "$out/again" > /dev/null 2>&1
+env -u DISPLAY -u WAYLAND_DISPLAY timeout 120 "$program" --snapshot "$out/again" > /dev/null 2>&1
 cmp -s "$out/snap/chart-1.txt" "$out/again/chart-1.txt" || fail "tables differ between runs"
 cmp -s "$out/snap/chart-1.png" "$out/again/chart-1.png" || fail "pictures differ between runs"
 
-"$program" --help | grep -q -- '--snapshot' || fail "--help does not describe --snapshot"
+timeout 120 "$program" --help | grep -q -- '--snapshot' || fail "--help does not describe --snapshot"
 for bad in "--bogus" "--bars 0" "--feed nowhere --snapshot $out/x" "--feed csv:$out/missing --snapshot $out/x"; do
     # shellcheck disable=SC2086
-    if env -u DISPLAY "$program" $bad > "$out/log" 2>&1; then fail "\"$bad\" succeeded"; fi
+    if env -u DISPLAY timeout 120 "$program" $bad > "$out/log" 2>&1; then fail "\"$bad\" succeeded"; fi
     grep -q 'vela-monitor:' "$out/log" || fail "\"$bad\" gave no message"
 done
-env -u DISPLAY -u WAYLAND_DISPLAY "$program" > "$out/log" 2>&1 && fail "no display but exit 0"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 120 "$program" > "$out/log" 2>&1 && fail "no display but exit 0"
 grep -q 'no display' "$out/log" || fail "no display but no message"
 echo "program smoke test: 8 passed, 0 failed"
