@@ -1,4 +1,5 @@
 #include "chart/chart_painting.h"
+#include "chart/chart_update.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -38,31 +39,17 @@ struct Bar {
 // the newest day's first bar, the time window of the axis and the status figures.
 ChartState StateOf(const std::vector<Bar>& bars, double minutes, bool highLow = false) {
     ChartState s;
-    s.dT = kDay * minutes / 1440;
+    s.dT = BarLengthInCenturies(minutes);
+    std::vector<BarData> data;
     for (const Bar& b : bars) {
-        s.LClose.Add(b.Close);
-        s.LHigh.Add(b.High);
-        s.LLow.Add(b.Low);
-        s.LTime.Add(b.Time);
-        s.LastClose = b.Close;
-        s.LastCloseTime = b.Time;
+        BarData d;
+        d.dtTime = b.Time;
+        d.dClose = b.Close;
+        d.dHigh = b.High;
+        d.dLow = b.Low;
+        data.push_back(d);
     }
-    const std::int32_t n = s.LClose.Count();
-    s.DeltaClose = n > 2 ? s.LClose[n - 1] - s.LClose[n - 2] : 0;
-    s.ILastPrice = n - 1;
-    for (int i = 1; i <= 15; ++i) {
-        s.LClose.Add(kNullValue);
-        s.LHigh.Add(kNullValue);
-        s.LLow.Add(kNullValue);
-        s.LTime.Add(s.LastCloseTime + i * s.dT);
-    }
-    s.IFirstBarInDay = 0;
-    s.Intraday = s.dT < 5.817932922375e-6;
-    if (s.Intraday)
-        for (std::int32_t i = 1; i < n; ++i)
-            if (s.LTime[i] - s.LTime[i - 1] > 3 * s.dT) s.IFirstBarInDay = i;
-    s.DayTMin = s.LTime[s.IFirstBarInDay];
-    s.DayTMax = s.LastCloseTime + 15 * s.dT;
+    UpdateChartSeries(data, s);
     s.HighLow = highLow;
     return s;
 }
