@@ -2,6 +2,12 @@
 
 #include "chart_fixture.h"
 
+#include <ostream>
+#include <span>
+#include <streambuf>
+#include <string>
+
+#include "chart/bar_table_text.h"
 #include "chart/chart_painting.h"
 #include "chart/price_axis.h"
 #include "chart/time_axis.h"
@@ -94,3 +100,39 @@ void BM_Draw1MillionPoints(benchmark::State& state) {
 BENCHMARK(BM_Draw1MillionPoints)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// The Table page's text of a million one-minute bars, as Save writes it (formatting only: the
+// stream discards the bytes).
+static void BM_WriteMillionTableLines(benchmark::State& state) {
+    const vela::ChartState chart = vela::bench::MinuteBarChart(1'000'000, false);
+    const auto count = static_cast<std::size_t>(chart.ILastPrice) + 1;
+    const std::span<const double> times(chart.LTime.Items().data(), count);
+    const std::span<const double> closes(chart.LClose.Items().data(), count);
+    struct NullBuffer : std::streambuf {
+        std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+        int overflow(int c) override { return c; }
+    } sink;
+    std::ostream out(&sink);
+    for (auto _ : state) benchmark::DoNotOptimize(vela::WriteBarTableLines(out, times, closes));
+}
+BENCHMARK(BM_WriteMillionTableLines)->Unit(benchmark::kMillisecond);
+
+// One thread's share of that work: the lines formatted into one reused buffer.
+static void BM_FormatTableLinesOneThread(benchmark::State& state) {
+    const vela::ChartState chart = vela::bench::MinuteBarChart(100'000, false);
+    const auto count = static_cast<std::size_t>(chart.ILastPrice) + 1;
+    std::string text;
+    for (auto _ : state) {
+        text.clear();
+        vela::CenturiesDateCache cache;
+        for (std::size_t i = 0; i < count; ++i) {
+            vela::AppendBarTableLine(text, chart.LTime.Items()[i], chart.LClose.Items()[i], cache);
+            text += '\n';
+        }
+        benchmark::DoNotOptimize(text.data());
+    }
+    state.counters["per_line"] =
+        benchmark::Counter(static_cast<double>(count) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_FormatTableLinesOneThread)->Unit(benchmark::kMillisecond);

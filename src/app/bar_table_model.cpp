@@ -1,20 +1,42 @@
 #include "app/bar_table_model.h"
 
-#include "text/date_time_text.h"
-#include "text/number_text.h"
+#include <algorithm>
+#include <limits>
+
+#include "chart/bar_table_text.h"
 
 namespace vela::app {
 
-void BarTableModel::SetBars(std::vector<double> times, std::vector<double> closes) {
+void BarTableModel::SetBars(const std::vector<double>& times, const std::vector<double>& closes,
+                            std::size_t count) {
     beginResetModel();
-    times_ = std::move(times);
-    closes_ = std::move(closes);
-    closes_.resize(times_.size());
+    times_ = &times;
+    closes_ = &closes;
+    count_ = std::min<std::size_t>(count, std::numeric_limits<int>::max());
     endResetModel();
 }
 
 void BarTableModel::Clear() {
-    SetBars({}, {});
+    beginResetModel();
+    times_ = nullptr;
+    closes_ = nullptr;
+    count_ = 0;
+    endResetModel();
+}
+
+std::span<const double> BarTableModel::Times() const {
+    if (times_ == nullptr || closes_ == nullptr) return {};
+    return std::span<const double>(*times_).first(
+        std::min({count_, times_->size(), closes_->size()}));
+}
+
+std::span<const double> BarTableModel::Closes() const {
+    return closes_ == nullptr ? std::span<const double>()
+                              : std::span<const double>(*closes_).first(Times().size());
+}
+
+int BarTableModel::LineCount() const {
+    return static_cast<int>(Times().size());
 }
 
 int BarTableModel::rowCount(const QModelIndex& parent) const {
@@ -27,35 +49,14 @@ QVariant BarTableModel::data(const QModelIndex& index, int role) const {
 }
 
 std::string BarTableModel::Line(int row) const {
-    const std::size_t i = times_.size() - 1 - static_cast<std::size_t>(row);
-    return DateTimeToText(0, '.', times_[i]) + "  " + RealToText(0, closes_[i]);
-}
-
-std::string BarTableModel::AllLines() const {
-    std::string out;
-    out.reserve(times_.size() * 40);
-    for (int row = 0; row < LineCount(); ++row) AppendLine(row, out);
-    return out;
-}
-
-void BarTableModel::AppendLine(int row, std::string& out) const {
-    out += Line(row);
-    out += '\n';
+    const std::span<const double> times = Times();
+    if (row < 0 || static_cast<std::size_t>(row) >= times.size()) return {};
+    const std::size_t i = times.size() - 1 - static_cast<std::size_t>(row);
+    return BarTableLine(times[i], Closes()[i]);
 }
 
 bool BarTableModel::WriteLines(std::ostream& out) const {
-    constexpr std::size_t kPieceBytes = 1 << 20;
-    std::string piece;
-    piece.reserve(kPieceBytes + 256);
-    for (int row = 0; row < LineCount() && out; ++row) {
-        AppendLine(row, piece);
-        if (piece.size() >= kPieceBytes) {
-            out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-            piece.clear();
-        }
-    }
-    out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-    return static_cast<bool>(out);
+    return WriteBarTableLines(out, Times(), Closes());
 }
 
 }  // namespace vela::app

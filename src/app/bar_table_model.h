@@ -1,41 +1,45 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <cstddef>
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace vela::app {
 
 // The "Table" page: one line per bar, newest first. Lines are formatted when the view asks
-// for them, so a million bars cost two vectors, not a million strings.
+// for them, straight from the chart's own time and close series, so a million bars cost no
+// strings and no copies.
 class BarTableModel : public QAbstractListModel {
     Q_OBJECT
   public:
     using QAbstractListModel::QAbstractListModel;
 
-    // times and closes are oldest first, one entry per bar.
-    void SetBars(std::vector<double> times, std::vector<double> closes);
+    // Shows the first `count` entries of times and closes (oldest first). The vectors belong
+    // to the caller and must outlive the model or the next SetBars/Clear; entries they no
+    // longer hold are not shown.
+    void SetBars(const std::vector<double>& times, const std::vector<double>& closes,
+                 std::size_t count);
     void Clear();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
-    int LineCount() const { return static_cast<int>(times_.size()); }
+    int LineCount() const;
     // Line `row`, counted from the newest bar.
     std::string Line(int row) const;
-    // Every line, each ending in "\n"; empty for an empty table.
-    std::string AllLines() const;
-    // The same lines written to out in pieces, so a million bars never make one big string.
-    // False when the stream failed.
+    // The same lines written to out, each ending in "\n". False when the stream failed.
     bool WriteLines(std::ostream& out) const;
 
   private:
-    // Appends line `row` and its "\n".
-    void AppendLine(int row, std::string& out) const;
+    std::span<const double> Times() const;
+    std::span<const double> Closes() const;
 
-    std::vector<double> times_;
-    std::vector<double> closes_;
+    const std::vector<double>* times_ = nullptr;
+    const std::vector<double>* closes_ = nullptr;
+    std::size_t count_ = 0;
 };
 
 }  // namespace vela::app

@@ -165,6 +165,7 @@ void TForm1::BitBtn1Click() {
     if (!self || closing_) return;
     BitBtn1->setEnabled(false);
     if (!Pump()) return;
+    table_->Clear();
     state_.LClose.Clear();
     state_.LHigh.Clear();
     state_.LLow.Clear();
@@ -211,13 +212,8 @@ void TForm1::UpdateChart() {
         if (!UpdateChartSeries(downloader_->LCurr.Bars(), state_)) break;
         table_->Clear();
         if (!Pump()) return;
-        const auto bars = static_cast<std::size_t>(state_.ILastPrice) + 1;
-        const auto& times = state_.LTime.Items();
-        const auto& closes = state_.LClose.Items();
-        table_->SetBars(
-            std::vector<double>(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(bars)),
-            std::vector<double>(closes.begin(),
-                                closes.begin() + static_cast<std::ptrdiff_t>(bars)));
+        table_->SetBars(state_.LTime.Items(), state_.LClose.Items(),
+                        static_cast<std::size_t>(state_.ILastPrice) + 1);
         FlickerFreePaintBox1->update();
         if (!Pump()) return;
     } while (updateAgain_);

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <future>
+#include <thread>
 
 #include "text/calendar.h"
 
@@ -165,62 +167,43 @@ std::size_t SplitFields(std::string_view line, std::array<std::string_view, N>& 
 
 }  // namespace
 
-bool ParseCsvBars(std::string_view content, std::string_view fileName, std::vector<RawBar>& out,
-                  std::ostream& warnings) {
-    out.clear();
-    if (content.size() >= 3 && std::memcmp(content.data(), "\xEF\xBB\xBF", 3) == 0)
-        content.remove_prefix(3);
+namespace {
 
-    std::size_t pos = 0;
-    auto nextLine = [&](std::string_view& line) {
-        if (pos >= content.size()) return false;
-        const std::size_t nl = content.find('\n', pos);
-        const std::size_t end = nl == std::string_view::npos ? content.size() : nl;
-        line = content.substr(pos, end - pos);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        pos = end + 1;
-        return true;
-    };
-
-    // The header: the first line that is not blank.
-    constexpr std::size_t kMaxFields = 64;
-    std::array<std::string_view, kMaxFields> fields;
+struct ColumnMap {
     std::array<int, kColumns> column;
-    column.fill(-1);
-    std::string_view line;
-    std::size_t lineNo = 0;
-    bool haveHeader = false;
-    while (nextLine(line)) {
-        ++lineNo;
-        if (Trim(line).empty()) continue;
-        const std::size_t n = std::min(SplitFields(line, fields), kMaxFields);
-        static constexpr std::array<std::string_view, kColumns> kNames{
-            "date", "time", "open", "high", "low", "close", "volume"};
-        for (std::size_t i = 0; i < n; ++i) {
-            for (int c = 0; c < kColumns; ++c) {
-                if (column[c] < 0 &&
-                    EqualsNoCase(Trim(fields[i]), kNames[static_cast<std::size_t>(c)]))
-                    column[c] = static_cast<int>(i);
-            }
-        }
-        haveHeader = true;
-        break;
-    }
-    if (!haveHeader || column[kDate] < 0 || column[kClose] < 0) {
-        warnings << fileName << ": no header with Date and Close columns; file skipped\n";
-        return false;
-    }
-    const int lastColumn = *std::max_element(column.begin(), column.end());
+    int last = 0;
+};
 
+// One stretch of whole lines of the file after the header, parsed on its own. Line numbers
+// count from the stretch's first line (1).
+struct PieceResult {
+    std::vector<RawBar> bars;
+    std::size_t lines = 0;
     std::size_t malformed = 0;
-    std::size_t backwardsAt = 0;
-    out.reserve(content.size() / 48 + 1);
-    while (nextLine(line)) {
+    std::vector<std::size_t> malformedLines;  // the first kMaxReportedLines
+    std::size_t backwardsAt = 0;              // 0: the times never go back
+    std::size_t firstBarLine = 0;
+};
+
+void ParsePiece(std::string_view body, const ColumnMap& map, std::size_t reserve,
+                PieceResult& result) {
+    std::array<std::string_view, 64> fields;
+    const auto& column = map.column;
+    std::vector<RawBar>& out = result.bars;
+    out.reserve(reserve);
+    std::size_t pos = 0;
+    std::size_t lineNo = 0;
+    while (pos < body.size()) {
+        const std::size_t nl = body.find('\n', pos);
+        const std::size_t end = nl == std::string_view::npos ? body.size() : nl;
+        std::string_view line = body.substr(pos, end - pos);
+        pos = end + 1;
         ++lineNo;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line.empty() || Trim(line).empty()) continue;
         const std::size_t n = SplitFields(line, fields);
         RawBar bar;
-        bool ok = n > static_cast<std::size_t>(lastColumn);
+        bool ok = n > static_cast<std::size_t>(map.last);
         bool hadTime = false;
         if (ok)
             ok = ParseDate(Trim(fields[static_cast<std::size_t>(column[kDate])]), bar.Sec, hadTime);
@@ -241,16 +224,127 @@ bool ParseCsvBars(std::string_view content, std::string_view fileName, std::vect
             if (ok && column[kVolume] >= 0) ok = number(kVolume, bar.Volume);
         }
         if (!ok) {
-            if (++malformed <= kMaxReportedLines)
-                warnings << fileName << ":" << lineNo << ": malformed line skipped\n";
+            if (++result.malformed <= kMaxReportedLines) result.malformedLines.push_back(lineNo);
             continue;
         }
-        if (backwardsAt == 0 && !out.empty() && bar.Sec < out.back().Sec) backwardsAt = lineNo;
+        if (out.empty()) result.firstBarLine = lineNo;
+        if (result.backwardsAt == 0 && !out.empty() && bar.Sec < out.back().Sec)
+            result.backwardsAt = lineNo;
         out.push_back(bar);
+    }
+    result.lines = lineNo;
+}
+
+// Cuts the body into `count` stretches of whole lines of about equal size.
+std::vector<std::string_view> CutIntoPieces(std::string_view body, std::size_t count) {
+    std::vector<std::string_view> pieces;
+    std::size_t start = 0;
+    for (std::size_t k = 1; k <= count && start < body.size(); ++k) {
+        std::size_t end = body.size();
+        if (k < count) {
+            const std::size_t target = std::max(start, body.size() / count * k);
+            const std::size_t nl = body.find('\n', target);
+            end = nl == std::string_view::npos ? body.size() : nl + 1;
+        }
+        pieces.push_back(body.substr(start, end - start));
+        start = end;
+    }
+    return pieces;
+}
+
+}  // namespace
+
+bool ParseCsvBars(std::string_view content, std::string_view fileName, std::vector<RawBar>& out,
+                  std::ostream& warnings) {
+    return ParseCsvBars(content, fileName, out, warnings, CsvParseOptions{});
+}
+
+bool ParseCsvBars(std::string_view content, std::string_view fileName, std::vector<RawBar>& out,
+                  std::ostream& warnings, const CsvParseOptions& options) {
+    out.clear();
+    if (content.size() >= 3 && std::memcmp(content.data(), "\xEF\xBB\xBF", 3) == 0)
+        content.remove_prefix(3);
+
+    // The header: the first line that is not blank.
+    constexpr std::size_t kMaxFields = 64;
+    std::array<std::string_view, kMaxFields> fields;
+    ColumnMap map;
+    auto& column = map.column;
+    column.fill(-1);
+    std::size_t pos = 0;
+    std::size_t lineNo = 0;
+    bool haveHeader = false;
+    while (pos < content.size()) {
+        const std::size_t nl = content.find('\n', pos);
+        const std::size_t end = nl == std::string_view::npos ? content.size() : nl;
+        std::string_view line = content.substr(pos, end - pos);
+        pos = end + 1;
+        ++lineNo;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (Trim(line).empty()) continue;
+        const std::size_t n = std::min(SplitFields(line, fields), kMaxFields);
+        static constexpr std::array<std::string_view, kColumns> kNames{
+            "date", "time", "open", "high", "low", "close", "volume"};
+        for (std::size_t i = 0; i < n; ++i) {
+            for (int c = 0; c < kColumns; ++c) {
+                if (column[c] < 0 &&
+                    EqualsNoCase(Trim(fields[i]), kNames[static_cast<std::size_t>(c)]))
+                    column[c] = static_cast<int>(i);
+            }
+        }
+        haveHeader = true;
+        break;
+    }
+    if (!haveHeader || column[kDate] < 0 || column[kClose] < 0) {
+        warnings << fileName << ": no header with Date and Close columns; file skipped\n";
+        return false;
+    }
+    map.last = *std::max_element(column.begin(), column.end());
+
+    // A big file is parsed in stretches on all cores; the stretches' bars and reports are
+    // then joined in file order, so the result does not depend on the number of stretches.
+    const std::string_view body = content.substr(std::min(pos, content.size()));
+    const std::size_t cores =
+        options.Threads > 0 ? options.Threads : std::max(1U, std::thread::hardware_concurrency());
+    const std::size_t count = std::clamp<std::size_t>(
+        body.size() / std::max<std::size_t>(options.MinPieceBytes, 1), 1, cores);
+    const std::vector<std::string_view> pieces = CutIntoPieces(body, count);
+    std::vector<PieceResult> results(std::max<std::size_t>(pieces.size(), 1));
+    // Room for the whole file in the first stretch's bars, which become the result.
+    const std::size_t estimate = body.size() / 48 + 1;
+    {
+        std::vector<std::future<void>> others;
+        for (std::size_t k = 1; k < pieces.size(); ++k)
+            others.push_back(std::async(std::launch::async, [&, k] {
+                ParsePiece(pieces[k], map, pieces[k].size() / 48 + 1, results[k]);
+            }));
+        if (!pieces.empty()) ParsePiece(pieces[0], map, estimate, results[0]);
+        for (std::future<void>& f : others) f.get();
+    }
+
+    std::size_t malformed = 0;
+    std::size_t backwardsAt = 0;
+    std::size_t base = lineNo;  // lines before the current stretch
+    const RawBar* previous = nullptr;
+    for (const PieceResult& r : results) {
+        for (const std::size_t line : r.malformedLines)
+            if (++malformed <= kMaxReportedLines)
+                warnings << fileName << ":" << base + line << ": malformed line skipped\n";
+        malformed += r.malformed - r.malformedLines.size();
+        if (backwardsAt == 0 && previous != nullptr && !r.bars.empty() &&
+            r.bars.front().Sec < previous->Sec)
+            backwardsAt = base + r.firstBarLine;
+        if (backwardsAt == 0 && r.backwardsAt != 0) backwardsAt = base + r.backwardsAt;
+        if (!r.bars.empty()) previous = &r.bars.back();
+        base += r.lines;
     }
     if (malformed > kMaxReportedLines)
         warnings << fileName << ": " << malformed - kMaxReportedLines
                  << " more malformed lines skipped\n";
+
+    out = std::move(results[0].bars);
+    for (std::size_t k = 1; k < results.size(); ++k)
+        out.insert(out.end(), results[k].bars.begin(), results[k].bars.end());
     if (backwardsAt != 0) {
         warnings << fileName << ":" << backwardsAt
                  << ": time goes backwards; bars sorted by time\n";

@@ -30,4 +30,13 @@ struct RawBar {
 bool ParseCsvBars(std::string_view content, std::string_view fileName, std::vector<RawBar>& out,
                   std::ostream& warnings);
 
+// How a big file is shared out among threads: stretches of at least MinPieceBytes, at most
+// one per core (Threads, 0: as many as the machine has).
+struct CsvParseOptions {
+    std::size_t MinPieceBytes = std::size_t{4} << 20;
+    unsigned Threads = 0;
+};
+bool ParseCsvBars(std::string_view content, std::string_view fileName, std::vector<RawBar>& out,
+                  std::ostream& warnings, const CsvParseOptions& options);
+
 }  // namespace vela

@@ -1,8 +1,11 @@
 #include "market/csv_feed.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <sstream>
 #include <system_error>
 
 #include "platform/atomic_file.h"
@@ -34,9 +37,39 @@ bool ReadFileUncleared(const std::filesystem::path& path, std::unique_ptr<char[]
     return true;
 }
 
+// Reads and parses one file; runs on a worker thread for big files, so it touches nothing
+// but its arguments and reports into its result.
+CsvFeed::FileContent ReadAndParse(const std::filesystem::path& path) {
+    CsvFeed::FileContent result;
+    std::ostringstream warnings;
+    try {
+        std::unique_ptr<char[]> content;
+        std::size_t size = 0;
+        if (!ReadFileUncleared(path, content, size)) {
+            warnings << path.string() << ": cannot be read; no bars\n";
+        } else {
+            auto parsed = std::make_shared<std::vector<RawBar>>();
+            ParseCsvBars(std::string_view(content.get(), size), path.string(), *parsed, warnings);
+            result.Bars = std::move(parsed);
+        }
+    } catch (const std::exception& e) {
+        result.Bars = nullptr;
+        warnings << path.string() << ": cannot be loaded (" << e.what() << "); no bars\n";
+    }
+    result.Warnings = warnings.str();
+    return result;
+}
+
 }  // namespace
 
+struct CsvFeed::FileLoad {
+    std::shared_future<FileContent> Content;
+    bool Reported = false;  // its warnings were written
+};
+
 struct CsvFeed::CsvRequest : FeedRequests::Request {
+    std::shared_ptr<FileLoad> Load;
+    std::int32_t Wanted = 0;
     std::shared_ptr<const std::vector<RawBar>> Raw;
     std::size_t Released = 0;  // raw bars taken into Bars so far
     BarInterval Interval;
@@ -108,28 +141,41 @@ std::int32_t CsvFeed::IsEntitled() {
     return ec ? 0 : 1;
 }
 
-std::shared_ptr<const std::vector<RawBar>> CsvFeed::Load(const std::string& symbol) {
+std::shared_ptr<CsvFeed::FileLoad> CsvFeed::StartLoad(const std::string& symbol) {
     if (const auto it = cache_.find(symbol); it != cache_.end()) return it->second;
-    std::shared_ptr<const std::vector<RawBar>> bars;
+    auto load = std::make_shared<FileLoad>();
+    std::filesystem::path path;
+    std::error_code ec;
+    bool exists = false;
     if (UsableAsFileName(symbol)) {
-        const std::filesystem::path path =
-            std::filesystem::path(options_.Folder) / (symbol + ".csv");
-        std::error_code ec;
-        if (std::filesystem::is_regular_file(path, ec)) {
-            std::unique_ptr<char[]> content;
-            std::size_t size = 0;
-            if (!ReadFileUncleared(path, content, size)) {
-                *options_.Warnings << path.string() << ": cannot be read; no bars\n";
-            } else {
-                auto parsed = std::make_shared<std::vector<RawBar>>();
-                ParseCsvBars(std::string_view(content.get(), size), path.string(), *parsed,
-                             *options_.Warnings);
-                bars = std::move(parsed);
-            }
-        }
+        path = std::filesystem::path(options_.Folder) / (symbol + ".csv");
+        exists = std::filesystem::is_regular_file(path, ec);
     }
-    cache_[symbol] = bars;
-    return bars;
+    const std::uintmax_t size = exists ? std::filesystem::file_size(path, ec) : 0;
+    if (exists && !ec && size >= options_.BackgroundLoadBytes) {
+        // A real feed answers a big request later; loading on other cores meanwhile lets the
+        // requester's wait for readiness overlap the work.
+        load->Content = std::async(std::launch::async, [path] { return ReadAndParse(path); });
+    } else {
+        std::promise<FileContent> done;
+        done.set_value(exists ? ReadAndParse(path) : FileContent{});
+        load->Content = done.get_future().share();
+    }
+    cache_[symbol] = load;
+    return load;
+}
+
+std::shared_ptr<const std::vector<RawBar>> CsvFeed::Finish(FileLoad& load) {
+    const FileContent& content = load.Content.get();
+    if (!load.Reported) {
+        load.Reported = true;
+        *options_.Warnings << content.Warnings;
+    }
+    return content.Bars;
+}
+
+std::shared_ptr<const std::vector<RawBar>> CsvFeed::Load(const std::string& symbol) {
+    return Finish(*StartLoad(symbol));
 }
 
 std::int32_t CsvFeed::RequestHistory(FeedEventSink& sink, const std::string& symbol,
@@ -143,10 +189,27 @@ std::int32_t CsvFeed::RequestHistory(FeedEventSink& sink, const std::string& sym
         throw HooksError("Invalid time range " + std::to_string(startTime) + ", " +
                          std::to_string(endTime));
     r->Sink = &sink;
-    r->Ready = true;
-    r->Raw = Load(symbol);
-    if (r->Raw) {
-        const std::vector<RawBar>& raw = *r->Raw;
+    r->Wanted = numBars;
+    r->Load = StartLoad(symbol);
+    CsvRequest& request = *r;
+    const std::int32_t handle = Open(std::move(r));
+    if (request.Load->Content.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+        Complete(request);
+    return handle;
+}
+
+bool CsvFeed::BecomesReady(Request& base) {
+    auto& r = static_cast<CsvRequest&>(base);
+    if (r.Load->Content.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return false;
+    Complete(r);
+    return true;
+}
+
+void CsvFeed::Complete(CsvRequest& r) {
+    r.Raw = Finish(*r.Load);
+    if (r.Raw) {
+        const std::vector<RawBar>& raw = *r.Raw;
         std::size_t hold = 0;
         if (options_.ReplayMs > 0) {
             hold = options_.Hold < 0
@@ -154,22 +217,21 @@ std::int32_t CsvFeed::RequestHistory(FeedEventSink& sink, const std::string& sym
                        : std::min<std::size_t>(static_cast<std::size_t>(options_.Hold), raw.size());
         }
         const std::size_t release = raw.size() - hold;
-        if (release == raw.size() && r->EachRawBarIsABar()) {
-            r->Direct = true;
-            r->Released = release;
+        if (release == raw.size() && r.EachRawBarIsABar()) {
+            r.Direct = true;
+            r.Released = release;
         } else {
             // At most one bar per raw bar; trimmed below when the buckets gathered many.
-            r->Bars.reserve(raw.size());
-            for (; r->Released < release; ++r->Released) r->Take(raw[r->Released]);
-            if (r->Bars.size() < r->Bars.capacity() / 2) r->Bars.shrink_to_fit();
+            r.Bars.reserve(raw.size());
+            for (; r.Released < release; ++r.Released) r.Take(raw[r.Released]);
+            if (r.Bars.size() < r.Bars.capacity() / 2) r.Bars.shrink_to_fit();
         }
     }
-    const std::size_t wanted = numBars > 0 ? static_cast<std::size_t>(numBars) : 0;
-    r->First = r->BarCount() - std::min(wanted, r->BarCount());
-    const bool pending = r->Raw && r->Released < r->Raw->size();
-    const std::int32_t handle = Open(std::move(r));
+    const std::size_t wanted = r.Wanted > 0 ? static_cast<std::size_t>(r.Wanted) : 0;
+    r.First = r.BarCount() - std::min(wanted, r.BarCount());
+    r.Ready = true;
+    const bool pending = r.Raw && r.Released < r.Raw->size();
     if (pending && timer_ == 0) timer_ = loop_.StartTimer(options_.ReplayMs, [this] { Tick(); });
-    return handle;
 }
 
 void CsvFeed::NoRequestsLeft() noexcept {

@@ -22,6 +22,9 @@ struct CsvFeedOptions {
     // How many bars to hold back; -1: 100, but at most half of the file.
     std::int32_t Hold = -1;
     std::ostream* Warnings = &std::cerr;
+    // Files of at least this size load on other threads while the request waits; smaller
+    // ones are ready at once.
+    std::uintmax_t BackgroundLoadBytes = std::uintmax_t{1} << 20;
 };
 
 // Bars from CSV files, one per symbol: Folder/<symbol>.csv. The bars are aggregated into the
@@ -41,17 +44,31 @@ class CsvFeed : public FeedRequests {
                                 std::int32_t numBars, std::int32_t startTime,
                                 std::int32_t endTime) override;
 
-    // The file's bars, or nullptr when the symbol has no readable file.
+    // The file's bars, or nullptr when the symbol has no readable file; waits for a load
+    // in progress.
     std::shared_ptr<const std::vector<RawBar>> Load(const std::string& symbol);
 
+    // A file's bars and the warnings its reading gave.
+    struct FileContent {
+        std::shared_ptr<const std::vector<RawBar>> Bars;
+        std::string Warnings;
+    };
+
   private:
+    struct FileLoad;
     struct CsvRequest;
+    std::shared_ptr<FileLoad> StartLoad(const std::string& symbol);
+    // Waits for the load and writes its warnings the first time.
+    std::shared_ptr<const std::vector<RawBar>> Finish(FileLoad& load);
+    bool BecomesReady(Request& request) override;
+    // Serves the loaded bars: the request is ready from here on.
+    void Complete(CsvRequest& request);
     void Tick();
     void NoRequestsLeft() noexcept override;
 
     CsvFeedOptions options_;
     MessageLoop& loop_;
-    std::unordered_map<std::string, std::shared_ptr<const std::vector<RawBar>>> cache_;
+    std::unordered_map<std::string, std::shared_ptr<FileLoad>> cache_;
     MessageLoop::TimerId timer_ = 0;
 };
 

@@ -33,9 +33,11 @@ inline long double Trunc(long double v) {
     return r;
 }
 
-// Exact for the integral values it is used on, without a control-word switch.
+// Exact for the integral values within 32 bits it is used on: such a value is also a double,
+// and converting a double is one instruction (a long double conversion switches the x87
+// control word, lrint is a library call).
 inline std::int32_t ToInt32(long double integral) {
-    return static_cast<std::int32_t>(std::lrint(integral));
+    return static_cast<std::int32_t>(static_cast<double>(integral));
 }
 
 bool FitsInt32(long double v) {
@@ -53,6 +55,12 @@ void DecodeCenturies(double t, std::int32_t& year, std::int32_t& month, std::int
 
 void DecodeCenturiesDate(double t, std::int32_t& year, std::int32_t& month, std::int32_t& day,
                          double& hours) {
+    CenturiesDateCache cache;
+    DecodeCenturiesDate(t, year, month, day, hours, cache);
+}
+
+void DecodeCenturiesDate(double t, std::int32_t& year, std::int32_t& month, std::int32_t& day,
+                         double& hours, CenturiesDateCache& cache) {
     double hms = 0;
     if (t == kNullInstant || !std::isfinite(t)) return NullInstant(year, month, day, hours, hms);
     long double b = static_cast<long double>(t) * 36525.0L + 2415020.0L;
@@ -60,24 +68,33 @@ void DecodeCenturiesDate(double t, std::int32_t& year, std::int32_t& month, std:
     if (!(std::fabs(b) <= kTwo53)) return NullInstant(year, month, day, hours, hms);
     const long double z = Trunc(b);
     const long double f = b - z;
-    long double a = z;
-    if (z >= 2299161.0L) {
-        const long double alpha = Trunc((z - 1867216.25L) / 36524.25L);
-        a = z + 1.0L + alpha - Trunc(alpha / 4.0L);
+    // Everything but the fraction depends on the whole day z alone, and the day's whole part
+    // below is an exact integer: reusing it gives the very same result.
+    if (!(z == cache.WholeDay)) {
+        long double a = z;
+        if (z >= 2299161.0L) {
+            const long double alpha = Trunc((z - 1867216.25L) / 36524.25L);
+            a = z + 1.0L + alpha - Trunc(alpha / 4.0L);
+        }
+        const long double bb = a + 1524.0L;
+        const long double c = Trunc((bb - 122.1L) / 365.25L);
+        const long double d = Trunc(c * 365.25L);
+        const long double e = Trunc((bb - d) / 30.6001L);
+        cache.DayOfMonth = bb - d - Trunc(e * 30.6001L);
+        const long double m = e < 13.5L ? e - 1.0L : e - 13.0L;
+        long double y = m > 2.5L ? c - 4716.0L : c - 4715.0L;
+        if (y < 0) y -= 1.0L;
+        cache.Month = m;
+        cache.Year = y;
+        cache.WholeDay = z;
     }
-    const long double bb = a + 1524.0L;
-    const long double c = Trunc((bb - 122.1L) / 365.25L);
-    const long double d = Trunc(c * 365.25L);
-    const long double e = Trunc((bb - d) / 30.6001L);
-    const long double dayWithFraction = bb - d - Trunc(e * 30.6001L) + f;
-    const long double m = e < 13.5L ? e - 1.0L : e - 13.0L;
-    long double y = m > 2.5L ? c - 4716.0L : c - 4715.0L;
-    if (y < 0) y -= 1.0L;
+    const long double dayWithFraction = cache.DayOfMonth + f;
     const long double wholeDay = Trunc(dayWithFraction);
-    if (!FitsInt32(y) || !FitsInt32(wholeDay)) return NullInstant(year, month, day, hours, hms);
+    if (!FitsInt32(cache.Year) || !FitsInt32(wholeDay))
+        return NullInstant(year, month, day, hours, hms);
 
-    year = ToInt32(y);
-    month = ToInt32(m);
+    year = ToInt32(cache.Year);
+    month = ToInt32(cache.Month);
     day = ToInt32(wholeDay);
     hours = static_cast<double>((dayWithFraction - wholeDay) * 24.0L);
 }
@@ -145,7 +162,7 @@ bool DecodePlatformDateTime(double days, CivilDateTime& out) {
     // Years 1..9999 span about -693593 .. 2958466 platform days.
     if (!std::isfinite(days) || days < -693594.0 || days > 2958466.0) return false;
     // The whole part is the day and the magnitude of the fraction the time, also before 1899.
-    long double whole = std::trunc(static_cast<long double>(days));
+    long double whole = Trunc(static_cast<long double>(days));
     long double ms = RoundHalfEven(std::fabs(static_cast<long double>(days) - whole) * 86400000.0L);
     if (ms >= 86400000.0L) {
         ms -= 86400000.0L;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 namespace vela {
 
@@ -17,6 +18,18 @@ void DecodeCenturies(double t, std::int32_t& year, std::int32_t& month, std::int
 // The same without the sexagesimal hours, for callers that only need the date and hours.
 void DecodeCenturiesDate(double t, std::int32_t& year, std::int32_t& month, std::int32_t& day,
                          double& hours);
+
+// The calendar date of the last whole Julian day decoded: decoding a long run of nearby
+// instants (a table of bars) then costs the date's arithmetic once per day.
+struct CenturiesDateCache {
+    long double WholeDay = std::numeric_limits<long double>::quiet_NaN();
+    long double DayOfMonth = 0;
+    long double Month = 0;
+    long double Year = 0;
+};
+// DecodeCenturiesDate with a cache; the results are exactly those without.
+void DecodeCenturiesDate(double t, std::int32_t& year, std::int32_t& month, std::int32_t& day,
+                         double& hours, CenturiesDateCache& cache);
 
 // Decimal hours (or degrees) to the sexagesimal form h.mmss, e.g. 12.5 -> 12.30.
 long double HoursToHms(double h);

@@ -1,5 +1,6 @@
 #include "text/date_time_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -45,43 +46,72 @@ void NextDay(std::int32_t& y, std::int32_t& m, std::int32_t& d) {
     DecodeCenturies(next, y, m, d, hours, hms);
 }
 
-// Appends pieces to one string without temporaries.
+// Builds the text in a buffer on the stack and appends it to the string in one step: a
+// table of a million bars formats one date per line.
 class TextBuilder {
   public:
-    TextBuilder() { text_.reserve(32); }
+    explicit TextBuilder(std::string& text) : text_(text) {}
+    ~TextBuilder() { text_.append(buf_, static_cast<std::size_t>(end_ - buf_)); }
+    TextBuilder(const TextBuilder&) = delete;
+    TextBuilder& operator=(const TextBuilder&) = delete;
+
     TextBuilder& Char(char c) {
-        text_ += c;
+        if (end_ < buf_ + kSize) *end_++ = c;
         return *this;
     }
     TextBuilder& Text(std::string_view s) {
-        text_ += s;
+        const std::size_t n = std::min(s.size(), static_cast<std::size_t>(buf_ + kSize - end_));
+        end_ = std::copy_n(s.data(), n, end_);
         return *this;
     }
     TextBuilder& Int(std::int32_t n) {
-        char buf[16];
-        const auto res = std::to_chars(buf, buf + sizeof buf, n);
-        text_.append(buf, res.ptr);
+        end_ = std::to_chars(end_, buf_ + kSize, n).ptr;
         return *this;
     }
     // At least two digits with a leading zero.
     TextBuilder& Two(std::int32_t n) {
-        if (n >= 0 && n < 10) text_ += '0';
+        if (n >= 0 && n < 100 && end_ + 2 <= buf_ + kSize) {
+            *end_++ = static_cast<char>('0' + n / 10);
+            *end_++ = static_cast<char>('0' + n % 10);
+            return *this;
+        }
         return Int(n);
     }
-    std::string Take() { return std::move(text_); }
 
   private:
-    std::string text_;
+    // The longest layout (12, 12-hour clock, 11-digit year) needs under 40 characters.
+    static constexpr std::size_t kSize = 96;
+    std::string& text_;
+    char buf_[kSize];
+    char* end_ = buf_;
 };
+
+// Round to nearest, ties to even, as an integer; exact while |v| < 2^53 (always, for the
+// hours of a day), without a library call.
+std::int64_t RoundToInt64(long double v) {
+    const long double r = std::rint(v);
+    if (std::fabs(r) < 9007199254740992.0L)
+        return static_cast<std::int64_t>(static_cast<double>(r));
+    return std::llrint(v);
+}
 
 }  // namespace
 
 std::string DateTimeToText(int layout, char separator, double t, const DisplaySettings& settings) {
+    std::string text;
+    text.reserve(32);
+    CenturiesDateCache cache;
+    AppendDateTimeText(text, layout, separator, t, settings, cache);
+    return text;
+}
+
+void AppendDateTimeText(std::string& text, int layout, char separator, double t,
+                        const DisplaySettings& settings, CenturiesDateCache& cache) {
     std::int32_t year = 0;
     std::int32_t month = 0;
     std::int32_t day = 0;
     double hours = 0;
-    DecodeCenturiesDate(t, year, month, day, hours);
+    DecodeCenturiesDate(t, year, month, day, hours, cache);
 
     // Round the time of day to the unit shown; a carry past midnight moves the date on.
     const TimeUnit unit = UnitOfLayout(layout);
@@ -90,7 +120,7 @@ std::string DateTimeToText(int layout, char separator, double t, const DisplaySe
     double clockHours = 0;
     if (unit != TimeUnit::None) {
         const long double perHour = unit == TimeUnit::Second ? 3600.0L : 60.0L;
-        std::int64_t units = std::llrint(static_cast<long double>(hours) * perHour);
+        std::int64_t units = RoundToInt64(static_cast<long double>(hours) * perHour);
         const auto perDay = static_cast<std::int64_t>(perHour) * 24;
         if (units >= perDay) {
             units -= perDay;
@@ -119,8 +149,8 @@ std::string DateTimeToText(int layout, char separator, double t, const DisplaySe
                                      ? kMonthNames[static_cast<std::size_t>(month)]
                                      : std::string_view();
 
-    // Built piece by piece into one buffer: the table page formats one line per bar.
-    TextBuilder out;
+    // Built piece by piece into the caller's buffer: the table page formats one line per bar.
+    TextBuilder out(text);
     auto monthDay = [&](char sep) { out.Two(mf ? month : day).Char(sep).Two(mf ? day : month); };
     auto hourMinute = [&] { out.Two(hh).Char(':').Two(static_cast<std::int32_t>(minute)); };
     auto hourMinuteSecond = [&] {
@@ -204,7 +234,6 @@ std::string DateTimeToText(int layout, char separator, double t, const DisplaySe
         default:
             break;
     }
-    return out.Take();
 }
 
 }  // namespace vela

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "text/calendar.h"
 #include "text/display_settings.h"
 
 namespace vela {
@@ -16,5 +17,9 @@ void SplitTwelveHour(bool& afternoon, double& hours, double h,
 // passes into the hour and the date.
 std::string DateTimeToText(int layout, char separator, double t,
                            const DisplaySettings& settings = kDisplaySettings);
+
+// The same text appended to `text`; the cache makes long runs of instants cheap.
+void AppendDateTimeText(std::string& text, int layout, char separator, double t,
+                        const DisplaySettings& settings, CenturiesDateCache& cache);
 
 }  // namespace vela

@@ -19,8 +19,17 @@ std::string RealToFixedText(int width, int decimals, double x) {
 }
 
 std::string RealToText(int mode, double x) {
-    if (mode < 0 || mode > 2) return "";
-    if (x == 0) return "0.0";
+    std::string text;
+    AppendRealText(text, mode, x);
+    return text;
+}
+
+void AppendRealText(std::string& text, int mode, double x) {
+    if (mode < 0 || mode > 2) return;
+    if (x == 0) {
+        text += "0.0";
+        return;
+    }
     static constexpr int kDecimals[3][7] = {
         {10, 6, 5, 5, 5, 5, 5},
         {15, 11, 10, 10, 10, 10, 10},
@@ -40,13 +49,22 @@ std::string RealToText(int mode, double x) {
         band = 4;
     else if (a < 100000)
         band = 5;
-    std::string text = RemoveChar(RealToFixedText(0, kDecimals[mode][band], x), ' ');
+    // What RealToFixedText gives (fixed text never holds a blank), without its temporaries.
+    char buf[400];
+    std::string_view fixed = "0";
+    if (std::isfinite(x) && a >= 1e-50) {
+        const auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed,
+                                       kDecimals[mode][band]);
+        if (res.ec == std::errc())
+            fixed = std::string_view(buf, static_cast<std::size_t>(res.ptr - buf));
+    }
     // Trim only a fraction: a text without a point ("0", or the digits of a huge value) keeps
     // its zeros.
-    const auto point = text.find('.');
-    if (point == std::string::npos) return text;
-    while (text.size() > point + 2 && text.back() == '0') text.pop_back();
-    return text;
+    const auto point = fixed.find('.');
+    if (point != std::string_view::npos) {
+        while (fixed.size() > point + 2 && fixed.back() == '0') fixed.remove_suffix(1);
+    }
+    text += fixed;
 }
 
 std::string FloatToGeneralText(double x, int precision) {

@@ -7,6 +7,8 @@ namespace vela {
 // Prices and other reals as text: decimals chosen by magnitude and mode (0 standard, 1 fine,
 // 2 coarse), trailing zeros trimmed down to one decimal. 0 gives "0.0"; other modes give "".
 std::string RealToText(int mode, double x);
+// The same text appended to `text`.
+void AppendRealText(std::string& text, int mode, double x);
 
 // Fixed-point text with exactly `decimals` decimals and "." as the point, right-aligned in a
 // field of `width` characters. |x| < 1e-50 and non-finite values give "0".

@@ -9,6 +9,7 @@
 #include <map>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "market/csv_bar_file.h"
 #include "market/feed_factory.h"
@@ -163,6 +164,47 @@ TEST(CsvBarFile, RejectsFilesWithoutUsableHeaderAndSurvivesAnyBytes) {
     }
 }
 
+// A big file is parsed in stretches on several threads: the bars, their order and every
+// report (line numbers, the count beyond 20, where time first goes back) must not depend on
+// where the file was cut.
+TEST(CsvBarFile, StretchesParsedApartGiveWhatOnePassGives) {
+    std::mt19937 rng(3);
+    std::string content = "\r\nDate,Time,Close\r\n";
+    for (int i = 0; i < 400; ++i) {
+        const int kind = static_cast<int>(rng() % 20);
+        const int minute = kind == 0 ? 5 : 30 + i / 10;  // now and then a time back
+        if (kind == 1 || kind == 4)
+            content += "bad line\n";
+        else if (kind == 2)
+            content += "\n";
+        else
+            content += "2024-03-04," + std::to_string(9 + minute / 60) + ":" +
+                       (minute % 60 < 10 ? "0" : "") + std::to_string(minute % 60) + "," +
+                       std::to_string(i) + (kind == 3 ? "\r\n" : "\n");
+    }
+    content += "2024-03-05,10:00,1";  // no final newline
+    std::vector<RawBar> expected;
+    std::ostringstream expectedWarnings;
+    ASSERT_TRUE(ParseCsvBars(content, "s.csv", expected, expectedWarnings,
+                             CsvParseOptions{content.size(), 1}));
+    ASSERT_NE(expectedWarnings.str().find("more malformed lines"), std::string::npos);
+    ASSERT_NE(expectedWarnings.str().find("time goes backwards"), std::string::npos);
+    for (unsigned threads : {2U, 3U, 7U, 64U}) {
+        for (std::size_t piece : {std::size_t{1}, std::size_t{50}, content.size() / 3}) {
+            std::vector<RawBar> bars;
+            std::ostringstream warnings;
+            ASSERT_TRUE(
+                ParseCsvBars(content, "s.csv", bars, warnings, CsvParseOptions{piece, threads}));
+            EXPECT_EQ(warnings.str(), expectedWarnings.str()) << threads << " " << piece;
+            ASSERT_EQ(bars.size(), expected.size()) << threads << " " << piece;
+            for (std::size_t i = 0; i < bars.size(); ++i) {
+                ASSERT_EQ(bars[i].Sec, expected[i].Sec) << i;
+                ASSERT_EQ(bars[i].Close, expected[i].Close) << i;
+            }
+        }
+    }
+}
+
 class CountingSink : public FeedEventSink {
   public:
     void BarsChanged(std::int32_t handle) override { ++Events[handle]; }
@@ -272,6 +314,44 @@ TEST_F(CsvFeedTest, UnservedSymbolsAreReadyAtOnceAndEmpty) {
     EXPECT_EQ(feed->IsEntitled(), 1);
     fs::remove_all(dir_ / "bars");
     EXPECT_EQ(feed->IsEntitled(), 0);
+}
+
+// Big files load on another thread: the request is ready once the load is done and then
+// serves what a load at once serves; the file's warnings are written once however many
+// requests share the load, and releasing requests or the feed during a load is safe.
+TEST_F(CsvFeedTest, BigFilesLoadInTheBackground) {
+    Write("BAD.csv", "Date,Close\n2024-03-04,1\nbad\n2024-03-05,2\n");
+    auto background = [&] {
+        return std::make_unique<CsvFeed>(
+            CsvFeedOptions{(dir_ / "bars").string(), 0, -1, &warnings, 0}, loop);
+    };
+    auto waitReady = [](CsvFeed& feed, std::int32_t h) {
+        for (int i = 0; i < 5000 && !feed.IsHistoryReady(h); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return feed.IsHistoryReady(h);
+    };
+    auto now = Feed();
+    const auto expected = All(*now, now->RequestHistory(sink, "$INDU", "5", 1, 3, -1, -1));
+    auto feed = background();
+    const auto h = feed->RequestHistory(sink, "$INDU", "5", 1, 3, -1, -1);
+    ASSERT_TRUE(waitReady(*feed, h));
+    const auto bars = All(*feed, h);
+    ASSERT_EQ(bars.size(), expected.size());
+    for (std::size_t i = 0; i < bars.size(); ++i)
+        EXPECT_EQ(std::memcmp(&bars[i], &expected[i], sizeof(BarData)), 0) << i;
+
+    const auto a = feed->RequestHistory(sink, "BAD", "1", 1, 10, -1, -1);
+    const auto b = feed->RequestHistory(sink, "BAD", "1", 1, 10, -1, -1);
+    ASSERT_TRUE(waitReady(*feed, a));
+    ASSERT_TRUE(waitReady(*feed, b));
+    EXPECT_EQ(feed->GetNumBars(b), 2);
+    EXPECT_EQ(warnings.str(),
+              (dir_ / "bars" / "BAD.csv").string() + ":3: malformed line skipped\n");
+
+    auto gone = background();
+    gone->ReleaseHistory(gone->RequestHistory(sink, "$INDU", "1", 1, 10, -1, -1));
+    gone->RequestHistory(sink, "BAD", "1", 1, 10, -1, -1);
+    gone.reset();
 }
 
 TEST_F(CsvFeedTest, ClearingTheCacheRereadsTheFile) {

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <tuple>
+#include <vector>
 
 #include "text/date_time_text.h"
 
@@ -57,6 +60,41 @@ TEST(DecodeCenturies, JulianGregorianSwitch) {
     EXPECT_EQ(next.d, 15);
     // Midnight of 15 October already belongs to the Gregorian calendar (JD 2299160.5).
     EXPECT_DOUBLE_EQ(DateToCenturies(1582, 10, 15, 0.0), (2299160.5 - 2415020.0) / 36525.0);
+}
+
+// Instants a cache sees in a table of bars and in worse orders: runs of minutes across
+// midnight, jumps back, the 1582 switch, the first Julian days (where the day's fraction has
+// the most bits) and undecodable values in between.
+std::vector<double> InstantsForTheCache() {
+    std::vector<double> ts;
+    const double minute = 1.0 / 1440 / 36525;
+    for (double start : {DateToCenturies(2024, 2, 28, 23.5), DateToCenturies(1582, 10, 4, 23.9),
+                         DateToCenturies(1899, 12, 31, 11.0), DateToCenturies(-4712, 1, 1, 23.0),
+                         -67.1, 1e-9, -1e-9})
+        for (int i = 0; i < 200; ++i) ts.push_back(start + i * minute);
+    std::uint32_t seed = 7;
+    for (int i = 0; i < 2000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        ts.push_back((static_cast<double>(seed) / 4294967296.0 - 0.5) * 200);
+        if (i % 97 == 0) ts.push_back(kNullInstant);
+        if (i % 101 == 0) ts.push_back(std::numeric_limits<double>::quiet_NaN());
+        if (i % 89 == 0) ts.push_back(ts[ts.size() - 2]);  // the same day again
+    }
+    return ts;
+}
+
+TEST(DecodeCenturies, CachedDecodingGivesExactlyTheUncachedResult) {
+    CenturiesDateCache cache;
+    for (double t : InstantsForTheCache()) {
+        std::int32_t y = 0, m = 0, d = 0;
+        double hours = 0;
+        DecodeCenturiesDate(t, y, m, d, hours, cache);
+        std::int32_t y0 = 0, m0 = 0, d0 = 0;
+        double hours0 = 0;
+        DecodeCenturiesDate(t, y0, m0, d0, hours0);
+        ASSERT_EQ(std::tie(y, m, d), std::tie(y0, m0, d0)) << t;
+        ASSERT_EQ(std::memcmp(&hours, &hours0, sizeof hours), 0) << t;
+    }
 }
 
 TEST(DateToCenturies, WorkedExamples) {

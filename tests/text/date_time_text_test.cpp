@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "text/calendar.h"
 
 namespace vela {
@@ -86,6 +89,33 @@ TEST(DateTimeToText, RoundingAndCarry) {
         {0, kNullInstant, "01.01.1  12:00:00 AM"},
     };
     for (const auto& c : cases) EXPECT_EQ(DateTimeToText(c.layout, '.', c.t), c.text) << c.text;
+}
+
+// The table's appending form with one cache for a whole run gives every layout's text as the
+// plain form does, including carries past midnight and instants that go back.
+TEST(DateTimeToText, AppendingWithACacheGivesTheSameText) {
+    std::vector<double> ts;
+    for (int s = 0; s < 300; ++s) ts.push_back(At(2024, 12, 31, 23, 57, s + 0.4999999));
+    for (int s = 0; s < 300; ++s) ts.push_back(At(1582, 10, 4, 23, 58, s * 0.5));
+    ts.push_back(At(2001, 3, 1, 0, 0, 0));
+    ts.push_back(kNullInstant);
+    ts.push_back(At(1999, 2, 28, 12, 0, 0));
+    DisplaySettings dayFirst = kDisplaySettings;
+    dayFirst.MonthFirst = !dayFirst.MonthFirst;
+    DisplaySettings clock24 = kDisplaySettings;
+    clock24.TwelveHour = false;
+    for (const DisplaySettings& settings : {kDisplaySettings, dayFirst, clock24}) {
+        for (int layout : {0, 1, 2, 3, 4, 5, 6, 7, 10, 11, 12, 20, 21, 101, 102, 13}) {
+            CenturiesDateCache cache;
+            std::string text = "x";
+            for (double t : ts) {
+                text.resize(1);
+                AppendDateTimeText(text, layout, '/', t, settings, cache);
+                ASSERT_EQ(text, "x" + DateTimeToText(layout, '/', t, settings))
+                    << layout << " " << t;
+            }
+        }
+    }
 }
 
 }  // namespace
