@@ -7,7 +7,7 @@
 
 namespace vela::app {
 
-void BarTableModel::SetBars(const std::vector<double>& times, const std::vector<double>& closes,
+void BarTableModel::SetBars(const TVegaDoubleList& times, const TVegaDoubleList& closes,
                             std::size_t count) {
     beginResetModel();
     times_ = &times;
@@ -26,13 +26,14 @@ void BarTableModel::Clear() {
 
 std::span<const double> BarTableModel::Times() const {
     if (times_ == nullptr || closes_ == nullptr) return {};
-    return std::span<const double>(*times_).first(
-        std::min({count_, times_->size(), closes_->size()}));
+    const DoubleStorage& times = times_->Items();
+    return std::span<const double>(times).first(
+        std::min({count_, times.size(), closes_->Items().size()}));
 }
 
 std::span<const double> BarTableModel::Closes() const {
     return closes_ == nullptr ? std::span<const double>()
-                              : std::span<const double>(*closes_).first(Times().size());
+                              : std::span<const double>(closes_->Items()).first(Times().size());
 }
 
 int BarTableModel::LineCount() const {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "series/double_list.h"
+
 namespace vela::app {
 
 // The "Table" page: one line per bar, newest first. Lines are formatted when the view asks
@@ -17,11 +19,10 @@ class BarTableModel : public QAbstractListModel {
   public:
     using QAbstractListModel::QAbstractListModel;
 
-    // Shows the first `count` entries of times and closes (oldest first). The vectors belong
-    // to the caller and must outlive the model or the next SetBars/Clear; entries they no
-    // longer hold are not shown.
-    void SetBars(const std::vector<double>& times, const std::vector<double>& closes,
-                 std::size_t count);
+    // Shows the first `count` items of times and closes (oldest first). The lists belong to
+    // the caller and must outlive the model or the next SetBars/Clear; items they no longer
+    // hold are not shown.
+    void SetBars(const TVegaDoubleList& times, const TVegaDoubleList& closes, std::size_t count);
     void Clear();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -37,8 +38,8 @@ class BarTableModel : public QAbstractListModel {
     std::span<const double> Times() const;
     std::span<const double> Closes() const;
 
-    const std::vector<double>* times_ = nullptr;
-    const std::vector<double>* closes_ = nullptr;
+    const TVegaDoubleList* times_ = nullptr;
+    const TVegaDoubleList* closes_ = nullptr;
     std::size_t count_ = 0;
 };
 

@@ -212,7 +212,7 @@ void TForm1::UpdateChart() {
         if (!UpdateChartSeries(downloader_->LCurr.Bars(), state_)) break;
         table_->Clear();
         if (!Pump()) return;
-        table_->SetBars(state_.LTime.Items(), state_.LClose.Items(),
+        table_->SetBars(state_.LTime, state_.LClose,
                         static_cast<std::size_t>(state_.ILastPrice) + 1);
         FlickerFreePaintBox1->update();
         if (!Pump()) return;

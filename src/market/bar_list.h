@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "market/bar_data.h"
+#include "platform/prefaulted_allocator.h"
 
 namespace vela {
 
@@ -34,7 +35,7 @@ class TLBarList {
     bool OutOfOrder(std::size_t i) const;  // pair (i, i+1) is not ascending
     void MakeRoomFor(std::size_t extra);
 
-    std::vector<BarData> L;
+    std::vector<BarData, PrefaultedAllocator<BarData>> L;
     // Adjacent pairs that are not in ascending order (a NaN counts as out of order). While
     // it is 0, Update may search instead of scanning and still find exactly the same index.
     std::size_t unordered_ = 0;

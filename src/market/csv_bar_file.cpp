@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <future>
 #include <thread>
 
@@ -174,8 +177,45 @@ struct ColumnMap {
     int last = 0;
 };
 
-// One stretch of whole lines of the file after the header, parsed on its own. Line numbers
-// count from the stretch's first line (1).
+// Looks for the header, the first line that is not blank, from the start of `content`.
+enum class HeaderScan { Found, Unusable, NeedMore };
+HeaderScan ScanHeader(std::string_view content, bool complete, ColumnMap& map,
+                      std::size_t& bodyStart, std::size_t& lineNo) {
+    std::size_t pos = 0;
+    if (content.size() >= 3 && std::memcmp(content.data(), "\xEF\xBB\xBF", 3) == 0) pos = 3;
+    lineNo = 0;
+    while (pos < content.size()) {
+        const std::size_t nl = content.find('\n', pos);
+        if (nl == std::string_view::npos && !complete) return HeaderScan::NeedMore;
+        const std::size_t end = nl == std::string_view::npos ? content.size() : nl;
+        std::string_view line = content.substr(pos, end - pos);
+        pos = end + 1;
+        ++lineNo;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (Trim(line).empty()) continue;
+        std::array<std::string_view, 64> fields;
+        const std::size_t n = std::min(SplitFields(line, fields), fields.size());
+        static constexpr std::array<std::string_view, kColumns> kNames{
+            "date", "time", "open", "high", "low", "close", "volume"};
+        auto& column = map.column;
+        column.fill(-1);
+        for (std::size_t i = 0; i < n; ++i) {
+            for (int c = 0; c < kColumns; ++c) {
+                if (column[c] < 0 &&
+                    EqualsNoCase(Trim(fields[i]), kNames[static_cast<std::size_t>(c)]))
+                    column[c] = static_cast<int>(i);
+            }
+        }
+        if (column[kDate] < 0 || column[kClose] < 0) return HeaderScan::Unusable;
+        map.last = *std::max_element(column.begin(), column.end());
+        bodyStart = std::min(pos, content.size());
+        return HeaderScan::Found;
+    }
+    return complete ? HeaderScan::Unusable : HeaderScan::NeedMore;
+}
+
+// One stretch of whole lines of the file after the header, parsed on its own, possibly in
+// several calls. Line numbers count from the stretch's first line (1).
 struct PieceResult {
     std::vector<RawBar> bars;
     std::size_t lines = 0;
@@ -185,18 +225,17 @@ struct PieceResult {
     std::size_t firstBarLine = 0;
 };
 
-void ParsePiece(std::string_view body, const ColumnMap& map, std::size_t reserve,
-                PieceResult& result) {
+// Parses the lines of `text`, which ends at the end of a line (or of the file), into result.
+void ParseLines(std::string_view text, const ColumnMap& map, PieceResult& result) {
     std::array<std::string_view, 64> fields;
     const auto& column = map.column;
     std::vector<RawBar>& out = result.bars;
-    out.reserve(reserve);
     std::size_t pos = 0;
-    std::size_t lineNo = 0;
-    while (pos < body.size()) {
-        const std::size_t nl = body.find('\n', pos);
-        const std::size_t end = nl == std::string_view::npos ? body.size() : nl;
-        std::string_view line = body.substr(pos, end - pos);
+    std::size_t lineNo = result.lines;
+    while (pos < text.size()) {
+        const std::size_t nl = text.find('\n', pos);
+        const std::size_t end = nl == std::string_view::npos ? text.size() : nl;
+        std::string_view line = text.substr(pos, end - pos);
         pos = end + 1;
         ++lineNo;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -235,96 +274,39 @@ void ParsePiece(std::string_view body, const ColumnMap& map, std::size_t reserve
     result.lines = lineNo;
 }
 
-// Cuts the body into `count` stretches of whole lines of about equal size.
-std::vector<std::string_view> CutIntoPieces(std::string_view body, std::size_t count) {
-    std::vector<std::string_view> pieces;
-    std::size_t start = 0;
-    for (std::size_t k = 1; k <= count && start < body.size(); ++k) {
-        std::size_t end = body.size();
-        if (k < count) {
-            const std::size_t target = std::max(start, body.size() / count * k);
-            const std::size_t nl = body.find('\n', target);
-            end = nl == std::string_view::npos ? body.size() : nl + 1;
-        }
-        pieces.push_back(body.substr(start, end - start));
-        start = end;
-    }
-    return pieces;
-}
-
-}  // namespace
-
-bool ParseCsvBars(std::string_view content, std::string_view fileName, std::vector<RawBar>& out,
-                  std::ostream& warnings) {
-    return ParseCsvBars(content, fileName, out, warnings, CsvParseOptions{});
-}
-
-bool ParseCsvBars(std::string_view content, std::string_view fileName, std::vector<RawBar>& out,
-                  std::ostream& warnings, const CsvParseOptions& options) {
-    out.clear();
-    if (content.size() >= 3 && std::memcmp(content.data(), "\xEF\xBB\xBF", 3) == 0)
-        content.remove_prefix(3);
-
-    // The header: the first line that is not blank.
-    constexpr std::size_t kMaxFields = 64;
-    std::array<std::string_view, kMaxFields> fields;
-    ColumnMap map;
-    auto& column = map.column;
-    column.fill(-1);
-    std::size_t pos = 0;
-    std::size_t lineNo = 0;
-    bool haveHeader = false;
-    while (pos < content.size()) {
-        const std::size_t nl = content.find('\n', pos);
-        const std::size_t end = nl == std::string_view::npos ? content.size() : nl;
-        std::string_view line = content.substr(pos, end - pos);
-        pos = end + 1;
-        ++lineNo;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (Trim(line).empty()) continue;
-        const std::size_t n = std::min(SplitFields(line, fields), kMaxFields);
-        static constexpr std::array<std::string_view, kColumns> kNames{
-            "date", "time", "open", "high", "low", "close", "volume"};
-        for (std::size_t i = 0; i < n; ++i) {
-            for (int c = 0; c < kColumns; ++c) {
-                if (column[c] < 0 &&
-                    EqualsNoCase(Trim(fields[i]), kNames[static_cast<std::size_t>(c)]))
-                    column[c] = static_cast<int>(i);
-            }
-        }
-        haveHeader = true;
-        break;
-    }
-    if (!haveHeader || column[kDate] < 0 || column[kClose] < 0) {
-        warnings << fileName << ": no header with Date and Close columns; file skipped\n";
-        return false;
-    }
-    map.last = *std::max_element(column.begin(), column.end());
-
-    // A big file is parsed in stretches on all cores; the stretches' bars and reports are
-    // then joined in file order, so the result does not depend on the number of stretches.
-    const std::string_view body = content.substr(std::min(pos, content.size()));
+// How many stretches a body of `bytes` is cut into.
+std::size_t StretchCount(std::size_t bytes, const CsvParseOptions& options) {
     const std::size_t cores =
         options.Threads > 0 ? options.Threads : std::max(1U, std::thread::hardware_concurrency());
-    const std::size_t count = std::clamp<std::size_t>(
-        body.size() / std::max<std::size_t>(options.MinPieceBytes, 1), 1, cores);
-    const std::vector<std::string_view> pieces = CutIntoPieces(body, count);
-    std::vector<PieceResult> results(std::max<std::size_t>(pieces.size(), 1));
-    // Room for the whole file in the first stretch's bars, which become the result.
-    const std::size_t estimate = body.size() / 48 + 1;
+    return std::clamp<std::size_t>(bytes / std::max<std::size_t>(options.MinPieceBytes, 1), 1,
+                                   cores);
+}
+
+// Runs parse(k) for every stretch, the first on this thread, and joins the stretches' bars
+// and reports in file order, so the result does not depend on where the file was cut.
+template <typename Parse>
+void ParseStretches(std::size_t count, std::size_t headerLines, std::string_view fileName,
+                    Parse parse, RawBarList& out, std::ostream& warnings) {
+    std::vector<PieceResult> results(count);
     {
         std::vector<std::future<void>> others;
-        for (std::size_t k = 1; k < pieces.size(); ++k)
-            others.push_back(std::async(std::launch::async, [&, k] {
-                ParsePiece(pieces[k], map, pieces[k].size() / 48 + 1, results[k]);
-            }));
-        if (!pieces.empty()) ParsePiece(pieces[0], map, estimate, results[0]);
+        for (std::size_t k = 1; k < count; ++k)
+            others.push_back(std::async(std::launch::async, [&, k] { parse(k, results[k]); }));
+        // Whatever happens here, the others finish before `results` goes away.
+        struct Join {
+            std::vector<std::future<void>>& futures;
+            ~Join() {
+                for (std::future<void>& f : futures)
+                    if (f.valid()) f.wait();
+            }
+        } join{others};
+        parse(0, results[0]);
         for (std::future<void>& f : others) f.get();
     }
 
     std::size_t malformed = 0;
     std::size_t backwardsAt = 0;
-    std::size_t base = lineNo;  // lines before the current stretch
+    std::size_t base = headerLines;  // lines before the current stretch
     const RawBar* previous = nullptr;
     for (const PieceResult& r : results) {
         for (const std::size_t line : r.malformedLines)
@@ -342,16 +324,191 @@ bool ParseCsvBars(std::string_view content, std::string_view fileName, std::vect
         warnings << fileName << ": " << malformed - kMaxReportedLines
                  << " more malformed lines skipped\n";
 
-    out = std::move(results[0].bars);
-    for (std::size_t k = 1; k < results.size(); ++k)
-        out.insert(out.end(), results[k].bars.begin(), results[k].bars.end());
+    out.Clear();
+    for (PieceResult& r : results) out.Append(std::move(r.bars));
     if (backwardsAt != 0) {
         warnings << fileName << ":" << backwardsAt
                  << ": time goes backwards; bars sorted by time\n";
-        std::stable_sort(out.begin(), out.end(),
+        std::vector<RawBar> all = out.TakeAll();
+        std::stable_sort(all.begin(), all.end(),
                          [](const RawBar& a, const RawBar& b) { return a.Sec < b.Sec; });
+        out.Append(std::move(all));
     }
+}
+
+// Bars a stretch may hold: about a line per 48 bytes.
+std::size_t ReserveFor(std::size_t stretchBytes) {
+    return stretchBytes / 48 + 1;
+}
+
+void WarnNoHeader(std::ostream& warnings, std::string_view fileName) {
+    warnings << fileName << ": no header with Date and Close columns; file skipped\n";
+}
+
+}  // namespace
+
+std::vector<RawBar> RawBarList::TakeAll() {
+    std::vector<RawBar> all;
+    if (pieces_.size() == 1) {
+        all = std::move(pieces_.front());
+    } else {
+        all.reserve(size_);
+        for (const std::vector<RawBar>& piece : pieces_)
+            all.insert(all.end(), piece.begin(), piece.end());
+    }
+    Clear();
+    return all;
+}
+
+bool ParseCsvBars(std::string_view content, std::string_view fileName, std::vector<RawBar>& out,
+                  std::ostream& warnings) {
+    return ParseCsvBars(content, fileName, out, warnings, CsvParseOptions{});
+}
+
+bool ParseCsvBars(std::string_view content, std::string_view fileName, std::vector<RawBar>& out,
+                  std::ostream& warnings, const CsvParseOptions& options) {
+    out.clear();
+    ColumnMap map;
+    std::size_t bodyStart = 0;
+    std::size_t headerLines = 0;
+    if (ScanHeader(content, true, map, bodyStart, headerLines) != HeaderScan::Found) {
+        WarnNoHeader(warnings, fileName);
+        return false;
+    }
+    // Stretches of whole lines of about equal size.
+    const std::string_view body = content.substr(bodyStart);
+    const std::size_t count = StretchCount(body.size(), options);
+    std::vector<std::string_view> pieces;
+    for (std::size_t k = 1, start = 0; k <= count; ++k) {
+        std::size_t end = body.size();
+        if (k < count) {
+            const std::size_t nl = body.find('\n', std::max(start, body.size() / count * k));
+            end = nl == std::string_view::npos ? body.size() : nl + 1;
+        }
+        pieces.push_back(body.substr(start, end - start));
+        start = end;
+    }
+    RawBarList bars;
+    ParseStretches(
+        count, headerLines, fileName,
+        [&](std::size_t k, PieceResult& r) {
+            r.bars.reserve(ReserveFor(pieces[k].size()));
+            ParseLines(pieces[k], map, r);
+        },
+        bars, warnings);
+    out = bars.TakeAll();
     return true;
+}
+
+namespace {
+
+// A file read piece by piece; every thread has its own.
+class FileReader {
+  public:
+    explicit FileReader(const std::string& path) : in_(path, std::ios::binary) {}
+    bool Ok() const { return static_cast<bool>(in_); }
+    // Reads up to `n` bytes at `offset` into `to`; the number read (fewer at the end).
+    std::size_t ReadAt(std::uint64_t offset, char* to, std::size_t n) {
+        in_.clear();
+        in_.seekg(static_cast<std::streamoff>(offset));
+        if (!in_) return 0;
+        in_.read(to, static_cast<std::streamsize>(n));
+        return static_cast<std::size_t>(in_.gcount());
+    }
+
+  private:
+    std::ifstream in_;
+};
+
+// The offset just past the first "\n" at or after `from`, or `size`.
+std::uint64_t NextLineStart(FileReader& file, std::uint64_t from, std::uint64_t size) {
+    char window[4096];
+    while (from < size) {
+        const std::size_t got = file.ReadAt(from, window, sizeof window);
+        if (got == 0) break;
+        if (const void* nl = std::memchr(window, '\n', got))
+            return from + static_cast<std::size_t>(static_cast<const char*>(nl) - window) + 1;
+        from += got;
+    }
+    return size;
+}
+
+}  // namespace
+
+bool ReadCsvBarFile(const std::string& path, std::string_view fileName, RawBarList& out,
+                    std::ostream& warnings, const CsvParseOptions& options) {
+    out.Clear();
+    FileReader file(path);
+    if (!file.Ok()) return false;
+    std::error_code ec;
+    const std::uint64_t size = std::filesystem::file_size(path, ec);
+    if (ec) return false;
+    const std::size_t chunk = std::max<std::size_t>(options.ReadChunkBytes, 1);
+
+    // The header, read in growing pieces until its line is complete.
+    std::string head;
+    ColumnMap map;
+    std::size_t bodyStart = 0;
+    std::size_t headerLines = 0;
+    for (;;) {
+        const std::size_t had = head.size();
+        head.resize(had + chunk);
+        head.resize(had + file.ReadAt(had, head.data() + had, chunk));
+        const bool complete = head.size() == had || head.size() >= size;
+        const HeaderScan scan = ScanHeader(head, complete, map, bodyStart, headerLines);
+        if (scan == HeaderScan::Found) break;
+        if (scan == HeaderScan::Unusable || complete) {
+            if (head.size() == had && had == 0 && size > 0) return false;  // nothing readable
+            WarnNoHeader(warnings, fileName);
+            return true;
+        }
+    }
+
+    // Stretches of whole lines of about equal size; each thread reads its own in pieces, so
+    // the file is never held whole.
+    const std::uint64_t body = size - std::min<std::uint64_t>(bodyStart, size);
+    const std::size_t count = StretchCount(static_cast<std::size_t>(body), options);
+    std::vector<std::uint64_t> starts{bodyStart};
+    for (std::size_t k = 1; k < count; ++k)
+        starts.push_back(NextLineStart(
+            file, std::max<std::uint64_t>(starts.back(), bodyStart + body / count * k), size));
+    starts.push_back(size);
+
+    std::atomic<bool> failed = false;
+    ParseStretches(
+        count, headerLines, fileName,
+        [&](std::size_t k, PieceResult& r) {
+            FileReader reader(path);
+            const std::uint64_t end = starts[k + 1];
+            r.bars.reserve(ReserveFor(static_cast<std::size_t>(end - starts[k])));
+            std::string buffer;
+            std::size_t held = 0;  // bytes of an unfinished line kept from the last piece
+            std::uint64_t at = starts[k];
+            while (at < end) {
+                const std::size_t want = static_cast<std::size_t>(
+                    std::min<std::uint64_t>(std::max(chunk, held), end - at));
+                buffer.resize(held + want);
+                const std::size_t got = reader.ReadAt(at, buffer.data() + held, want);
+                if (got == 0) {
+                    // The file shrank or cannot be read any more: no half a file.
+                    failed = true;
+                    break;
+                }
+                at += got;
+                const std::string_view text(buffer.data(), held + got);
+                const std::size_t lastNl = at < end ? text.rfind('\n') : text.size() - 1;
+                if (lastNl == std::string_view::npos) {
+                    held += got;  // one long line: read on
+                    continue;
+                }
+                ParseLines(text.substr(0, lastNl + 1), map, r);
+                held = text.size() - (lastNl + 1);
+                std::memmove(buffer.data(), buffer.data() + lastNl + 1, held);
+            }
+            if (held > 0) ParseLines(std::string_view(buffer.data(), held), map, r);
+        },
+        out, warnings);
+    return !failed;
 }
 
 }  // namespace vela

@@ -20,38 +20,17 @@ bool UsableAsFileName(const std::string& symbol) {
            symbol.find_first_of(std::string_view("/\\\0", 3)) == std::string::npos;
 }
 
-// Reads a whole file into a buffer that is not cleared first: a file of a million bars is
-// tens of MB, and clearing would touch all of that memory once more for nothing.
-bool ReadFileUncleared(const std::filesystem::path& path, std::unique_ptr<char[]>& content,
-                       std::size_t& size) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    in.seekg(0, std::ios::end);
-    const auto end = in.tellg();
-    if (end < 0) return false;
-    in.seekg(0, std::ios::beg);
-    content = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(end) + 1);
-    in.read(content.get(), static_cast<std::streamsize>(end));
-    if (!in && !in.eof()) return false;
-    size = static_cast<std::size_t>(in.gcount());
-    return true;
-}
-
 // Reads and parses one file; runs on a worker thread for big files, so it touches nothing
 // but its arguments and reports into its result.
 CsvFeed::FileContent ReadAndParse(const std::filesystem::path& path) {
     CsvFeed::FileContent result;
     std::ostringstream warnings;
     try {
-        std::unique_ptr<char[]> content;
-        std::size_t size = 0;
-        if (!ReadFileUncleared(path, content, size)) {
-            warnings << path.string() << ": cannot be read; no bars\n";
-        } else {
-            auto parsed = std::make_shared<std::vector<RawBar>>();
-            ParseCsvBars(std::string_view(content.get(), size), path.string(), *parsed, warnings);
+        auto parsed = std::make_shared<RawBarList>();
+        if (ReadCsvBarFile(path.string(), path.string(), *parsed, warnings))
             result.Bars = std::move(parsed);
-        }
+        else
+            warnings << path.string() << ": cannot be read; no bars\n";
     } catch (const std::exception& e) {
         result.Bars = nullptr;
         warnings << path.string() << ": cannot be loaded (" << e.what() << "); no bars\n";
@@ -70,7 +49,7 @@ struct CsvFeed::FileLoad {
 struct CsvFeed::CsvRequest : FeedRequests::Request {
     std::shared_ptr<FileLoad> Load;
     std::int32_t Wanted = 0;
-    std::shared_ptr<const std::vector<RawBar>> Raw;
+    std::shared_ptr<const RawBarList> Raw;
     std::size_t Released = 0;  // raw bars taken into Bars so far
     BarInterval Interval;
     DayWindow Window;
@@ -165,7 +144,7 @@ std::shared_ptr<CsvFeed::FileLoad> CsvFeed::StartLoad(const std::string& symbol)
     return load;
 }
 
-std::shared_ptr<const std::vector<RawBar>> CsvFeed::Finish(FileLoad& load) {
+std::shared_ptr<const RawBarList> CsvFeed::Finish(FileLoad& load) {
     const FileContent& content = load.Content.get();
     if (!load.Reported) {
         load.Reported = true;
@@ -174,7 +153,7 @@ std::shared_ptr<const std::vector<RawBar>> CsvFeed::Finish(FileLoad& load) {
     return content.Bars;
 }
 
-std::shared_ptr<const std::vector<RawBar>> CsvFeed::Load(const std::string& symbol) {
+std::shared_ptr<const RawBarList> CsvFeed::Load(const std::string& symbol) {
     return Finish(*StartLoad(symbol));
 }
 
@@ -209,7 +188,7 @@ bool CsvFeed::BecomesReady(Request& base) {
 void CsvFeed::Complete(CsvRequest& r) {
     r.Raw = Finish(*r.Load);
     if (r.Raw) {
-        const std::vector<RawBar>& raw = *r.Raw;
+        const RawBarList& raw = *r.Raw;
         std::size_t hold = 0;
         if (options_.ReplayMs > 0) {
             hold = options_.Hold < 0

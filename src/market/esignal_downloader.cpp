@@ -189,6 +189,7 @@ void TEsignalDownloader::GetData(TLBarList& L1, std::int32_t NumOfBars) {
     if (n < 1) return;
     L1.Reserve(static_cast<std::int32_t>(std::min<std::int64_t>(
         std::int64_t{L1.Count()} + n, std::numeric_limits<std::int32_t>::max())));
+    DateToCenturiesCache dates;
     for (std::int32_t i = 1 - n; i <= 0; ++i) {
         if (n > 120 && i % 50 == 0) {
             const long double share = 100.0L * (static_cast<long double>(i) + n - 1) / (n - 1);
@@ -202,7 +203,7 @@ void TEsignalDownloader::GetData(TLBarList& L1, std::int32_t NumOfBars) {
         if (!DecodePlatformDateTime(b.dtTime, c))
             throw HooksError("Bar " + std::to_string(i) + " has no valid time");
         const double hours = c.Hour + c.Minute / 60.0 + c.Second / 3600.0;
-        b.dtTime = DateToCenturies(c.Year, c.Month, c.Day, hours);
+        b.dtTime = DateToCenturies(c.Year, c.Month, c.Day, hours, dates);
         L1.Add1(b);
     }
 }

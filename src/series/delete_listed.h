@@ -13,8 +13,8 @@ namespace vela::detail {
 // first and the marked slots removed at once, so the survivors keep their order. A negative
 // position raises ListIndexError; the positions listed before it are removed all the same,
 // so the list never keeps an emptied slot.
-template <class T>
-void DeleteListed(std::vector<T>& items, const TVegaIntegerList& positions) {
+template <class T, class Allocator>
+void DeleteListed(std::vector<T, Allocator>& items, const TVegaIntegerList& positions) {
     std::vector<bool> doomed(items.size(), false);
     auto removeDoomed = [&] {
         std::size_t kept = 0;

@@ -40,6 +40,11 @@ inline std::int32_t ToInt32(long double integral) {
     return static_cast<std::int32_t>(static_cast<double>(integral));
 }
 
+// The same for integral values of at most 2^53 in magnitude.
+inline std::int64_t ExactInt64(long double integral) {
+    return static_cast<std::int64_t>(static_cast<double>(integral));
+}
+
 bool FitsInt32(long double v) {
     return v >= std::numeric_limits<std::int32_t>::min() &&
            v <= std::numeric_limits<std::int32_t>::max();
@@ -112,28 +117,44 @@ long double HoursToHms(double h) {
 }
 
 double DateToCenturies(std::int32_t year, std::int32_t month, std::int32_t day, double hours) {
-    long double Y = year;
-    if (Y < 0) Y += 1.0L;
-    const long double M = month;
+    DateToCenturiesCache cache;
+    return DateToCenturies(year, month, day, hours, cache);
+}
+
+double DateToCenturies(std::int32_t year, std::int32_t month, std::int32_t day, double hours,
+                       DateToCenturiesCache& cache) {
     const long double D = day;
     const long double H = hours;
+    // The parts that depend on the date alone are exact integers (or sums of them) and are
+    // reused as they stand, so a cached result is the very same number.
+    if (!cache.Valid || year != cache.Year || month != cache.Month || day != cache.Day) {
+        long double Y = year;
+        if (Y < 0) Y += 1.0L;
+        const long double M = month;
+        long double y = Y;
+        long double m = M;
+        if (!(M > 2)) {
+            y = Y - 1.0L;
+            m = M + 12.0L;
+        }
+        const long double a = y >= 0 ? Trunc(365.25L * y) : Trunc(365.25L * y - 0.75L);
+        const long double b = Trunc(30.6001L * (m + 1.0L));
+        cache.YearMonth = Y * 10000.0L + M * 100.0L;
+        cache.DaysBefore = a + b + D;
+        cache.Century = Trunc(y / 100.0L);
+        cache.QuarterCentury = Trunc(cache.Century / 4.0L);
+        cache.Year = year;
+        cache.Month = month;
+        cache.Day = day;
+        cache.Valid = true;
+    }
+    const long double dayFraction = H / 24.0L;
     // The date as one number, YYYYMMDD.ff: the switch test below compares it with
     // 1582-10-15 exactly (the same test as on Y + M/100 + D/10000, without rounding noise).
-    const long double s = Y * 10000.0L + M * 100.0L + (D + H / 24.0L);
-    long double y = Y;
-    long double m = M;
-    if (!(M > 2)) {
-        y = Y - 1.0L;
-        m = M + 12.0L;
-    }
-    const long double a = y >= 0 ? Trunc(365.25L * y) : Trunc(365.25L * y - 0.75L);
-    const long double b = Trunc(30.6001L * (m + 1.0L));
-    long double j = a + b + D + H / 24.0L + 1720994.5L;
+    const long double s = cache.YearMonth + (D + dayFraction);
+    long double j = cache.DaysBefore + dayFraction + 1720994.5L;
     // 15 October 1582 00:00 is already Gregorian.
-    if (s >= 15821015.0L) {
-        const long double c = Trunc(y / 100.0L);
-        j = j + 2.0L - c + Trunc(c / 4.0L);
-    }
+    if (s >= 15821015.0L) j = j + 2.0L - cache.Century + cache.QuarterCentury;
     return static_cast<double>((j - 2415020.0L) / 36525.0L);
 }
 
@@ -171,9 +192,9 @@ bool DecodePlatformDateTime(double days, CivilDateTime& out) {
     std::int64_t y = 0;
     unsigned m = 0;
     unsigned d = 0;
-    CivilFromDays(static_cast<std::int64_t>(whole) + kDaysFrom1970To1899_12_30, y, m, d);
+    CivilFromDays(ExactInt64(whole) + kDaysFrom1970To1899_12_30, y, m, d);
     if (y < 1 || y > 9999) return false;
-    const auto msi = static_cast<std::int64_t>(ms);
+    const std::int64_t msi = ExactInt64(ms);
     out.Year = static_cast<std::int32_t>(y);
     out.Month = static_cast<std::int32_t>(m);
     out.Day = static_cast<std::int32_t>(d);

@@ -38,6 +38,21 @@ long double HoursToHms(double h);
 // Gregorian from then on).
 double DateToCenturies(std::int32_t year, std::int32_t month, std::int32_t day, double hours);
 
+// The parts of DateToCenturies that depend on the date alone, for the last date converted.
+struct DateToCenturiesCache {
+    bool Valid = false;
+    std::int32_t Year = 0;
+    std::int32_t Month = 0;
+    std::int32_t Day = 0;
+    long double YearMonth = 0;
+    long double DaysBefore = 0;
+    long double Century = 0;
+    long double QuarterCentury = 0;
+};
+// DateToCenturies with a cache; the results are exactly those without.
+double DateToCenturies(std::int32_t year, std::int32_t month, std::int32_t day, double hours,
+                       DateToCenturiesCache& cache);
+
 // Calendar fields of a platform date-time (days since 30 December 1899, proleptic Gregorian,
 // fraction = time of day). The time of day is rounded to the millisecond before the
 // milliseconds are dropped, so whole-second times never lose a second.

@@ -1,7 +1,10 @@
 #include "text/number_text.h"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 #include "text/short_text.h"
@@ -17,6 +20,68 @@ std::string RealToFixedText(int width, int decimals, double x) {
     if (res.ec != std::errc()) return "0";
     return PadLeft(std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)), ' ', width);
 }
+
+namespace {
+
+// Fixed text of a double with `decimals` decimals, exactly as std::to_chars writes it (the
+// binary value rounded once, ties to even), for the usual prices: the value times 10^decimals
+// is worked out exactly in 128 bits. False when x is out of that range; the caller then asks
+// std::to_chars.
+bool ExactFixedText(double x, int decimals, char* out, char*& end) {
+    static constexpr std::uint64_t kPowers[] = {1ULL,
+                                                10ULL,
+                                                100ULL,
+                                                1000ULL,
+                                                10000ULL,
+                                                100000ULL,
+                                                1000000ULL,
+                                                10000000ULL,
+                                                100000000ULL,
+                                                1000000000ULL,
+                                                10000000000ULL,
+                                                100000000000ULL,
+                                                1000000000000ULL,
+                                                10000000000000ULL,
+                                                100000000000000ULL,
+                                                1000000000000000ULL};
+    if (decimals < 0 || decimals > 15) return false;
+    const auto bits = std::bit_cast<std::uint64_t>(x);
+    const int exponent = static_cast<int>((bits >> 52) & 0x7FF);
+    // Normal numbers below 2^52 with at least one bit below the point, and not tiny.
+    const int shift = 1075 - exponent;  // |x| = mantissa / 2^shift
+    if (exponent == 0 || shift < 1 || shift > 100) return false;
+    __extension__ using U128 = unsigned __int128;
+    const std::uint64_t mantissa = (bits & ((std::uint64_t{1} << 52) - 1)) | std::uint64_t{1} << 52;
+    const U128 scaled = static_cast<U128>(mantissa) * kPowers[decimals];
+    U128 q = scaled >> shift;
+    const U128 rest = scaled - (q << shift);
+    const U128 half = static_cast<U128>(1) << (shift - 1);
+    if (rest > half || (rest == half && (q & 1) != 0)) ++q;
+    if (q >> 64 != 0) return false;
+    auto digits = static_cast<std::uint64_t>(q);
+
+    char buf[32];
+    char* p = buf + sizeof buf;
+    int written = 0;
+    do {
+        *--p = static_cast<char>('0' + digits % 10);
+        digits /= 10;
+        ++written;
+    } while (digits != 0 || written < decimals + 1);
+    char* o = out;
+    if ((bits >> 63) != 0) *o++ = '-';
+    const auto count = static_cast<std::size_t>(buf + sizeof buf - p);
+    const std::size_t whole = count - static_cast<std::size_t>(decimals);
+    o = std::copy_n(p, whole, o);
+    if (decimals > 0) {
+        *o++ = '.';
+        o = std::copy_n(p + whole, decimals, o);
+    }
+    end = o;
+    return true;
+}
+
+}  // namespace
 
 std::string RealToText(int mode, double x) {
     std::string text;
@@ -53,10 +118,16 @@ void AppendRealText(std::string& text, int mode, double x) {
     char buf[400];
     std::string_view fixed = "0";
     if (std::isfinite(x) && a >= 1e-50) {
-        const auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed,
-                                       kDecimals[mode][band]);
-        if (res.ec == std::errc())
-            fixed = std::string_view(buf, static_cast<std::size_t>(res.ptr - buf));
+        const int decimals = kDecimals[mode][band];
+        char* end = buf;
+        if (ExactFixedText(x, decimals, buf, end)) {
+            fixed = std::string_view(buf, static_cast<std::size_t>(end - buf));
+        } else {
+            const auto res =
+                std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, decimals);
+            if (res.ec == std::errc())
+                fixed = std::string_view(buf, static_cast<std::size_t>(res.ptr - buf));
+        }
     }
     // Trim only a fraction: a text without a point ("0", or the digits of a huge value) keeps
     // its zeros.

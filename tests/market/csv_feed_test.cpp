@@ -205,6 +205,64 @@ TEST(CsvBarFile, StretchesParsedApartGiveWhatOnePassGives) {
     }
 }
 
+// Read from disk in small pieces by several threads, a file gives what parsing it whole
+// gives: lines cut between pieces, a line longer than a piece, a long header, a BOM, CR LF,
+// no final newline, an empty file.
+TEST(CsvBarFile, ReadingAFileInPiecesGivesWhatParsingItWholeGives) {
+    const fs::path dir =
+        fs::temp_directory_path() /
+        ("vela-csv-read-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::create_directories(dir);
+    std::mt19937 rng(5);
+    std::string body;
+    for (int i = 0; i < 300; ++i) {
+        const int kind = static_cast<int>(rng() % 12);
+        if (kind == 0)
+            body += "junk\n";
+        else if (kind == 1)
+            body +=
+                "2024-03-04,09:" + std::to_string(10 + i % 50) + "," + std::string(90, '7') + "\n";
+        else
+            body += "2024-03-" + std::to_string(10 + i / 20) + "," + std::to_string(9 + i % 7) +
+                    ":" + std::to_string(10 + i % 50) + "," + std::to_string(i) + ".25" +
+                    (kind == 2 ? "\r\n" : "\n");
+    }
+    const std::vector<std::string> contents = {
+        "\xEF\xBB\xBF\n\nDate,Time," + std::string(40, 'x') + ",Close\n" + body,
+        "Date,Time,Close\r\n" + body + "2024-04-01,10:00,5",
+        "",
+        "Date,Time,Close",
+        "\n\n",
+        "Open,Close\n2024-03-04,1\n"};
+    int n = 0;
+    for (const std::string& content : contents) {
+        const std::string path = (dir / ("f" + std::to_string(n++) + ".csv")).string();
+        std::ofstream(path, std::ios::binary) << content;
+        std::vector<RawBar> expected;
+        std::ostringstream expectedWarnings;
+        ParseCsvBars(content, "f.csv", expected, expectedWarnings);
+        for (std::size_t chunk :
+             {std::size_t{1}, std::size_t{7}, std::size_t{64}, std::size_t{1} << 20})
+            for (unsigned threads : {1U, 3U}) {
+                RawBarList bars;
+                std::ostringstream warnings;
+                ASSERT_TRUE(ReadCsvBarFile(path, "f.csv", bars, warnings,
+                                           CsvParseOptions{100, threads, chunk}));
+                EXPECT_EQ(warnings.str(), expectedWarnings.str()) << n << " " << chunk;
+                ASSERT_EQ(bars.size(), expected.size()) << n << " " << chunk;
+                for (std::size_t i = 0; i < bars.size(); ++i) {
+                    ASSERT_EQ(bars[i].Sec, expected[i].Sec) << i;
+                    ASSERT_EQ(bars[i].Close, expected[i].Close) << i;
+                }
+            }
+    }
+    RawBarList bars;
+    std::ostringstream warnings;
+    EXPECT_FALSE(ReadCsvBarFile((dir / "missing.csv").string(), "m.csv", bars, warnings));
+    EXPECT_TRUE(bars.empty());
+    fs::remove_all(dir);
+}
+
 class CountingSink : public FeedEventSink {
   public:
     void BarsChanged(std::int32_t handle) override { ++Events[handle]; }

@@ -97,6 +97,26 @@ TEST(DecodeCenturies, CachedDecodingGivesExactlyTheUncachedResult) {
     }
 }
 
+// Runs of times on one day, as a download converts them, and dates that change under the
+// cache: the switch days of 1582 (where the hour decides the calendar), year 0 and before,
+// hours outside 0..24.
+TEST(DateToCenturies, CachedConversionGivesExactlyTheUncachedResult) {
+    struct Date {
+        std::int32_t y, m, d;
+    };
+    const std::vector<Date> dates = {{2024, 6, 20}, {2024, 6, 20}, {1582, 10, 14}, {1582, 10, 15},
+                                     {1582, 10, 4}, {0, 3, 1},     {-1, 2, 28},    {-4712, 1, 1},
+                                     {1900, 2, 29}, {2024, 1, 31}, {2024, 1, 31},  {9999, 12, 31}};
+    DateToCenturiesCache cache;
+    for (const Date& date : dates)
+        for (double hours : {0.0, 9.5, 23.999999, 24.0, 30.25, -3.5, 12.0 + 1.0 / 3600}) {
+            const double cached = DateToCenturies(date.y, date.m, date.d, hours, cache);
+            const double plain = DateToCenturies(date.y, date.m, date.d, hours);
+            ASSERT_EQ(std::memcmp(&cached, &plain, sizeof plain), 0)
+                << date.y << "-" << date.m << "-" << date.d << " " << hours;
+        }
+}
+
 TEST(DateToCenturies, WorkedExamples) {
     EXPECT_DOUBLE_EQ(DateToCenturies(2000, 1, 1, 12.0), 1.0);
     EXPECT_DOUBLE_EQ(DateToCenturies(1899, 12, 31, 12.0), 0.0);

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
 #include <limits>
+#include <random>
+#include <string>
+#include <vector>
 
 namespace vela {
 namespace {
@@ -37,6 +42,55 @@ TEST(RealToText, Modes) {
     EXPECT_EQ(huge.size(), 303u);
     EXPECT_EQ(huge.substr(0, 6), "100000");
     EXPECT_EQ(huge.substr(huge.size() - 2), ".0");
+}
+
+// Prices take a quicker exact path than other values: every mode must give, for any double,
+// the fixed text of the decimals its magnitude asks for (trimmed), as the general conversion
+// writes it — ties included (0.015625 at 5 decimals, 2.5 at 0).
+TEST(RealToText, EveryValueAsTheGeneralConversionWritesIt) {
+    auto reference = [](int mode, double x) -> std::string {
+        static constexpr int kDecimals[3][7] = {
+            {10, 6, 5, 5, 5, 5, 5}, {15, 11, 10, 10, 10, 10, 10}, {8, 5, 3, 2, 1, 1, 5}};
+        if (x == 0) return "0.0";
+        const double a = std::fabs(x);
+        const int band = a < 0.0001   ? 0
+                         : a < 1      ? 1
+                         : a < 10     ? 2
+                         : a < 100    ? 3
+                         : a < 1000   ? 4
+                         : a < 100000 ? 5
+                                      : 6;
+        std::string text = RealToFixedText(0, kDecimals[mode][band], x);
+        if (text.find('.') != std::string::npos)
+            while (text.size() > text.find('.') + 2 && text.back() == '0') text.pop_back();
+        return text;
+    };
+    std::mt19937_64 rng(11);
+    std::vector<double> values = {0.015625,
+                                  -0.015625,
+                                  2.5,
+                                  0.5,
+                                  1.0 / 1024,
+                                  99999.999995,
+                                  0.00009999999999,
+                                  4503599627370495.5,
+                                  9007199254740993.0,
+                                  1e-40,
+                                  5e-324,
+                                  -1e15,
+                                  123456789.125,
+                                  0.1,
+                                  1234.565};
+    for (int i = 0; i < 20000; ++i) {
+        // Random magnitudes, random bits, and short binary fractions that tie.
+        const double m = std::ldexp(static_cast<double>(rng() >> 11), -53);
+        values.push_back(m * std::pow(10.0, static_cast<int>(rng() % 36) - 20));
+        values.push_back(static_cast<double>(rng() % 100000000) / (1 << (rng() % 20)));
+        values.push_back(-std::bit_cast<double>(rng() % 0x4340000000000000ULL));
+    }
+    for (double x : values)
+        for (int mode = 0; mode < 3; ++mode)
+            ASSERT_EQ(RealToText(mode, x), reference(mode, x)) << mode << " " << x;
 }
 
 TEST(RealToFixedText, WidthDecimalsAndFallbacks) {
