@@ -9,7 +9,7 @@
 #include "platform/clock.h"
 
 int main(int argc, char** argv) {
-    vela::app::SetUpAllocator(argv);
+    vela::app::SetUpAllocator();
     vela::app::CommandLine options;
     std::string error;
     if (!vela::app::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), options,

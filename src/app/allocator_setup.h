@@ -3,8 +3,8 @@
 namespace vela::app {
 
 // Gives the C library's allocator settings that suit a process holding a few hundred MB of
-// bars: called first thing in main, it may replace the process with a fresh copy of itself
-// (same arguments) once. Returns when there is nothing to do or anything fails.
-void SetUpAllocator(char** argv) noexcept;
+// bars. Called first thing in main, before any other thread exists; does nothing when the
+// user set the allocator's tunables himself or the platform has no such settings.
+void SetUpAllocator() noexcept;
 
 }  // namespace vela::app
