@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <future>
 #include <iostream>
+#include <system_error>
 
 #include "app/bar_table_model.h"
 #include "app/chart_render.h"
@@ -119,9 +120,13 @@ int Application::RunSnapshot(const CommandLine& options) {
         // The table is written on other threads while the chart is drawn here; both only
         // read the window's bars.
         std::string error;
-        std::future<bool> saved = std::async(std::launch::async, [chart, &base, &error] {
-            return chart->SaveTable(base + ".txt", error);
-        });
+        const auto save = [chart, &base, &error] { return chart->SaveTable(base + ".txt", error); };
+        std::future<bool> saved;
+        try {
+            saved = std::async(std::launch::async, save);
+        } catch (const std::system_error&) {
+            saved = std::async(std::launch::deferred, save);  // no thread: written below
+        }
         ChartStatus status = chart->Status();
         const QImage image = RenderChart(chart->State(), options.Width, options.Height, &status);
         const bool drawn =

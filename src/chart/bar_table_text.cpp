@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <deque>
 #include <future>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -73,8 +74,18 @@ bool WriteBarTableLines(std::ostream& out, std::span<const double> times,
     };
     for (std::size_t block = 0; block < blocks; ++block) {
         std::string& buffer = buffers[block % buffers.size()];
-        pending.push_back(
-            std::async(std::launch::async, [&format, block, &buffer] { format(block, buffer); }));
+        try {
+            pending.push_back(std::async(std::launch::async,
+                                         [&format, block, &buffer] { format(block, buffer); }));
+        } catch (const std::system_error&) {
+            // No thread to be had: this block is made here, after the ones before it.
+            while (!pending.empty())
+                if (!writeOldest()) return false;
+            format(block, buffer);
+            ++written;
+            if (!write(buffer)) return false;
+            continue;
+        }
         if (pending.size() >= workers && !writeOldest()) return false;
     }
     while (!pending.empty())

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <system_error>
 #include <thread>
 
 #include "text/calendar.h"
@@ -291,8 +292,13 @@ void ParseStretches(std::size_t count, std::size_t headerLines, std::string_view
     std::vector<PieceResult> results(count);
     {
         std::vector<std::future<void>> others;
-        for (std::size_t k = 1; k < count; ++k)
-            others.push_back(std::async(std::launch::async, [&, k] { parse(k, results[k]); }));
+        for (std::size_t k = 1; k < count; ++k) {
+            try {
+                others.push_back(std::async(std::launch::async, [&, k] { parse(k, results[k]); }));
+            } catch (const std::system_error&) {
+                parse(k, results[k]);  // no thread to be had: this stretch is parsed here
+            }
+        }
         // Whatever happens here, the others finish before `results` goes away.
         struct Join {
             std::vector<std::future<void>>& futures;
@@ -509,6 +515,7 @@ bool ReadCsvBarFile(const std::string& path, std::string_view fileName, RawBarLi
             if (held > 0) ParseLines(std::string_view(buffer.data(), held), map, r);
         },
         out, warnings);
+    if (failed) out.Clear();
     return !failed;
 }
 

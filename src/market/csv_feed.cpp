@@ -3,12 +3,9 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <future>
 #include <sstream>
 #include <system_error>
-
-#include "platform/atomic_file.h"
 
 namespace vela {
 
@@ -131,11 +128,18 @@ std::shared_ptr<CsvFeed::FileLoad> CsvFeed::StartLoad(const std::string& symbol)
         exists = std::filesystem::is_regular_file(path, ec);
     }
     const std::uintmax_t size = exists ? std::filesystem::file_size(path, ec) : 0;
+    bool started = false;
     if (exists && !ec && size >= options_.BackgroundLoadBytes) {
         // A real feed answers a big request later; loading on other cores meanwhile lets the
         // requester's wait for readiness overlap the work.
-        load->Content = std::async(std::launch::async, [path] { return ReadAndParse(path); });
-    } else {
+        try {
+            load->Content = std::async(std::launch::async, [path] { return ReadAndParse(path); });
+            started = true;
+        } catch (const std::system_error&) {
+            // No thread to be had: load it here and now.
+        }
+    }
+    if (!started) {
         std::promise<FileContent> done;
         done.set_value(exists ? ReadAndParse(path) : FileContent{});
         load->Content = done.get_future().share();
