@@ -177,6 +177,101 @@ namespace {
 struct ColumnMap {
     std::array<int, kColumns> column;
     int last = 0;
+    // Lines may be tried by the quick reader first (the columns are in its order).
+    bool quick = false;
+};
+
+// The usual layout, Date,Time,Open,High,Low,Close,Volume with plain fields, read in one walk
+// over the line without splitting and trimming it first. It gives up at anything unusual
+// (blanks, quotes, a date with its time, long or signed numbers, a bad value) and the general
+// reading then decides, so a line gives the same bar or the same report either way.
+class QuickLineReader {
+  public:
+    bool Read(std::string_view line, RawBar& bar) {
+        const char* p = line.data();
+        const char* const end = p + line.size();
+        if (end - p < 11 || p[10] != ',') return false;
+        if (!haveDate_ || std::memcmp(p, lastDate_.data(), lastDate_.size()) != 0) {
+            int y = 0, m = 0, d = 0;
+            if (!Digits(line, 0, 4, y) || p[4] != '-' || !Digits(line, 5, 2, m) || p[7] != '-' ||
+                !Digits(line, 8, 2, d))
+                return false;
+            if (y < 1 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) return false;
+            days_ = DaysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) -
+                    kPlatformEpochDays;
+            std::memcpy(lastDate_.data(), p, lastDate_.size());
+            haveDate_ = true;
+        }
+        p += 11;
+        int h = 0, mi = 0, se = 0;
+        if (end - p >= 2 && IsDigit(p[0]) && p[1] == ':') {
+            h = p[0] - '0';
+            p += 1;
+        } else if (end - p >= 3 && IsDigit(p[0]) && IsDigit(p[1]) && p[2] == ':') {
+            h = (p[0] - '0') * 10 + (p[1] - '0');
+            p += 2;
+        } else {
+            return false;
+        }
+        if (end - p < 4 || !IsDigit(p[1]) || !IsDigit(p[2])) return false;
+        mi = (p[1] - '0') * 10 + (p[2] - '0');
+        p += 3;
+        if (*p == ':') {
+            if (end - p < 4 || !IsDigit(p[1]) || !IsDigit(p[2])) return false;
+            se = (p[1] - '0') * 10 + (p[2] - '0');
+            p += 3;
+        }
+        if (p == end || *p != ',' || h > 23 || mi > 59 || se > 59) return false;
+        ++p;
+        bar.Sec = days_ * 86400 + h * 3600 + mi * 60 + se;
+        return Number(p, end, bar.Open, false) && Number(p, end, bar.High, false) &&
+               Number(p, end, bar.Low, false) && Number(p, end, bar.Close, false) &&
+               Number(p, end, bar.Volume, true);
+    }
+
+  private:
+    static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+    // What ParsePlainDecimal reads, ending at a comma (or, for the last column, also at the
+    // end of the line); anything else gives up.
+    static bool Number(const char*& p, const char* end, double& value, bool last) {
+        static constexpr std::array<double, 16> kPowers{
+            1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        const bool negative = p != end && *p == '-';
+        if (negative) ++p;
+        std::int64_t digits = 0;
+        int count = 0;
+        const char* start = p;
+        for (; p != end && IsDigit(*p); ++p) {
+            if (++count > 15) return false;
+            digits = digits * 10 + (*p - '0');
+        }
+        if (p == start) return false;
+        int fraction = 0;
+        if (p != end && *p == '.') {
+            ++p;
+            const char* first = p;
+            for (; p != end && IsDigit(*p); ++p) {
+                if (++count > 15) return false;
+                digits = digits * 10 + (*p - '0');
+            }
+            fraction = static_cast<int>(p - first);
+            if (fraction == 0) return false;
+        }
+        if (p != end) {
+            if (*p != ',') return false;
+            ++p;
+        } else if (!last) {
+            return false;
+        }
+        const double v = static_cast<double>(digits) / kPowers[static_cast<std::size_t>(fraction)];
+        value = negative ? -v : v;
+        return true;
+    }
+
+    std::array<char, 10> lastDate_{};
+    bool haveDate_ = false;
+    std::int64_t days_ = 0;
 };
 
 // Looks for the header, the first line that is not blank, from the start of `content`.
@@ -216,6 +311,13 @@ HeaderScan ScanHeader(std::string_view content, bool complete, ColumnMap& map,
     return complete ? HeaderScan::Unusable : HeaderScan::NeedMore;
 }
 
+// Lets the quick reader try the lines when the columns stand in its order.
+void AllowQuickLines(ColumnMap& map, const CsvParseOptions& options) {
+    map.quick =
+        options.QuickLines &&
+        map.column == std::array<int, kColumns>{kDate, kTime, kOpen, kHigh, kLow, kClose, kVolume};
+}
+
 // One stretch of whole lines of the file after the header, parsed on its own, possibly in
 // several calls. Line numbers count from the stretch's first line (1).
 struct PieceResult {
@@ -232,6 +334,7 @@ void ParseLines(std::string_view text, const ColumnMap& map, PieceResult& result
     std::array<std::string_view, 64> fields;
     const auto& column = map.column;
     std::vector<RawBar>& out = result.bars;
+    QuickLineReader quick;
     std::size_t pos = 0;
     std::size_t lineNo = result.lines;
     while (pos < text.size()) {
@@ -241,9 +344,17 @@ void ParseLines(std::string_view text, const ColumnMap& map, PieceResult& result
         pos = end + 1;
         ++lineNo;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        RawBar bar;
+        if (map.quick && quick.Read(line, bar)) {
+            if (out.empty()) result.firstBarLine = lineNo;
+            if (result.backwardsAt == 0 && !out.empty() && bar.Sec < out.back().Sec)
+                result.backwardsAt = lineNo;
+            out.push_back(bar);
+            continue;
+        }
+        bar = RawBar{};
         if (line.empty() || Trim(line).empty()) continue;
         const std::size_t n = SplitFields(line, fields);
-        RawBar bar;
         bool ok = n > static_cast<std::size_t>(map.last);
         bool hadTime = false;
         if (ok)
@@ -382,6 +493,7 @@ bool ParseCsvBars(std::string_view content, std::string_view fileName, std::vect
         WarnNoHeader(warnings, fileName);
         return false;
     }
+    AllowQuickLines(map, options);
     // Stretches of whole lines of about equal size.
     const std::string_view body = content.substr(bodyStart);
     const std::size_t count = StretchCount(body.size(), options);
@@ -463,7 +575,10 @@ bool ReadCsvBarFile(const std::string& path, std::string_view fileName, RawBarLi
         head.resize(had + file.ReadAt(had, head.data() + had, chunk));
         const bool complete = head.size() == had || head.size() >= size;
         const HeaderScan scan = ScanHeader(head, complete, map, bodyStart, headerLines);
-        if (scan == HeaderScan::Found) break;
+        if (scan == HeaderScan::Found) {
+            AllowQuickLines(map, options);
+            break;
+        }
         if (scan == HeaderScan::Unusable || complete) {
             if (head.size() == had && had == 0 && size > 0) return false;  // nothing readable
             WarnNoHeader(warnings, fileName);

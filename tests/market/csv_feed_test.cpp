@@ -205,6 +205,67 @@ TEST(CsvBarFile, StretchesParsedApartGiveWhatOnePassGives) {
     }
 }
 
+// Lines of the usual layout go through a quicker reader first: for any line, usual or
+// slightly off, the bars (to the bit) and the reports must be those of the general reading.
+TEST(CsvBarFile, QuickReadingGivesWhatTheGeneralReadingGives) {
+    std::mt19937 rng(17);
+    auto pick = [&rng](const std::vector<std::string>& options) {
+        return options[rng() % options.size()];
+    };
+    const std::vector<std::string> dates = {
+        "2024-03-04", "2024-02-29",       "2023-02-29",  "2024-13-01",     "2024-3-04",
+        "0000-01-01", "2024-03-04T09:30", " 2024-03-05", "\"2024-03-06\"", "9999-12-31"};
+    const std::vector<std::string> times = {"09:30", "9:31",       "09:32:15", "23:59:59", "24:00",
+                                            "09:60", "09:33:00.5", "09:34 ",   "",         "7:5"};
+    const std::vector<std::string> numbers = {"1000.16",
+                                              "-0.00",
+                                              "+7.25",
+                                              "5.",
+                                              ".5",
+                                              "1e3",
+                                              "123456789012345",
+                                              "1234567890123456",
+                                              "0.000000000000001",
+                                              "99999999999999.99",
+                                              "1,5",
+                                              " 12.5",
+                                              "12.5\"",
+                                              "-",
+                                              "",
+                                              "4503599627370497",
+                                              "0",
+                                              "-12.75",
+                                              "1.0000000000000002",
+                                              "nan"};
+    std::string content = "Date,Time,Open,High,Low,Close,Volume\n";
+    for (int i = 0; i < 3000; ++i) {
+        // A usual line with at most one field off.
+        const int odd = static_cast<int>(rng() % 10);
+        std::string line = odd == 0 ? pick(dates) : "2024-03-04";
+        line += "," + (odd == 1 ? pick(times) : "10:" + std::to_string(10 + i % 50));
+        for (int k = 0; k < 5; ++k)
+            line += "," + (odd == k + 2 ? pick(numbers)
+                                        : std::to_string(rng() % 100000) + "." +
+                                              std::to_string(rng() % 100));
+        if (rng() % 10 == 0) line += ",extra";
+        if (rng() % 10 == 0) line += "\r";
+        content += line + "\n";
+    }
+    std::vector<RawBar> general;
+    std::ostringstream generalWarnings;
+    CsvParseOptions slow;
+    slow.QuickLines = false;
+    ASSERT_TRUE(ParseCsvBars(content, "q.csv", general, generalWarnings, slow));
+    std::vector<RawBar> quick;
+    std::ostringstream quickWarnings;
+    ASSERT_TRUE(ParseCsvBars(content, "q.csv", quick, quickWarnings, CsvParseOptions{}));
+    EXPECT_EQ(quickWarnings.str(), generalWarnings.str());
+    ASSERT_EQ(quick.size(), general.size());
+    ASSERT_GT(quick.size(), 1000u);
+    for (std::size_t i = 0; i < quick.size(); ++i)
+        ASSERT_EQ(std::memcmp(&quick[i], &general[i], sizeof(RawBar)), 0) << i;
+}
+
 // Read from disk in small pieces by several threads, a file gives what parsing it whole
 // gives: lines cut between pieces, a line longer than a piece, a long header, a BOM, CR LF,
 // no final newline, an empty file.
