@@ -14,14 +14,14 @@ namespace vela::bench {
 inline ChartState MinuteBarChart(std::int32_t bars, bool highLow) {
     ChartState s;
     s.dT = BarLengthInCenturies(1);
-    std::vector<BarData> data(static_cast<std::size_t>(bars));
+    std::vector<BarPrices> data(static_cast<std::size_t>(bars));
     double t = DateToCenturies(2012, 6, 18, 9.5);
     double price = 1300;
     std::uint32_t seed = 12345;
     for (std::int32_t i = 0; i < bars; ++i) {
         seed = seed * 1664525u + 1013904223u;
         price += (static_cast<double>(seed >> 8) / (1 << 24) - 0.5) * 0.8;
-        BarData& b = data[static_cast<std::size_t>(i)];
+        BarPrices& b = data[static_cast<std::size_t>(i)];
         b.dtTime = t;
         b.dClose = price;
         b.dHigh = price + 0.3;

@@ -69,7 +69,7 @@ void BM_SimGetDataMillionBars(benchmark::State& state) {
         }
         bars.Clear();
         d.GetData(bars, -1);
-        benchmark::DoNotOptimize(bars.Bars().data());
+        benchmark::DoNotOptimize(bars.Prices().data());
         if (bars.Count() != kMillion) state.SkipWithError("short download");
     }
     state.counters["per_bar"] = benchmark::Counter(

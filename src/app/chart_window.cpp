@@ -209,7 +209,7 @@ void TForm1::UpdateChart() {
     updating_ = true;
     do {
         updateAgain_ = false;
-        if (!UpdateChartSeries(downloader_->LCurr.Bars(), state_)) break;
+        if (!UpdateChartSeries(downloader_->LCurr.Prices(), state_)) break;
         table_->Clear();
         if (!Pump()) return;
         table_->SetBars(state_.LTime, state_.LClose,

@@ -10,7 +10,7 @@ double BarLengthInCenturies(double minutes) {
     return static_cast<double>(static_cast<long double>(DayInCenturies) * minutes / 1440.0L);
 }
 
-bool UpdateChartSeries(std::span<const BarData> bars, ChartState& s) {
+bool UpdateChartSeries(std::span<const BarPrices> bars, ChartState& s) {
     s.LClose.Clear();
     s.LHigh.Clear();
     s.LLow.Clear();
@@ -20,7 +20,7 @@ bool UpdateChartSeries(std::span<const BarData> bars, ChartState& s) {
     const auto n = static_cast<std::int32_t>(bars.size());
     for (TVegaDoubleList* l : {&s.LClose, &s.LHigh, &s.LLow, &s.LTime})
         l->Reserve(n + kFuturePoints);
-    for (const BarData& b : bars) {
+    for (const BarPrices& b : bars) {
         s.LClose.Add(b.dClose);
         s.LLow.Add(b.dLow);
         s.LHigh.Add(b.dHigh);

@@ -20,6 +20,6 @@ double BarLengthInCenturies(double minutes);
 // (oldest first, times in century time) with 15 future positions one dT apart, and the
 // derived fields. With fewer than 2 bars the series are left empty, every other field keeps
 // its value, and the result is false.
-bool UpdateChartSeries(std::span<const BarData> bars, ChartState& s);
+bool UpdateChartSeries(std::span<const BarPrices> bars, ChartState& s);
 
 }  // namespace vela

@@ -37,4 +37,17 @@ static_assert(offsetof(BarData, dTickBid) == 60);
 static_assert(offsetof(BarData, dTickAsk) == 68);
 static_assert(offsetof(BarData, dTickTrade) == 76);
 
+// The part of a bar that every feed fills and the chart reads: the first six fields of the
+// record, as one list stores them.
+struct BarPrices {
+    double dtTime = 0;
+    double dOpen = 0;
+    double dHigh = 0;
+    double dLow = 0;
+    double dClose = 0;
+    double dVolume = 0;
+};
+
+static_assert(sizeof(BarPrices) == offsetof(BarData, dOI));
+
 }  // namespace vela

@@ -40,9 +40,9 @@ struct Bar {
 ChartState StateOf(const std::vector<Bar>& bars, double minutes, bool highLow = false) {
     ChartState s;
     s.dT = BarLengthInCenturies(minutes);
-    std::vector<BarData> data;
+    std::vector<BarPrices> data;
     for (const Bar& b : bars) {
-        BarData d;
+        BarPrices d;
         d.dtTime = b.Time;
         d.dClose = b.Close;
         d.dHigh = b.High;

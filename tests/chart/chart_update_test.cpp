@@ -10,11 +10,11 @@ namespace vela {
 namespace {
 
 // One-minute bars from the given minutes after 09:30 on 2012-06-20 (day 0) or 2012-06-21.
-std::vector<BarData> Bars(std::initializer_list<std::pair<int, int>> dayAndMinute) {
-    std::vector<BarData> bars;
+std::vector<BarPrices> Bars(std::initializer_list<std::pair<int, int>> dayAndMinute) {
+    std::vector<BarPrices> bars;
     double close = 10;
     for (auto [day, minute] : dayAndMinute) {
-        BarData b;
+        BarPrices b;
         b.dtTime = DateToCenturies(2012, 6, 20 + day, 9.5 + minute / 60.0);
         b.dClose = close;
         b.dHigh = close + 1;

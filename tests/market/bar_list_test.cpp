@@ -25,7 +25,7 @@ TLBarList ListOf(const std::vector<double>& times, double close = 1) {
 
 std::vector<double> Times(const TLBarList& l) {
     std::vector<double> t;
-    for (const BarData& b : l.Bars()) t.push_back(+b.dtTime);
+    for (const BarPrices& b : l.Prices()) t.push_back(+b.dtTime);
     return t;
 }
 
@@ -64,7 +64,7 @@ TEST(TLBarList, UpdateKeepsOlderBarsAndReplacesFromTheFirstNewOne) {
         held.Update(fresh);
         EXPECT_EQ(Times(held), c.expected) << c.name;
         // The replaced bars are the new records, the kept ones the old.
-        for (const BarData& b : held.Bars()) {
+        for (const BarPrices& b : held.Prices()) {
             const bool isNew = !c.fresh.empty() && b.dtTime >= c.fresh[0];
             EXPECT_EQ(+b.dClose, isNew ? 2 : 1) << c.name << " at " << +b.dtTime;
         }
@@ -125,6 +125,53 @@ TEST(TLBarList, ItemsAreCopiesAndIndexesAreChecked) {
     EXPECT_EQ(l.Count(), 0);
     l.Add1(copy);
     EXPECT_EQ(l.Count(), 1);
+}
+
+// The record's fields beyond the prices are kept apart and only once some bar sets one:
+// every record must still come back to the bit, whichever way it came in (added, set,
+// merged from a list with or without such fields), -0.0 and NaN included.
+TEST(TLBarList, RecordsComeBackWholeWithOrWithoutTheirOtherFields) {
+    auto full = [](double t, double oi) {
+        BarData b = Bar(t, t * 2);
+        b.dOpen = -0.0;
+        b.dOI = oi;
+        b.bfFlags = static_cast<std::int32_t>(t);
+        b.dTickBid = -0.0;
+        b.dTickAsk = std::numeric_limits<double>::quiet_NaN();
+        b.dTickTrade = t / 3;
+        return b;
+    };
+    auto same = [](const BarData& a, const BarData& b) {
+        return std::memcmp(&a, &b, sizeof(BarData)) == 0;
+    };
+    std::vector<BarData> expected;
+    TLBarList l;
+    for (int i = 1; i <= 4; ++i) expected.push_back(Bar(i)), l.Add1(expected.back());
+    expected.push_back(full(5, 7)), l.Add1(expected.back());  // first bar with other fields
+    expected.push_back(Bar(6)), l.Add1(expected.back());
+    expected[1] = full(2, -0.0), l.SetItem(1, expected[1]);
+    TLBarList plain;
+    plain.Add1(Bar(5.5));
+    plain.Add1(Bar(7));
+    l.Update(plain);  // cuts 6, keeps 5
+    expected.resize(5);
+    expected.push_back(Bar(5.5));
+    expected.push_back(Bar(7));
+    ASSERT_EQ(l.Count(), static_cast<std::int32_t>(expected.size()));
+    for (std::int32_t i = 0; i < l.Count(); ++i)
+        EXPECT_TRUE(same(l.GetItem(i), expected[static_cast<std::size_t>(i)])) << i;
+
+    TLBarList withRest;
+    withRest.Add1(full(6.5, 1));
+    TLBarList noRest;
+    for (int i = 1; i <= 3; ++i) noRest.Add1(Bar(i));
+    noRest.Update(withRest);
+    ASSERT_EQ(noRest.Count(), 4);
+    EXPECT_TRUE(same(noRest.GetItem(0), Bar(1)));
+    EXPECT_TRUE(same(noRest.GetItem(3), full(6.5, 1)));
+    noRest.Clear();
+    noRest.Add1(Bar(9));
+    EXPECT_TRUE(same(noRest.GetItem(0), Bar(9)));
 }
 
 TEST(BarData, RecordKeepsItsPackedLayout) {
