@@ -1,5 +1,6 @@
 #include "text/calendar.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -123,8 +124,12 @@ double DateToCenturies(std::int32_t year, std::int32_t month, std::int32_t day, 
 
 double DateToCenturies(std::int32_t year, std::int32_t month, std::int32_t day, double hours,
                        DateToCenturiesCache& cache) {
+    return DayFractionToCenturies(year, month, day, static_cast<long double>(hours) / 24.0L, cache);
+}
+
+double DayFractionToCenturies(std::int32_t year, std::int32_t month, std::int32_t day,
+                              long double dayFraction, DateToCenturiesCache& cache) {
     const long double D = day;
-    const long double H = hours;
     // The parts that depend on the date alone are exact integers (or sums of them) and are
     // reused as they stand, so a cached result is the very same number.
     if (!cache.Valid || year != cache.Year || month != cache.Month || day != cache.Day) {
@@ -148,7 +153,6 @@ double DateToCenturies(std::int32_t year, std::int32_t month, std::int32_t day, 
         cache.Day = day;
         cache.Valid = true;
     }
-    const long double dayFraction = H / 24.0L;
     // The date as one number, YYYYMMDD.ff: the switch test below compares it with
     // 1582-10-15 exactly (the same test as on Y + M/100 + D/10000, without rounding noise).
     const long double s = cache.YearMonth + (D + dayFraction);
@@ -180,24 +184,38 @@ void CivilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) {
 }
 
 bool DecodePlatformDateTime(double days, CivilDateTime& out) {
+    PlatformDayCache cache;
+    return DecodePlatformDateTime(days, out, cache);
+}
+
+bool DecodePlatformDateTime(double days, CivilDateTime& out, PlatformDayCache& cache) {
     // Years 1..9999 span about -693593 .. 2958466 platform days.
     if (!std::isfinite(days) || days < -693594.0 || days > 2958466.0) return false;
     // The whole part is the day and the magnitude of the fraction the time, also before 1899.
-    long double whole = Trunc(static_cast<long double>(days));
-    long double ms = RoundHalfEven(std::fabs(static_cast<long double>(days) - whole) * 86400000.0L);
+    // From day 0 on truncation is the floor, so within the cached day it is known as it is.
+    const long double v = days;
+    long double whole =
+        cache.Whole >= 0 && v >= cache.Whole && v < cache.Whole + 1.0L ? cache.Whole : Trunc(v);
+    long double ms = RoundHalfEven(std::fabs(v - whole) * 86400000.0L);
     if (ms >= 86400000.0L) {
         ms -= 86400000.0L;
         whole += days < 0 ? -1.0L : 1.0L;
     }
-    std::int64_t y = 0;
-    unsigned m = 0;
-    unsigned d = 0;
-    CivilFromDays(ExactInt64(whole) + kDaysFrom1970To1899_12_30, y, m, d);
-    if (y < 1 || y > 9999) return false;
+    if (!(whole == cache.Whole)) {
+        std::int64_t y = 0;
+        unsigned m = 0;
+        unsigned d = 0;
+        CivilFromDays(ExactInt64(whole) + kDaysFrom1970To1899_12_30, y, m, d);
+        cache.Whole = whole;
+        cache.Year = static_cast<std::int32_t>(std::clamp<std::int64_t>(y, 0, 10000));
+        cache.Month = static_cast<std::int32_t>(m);
+        cache.Day = static_cast<std::int32_t>(d);
+    }
+    if (cache.Year < 1 || cache.Year > 9999) return false;
     const std::int64_t msi = ExactInt64(ms);
-    out.Year = static_cast<std::int32_t>(y);
-    out.Month = static_cast<std::int32_t>(m);
-    out.Day = static_cast<std::int32_t>(d);
+    out.Year = cache.Year;
+    out.Month = cache.Month;
+    out.Day = cache.Day;
     out.Hour = static_cast<std::int32_t>(msi / 3600000);
     out.Minute = static_cast<std::int32_t>(msi / 60000 % 60);
     out.Second = static_cast<std::int32_t>(msi / 1000 % 60);

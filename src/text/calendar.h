@@ -52,6 +52,10 @@ struct DateToCenturiesCache {
 // DateToCenturies with a cache; the results are exactly those without.
 double DateToCenturies(std::int32_t year, std::int32_t month, std::int32_t day, double hours,
                        DateToCenturiesCache& cache);
+// The same from the hours already divided by 24 (in extended precision), for callers that
+// reuse that quotient.
+double DayFractionToCenturies(std::int32_t year, std::int32_t month, std::int32_t day,
+                              long double dayFraction, DateToCenturiesCache& cache);
 
 // Calendar fields of a platform date-time (days since 30 December 1899, proleptic Gregorian,
 // fraction = time of day). The time of day is rounded to the millisecond before the
@@ -69,6 +73,15 @@ struct CivilDateTime {
 
 // False for a non-finite value or one outside the years 1..9999.
 bool DecodePlatformDateTime(double days, CivilDateTime& out);
+// The calendar date of the last platform day decoded.
+struct PlatformDayCache {
+    long double Whole = std::numeric_limits<long double>::quiet_NaN();
+    std::int32_t Year = 0;
+    std::int32_t Month = 0;
+    std::int32_t Day = 0;
+};
+// DecodePlatformDateTime with a cache; the results are exactly those without.
+bool DecodePlatformDateTime(double days, CivilDateTime& out, PlatformDayCache& cache);
 double EncodePlatformDateTime(const CivilDateTime& c);
 
 // Days since 1970-01-01 of a proleptic Gregorian date, and back.

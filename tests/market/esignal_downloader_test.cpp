@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include <algorithm>
+
+#include <random>
+
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -234,6 +240,36 @@ TEST_F(DownloaderTest, BarTimesBecomeCenturyTimeWithoutMilliseconds) {
     const double expected = DateToCenturies(2024, 3, 4, 10 + 1 / 3600.0);
     EXPECT_EQ(+d->LCurr[3].dtTime, expected);
     EXPECT_EQ(+d->LCurr[4].dtTime, expected);
+}
+
+// A long download reuses what depends on the day or the time of day alone; every bar must
+// still get the very century time of the plain steps (fields, hours, DateToCenturies):
+// seconds and milliseconds, midnight carries, days before 1899, the 1582 switch.
+TEST_F(DownloaderTest, LongDownloadsConvertEveryTimeAsThePlainStepsDo) {
+    auto feed = UseScripted();
+    std::mt19937 rng(9);
+    std::vector<double> times;
+    for (double day : {45355.0, 45356.0, -10.0, -115860.0, -115861.0, 0.0}) {
+        for (int k = 0; k < 900; ++k) {
+            const double fraction = k % 7 == 0   ? 1.0 - 1e-9  // carries
+                                    : k % 5 == 0 ? static_cast<double>(rng() % 86400000) / 8.64e7
+                                                 : (570 + k) / 1440.0;  // minutes
+            times.push_back(day < 0 ? day - fraction : day + fraction);
+        }
+    }
+    std::sort(times.begin(), times.end());
+    for (double t : times) feed->Bars.push_back(Bar(t));
+    auto d = Make();
+    d->RequestHistory1(static_cast<std::int32_t>(times.size()));
+    ASSERT_EQ(d->LCurr.Count(), static_cast<std::int32_t>(times.size()));
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        CivilDateTime c;
+        ASSERT_TRUE(DecodePlatformDateTime(times[i], c));
+        const double expected =
+            DateToCenturies(c.Year, c.Month, c.Day, c.Hour + c.Minute / 60.0 + c.Second / 3600.0);
+        const double got = +d->LCurr[static_cast<std::int32_t>(i)].dtTime;
+        ASSERT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << i << " " << times[i];
+    }
 }
 
 TEST_F(DownloaderTest, FailuresEndInStatesWithoutData) {

@@ -164,6 +164,32 @@ TEST(CalendarRoundTrip, FieldsToCenturiesToText) {
         for (int s : {0, 1, 59}) check(1582, 10, d, 23, 59, s), check(1582, 10, d, 0, 0, s);
 }
 
+TEST(PlatformDateTime, CachedDecodingGivesExactlyTheUncachedResult) {
+    std::vector<double> days;
+    std::uint32_t seed = 3;
+    for (double day : {45355.0, 0.0, -1.0, -693593.0, 2958465.0}) {
+        for (int k = 0; k < 300; ++k) {
+            seed = seed * 1664525u + 1013904223u;
+            const double fraction = k % 3 == 0 ? 1.0 - 1e-10 : (seed >> 8) / 16777216.0;
+            days.push_back(day < 0 ? day - fraction : day + fraction);
+        }
+    }
+    days.push_back(std::numeric_limits<double>::quiet_NaN());
+    days.push_back(1e300);
+    days.push_back(-693594.5);
+    PlatformDayCache cache;
+    for (double d : days) {
+        CivilDateTime cached;
+        CivilDateTime plain;
+        const bool a = DecodePlatformDateTime(d, cached, cache);
+        const bool b = DecodePlatformDateTime(d, plain);
+        ASSERT_EQ(a, b) << d;
+        if (a) {
+            ASSERT_EQ(cached, plain) << d;
+        }
+    }
+}
+
 TEST(PlatformDateTime, MillisecondsRoundBeforeTheyAreDropped) {
     CivilDateTime c{2012, 6, 20, 14, 5, 9, 0};
     const double days = EncodePlatformDateTime(c);
