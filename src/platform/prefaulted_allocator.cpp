@@ -12,7 +12,9 @@ namespace {
 // Writes one byte per page; the block holds no objects yet, so any byte may be written.
 void TouchPages(unsigned char* from, unsigned char* to) {
     constexpr std::size_t kPage = 4096;
-    for (volatile unsigned char* p = from; p < to; p += kPage) *p = 0;
+    volatile unsigned char* const block = from;
+    const auto bytes = static_cast<std::size_t>(to - from);
+    for (std::size_t at = 0; at < bytes; at += kPage) block[at] = 0;
 }
 
 }  // namespace
