@@ -337,6 +337,12 @@ void ParseLines(std::string_view text, const ColumnMap& map, PieceResult& result
     QuickLineReader quick;
     std::size_t pos = 0;
     std::size_t lineNo = result.lines;
+    auto take = [&](const RawBar& bar) {
+        if (out.empty()) result.firstBarLine = lineNo;
+        if (result.backwardsAt == 0 && !out.empty() && bar.Sec < out.back().Sec)
+            result.backwardsAt = lineNo;
+        out.push_back(bar);
+    };
     while (pos < text.size()) {
         const std::size_t nl = text.find('\n', pos);
         const std::size_t end = nl == std::string_view::npos ? text.size() : nl;
@@ -346,10 +352,7 @@ void ParseLines(std::string_view text, const ColumnMap& map, PieceResult& result
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         RawBar bar;
         if (map.quick && quick.Read(line, bar)) {
-            if (out.empty()) result.firstBarLine = lineNo;
-            if (result.backwardsAt == 0 && !out.empty() && bar.Sec < out.back().Sec)
-                result.backwardsAt = lineNo;
-            out.push_back(bar);
+            take(bar);
             continue;
         }
         bar = RawBar{};
@@ -379,10 +382,7 @@ void ParseLines(std::string_view text, const ColumnMap& map, PieceResult& result
             if (++result.malformed <= kMaxReportedLines) result.malformedLines.push_back(lineNo);
             continue;
         }
-        if (out.empty()) result.firstBarLine = lineNo;
-        if (result.backwardsAt == 0 && !out.empty() && bar.Sec < out.back().Sec)
-            result.backwardsAt = lineNo;
-        out.push_back(bar);
+        take(bar);
     }
     result.lines = lineNo;
 }
