@@ -50,7 +50,7 @@ std::int64_t ResidentKb() {
 // A ready sim request of a million five-second bars, fetched with century-time conversion
 // into a list that is refilled, as a chart window's repeated Run refills its bars. With
 // Arg 1 every round takes fresh memory, as the first download of a process does, and pays
-// the page faults of 84 MB.
+// the page faults of the list (48 MB).
 void BM_SimGetDataMillionBars(benchmark::State& state) {
     SettableClock clock;
     VirtualMessageLoop loop(clock);

@@ -50,4 +50,16 @@ struct BarPrices {
 
 static_assert(sizeof(BarPrices) == offsetof(BarData, dOI));
 
+// A record with these prices and every other field zero.
+inline BarData BarOf(const BarPrices& p) {
+    BarData b;
+    b.dtTime = p.dtTime;
+    b.dOpen = p.dOpen;
+    b.dHigh = p.dHigh;
+    b.dLow = p.dLow;
+    b.dClose = p.dClose;
+    b.dVolume = p.dVolume;
+    return b;
+}
+
 }  // namespace vela

@@ -79,14 +79,7 @@ void TLBarList::ShrinkToFit() {
 BarData TLBarList::GetItem(std::int32_t Index) const {
     if (Index < 0 || static_cast<std::size_t>(Index) >= prices_.size()) IndexError(Index);
     const auto i = static_cast<std::size_t>(Index);
-    const BarPrices& p = prices_[i];
-    BarData b;
-    b.dtTime = p.dtTime;
-    b.dOpen = p.dOpen;
-    b.dHigh = p.dHigh;
-    b.dLow = p.dLow;
-    b.dClose = p.dClose;
-    b.dVolume = p.dVolume;
+    BarData b = BarOf(prices_[i]);
     if (!rest_.empty())
         std::memcpy(reinterpret_cast<unsigned char*>(&b) + sizeof(BarPrices), rest_[i].data(),
                     rest_[i].size());

@@ -59,14 +59,7 @@ BarData FeedRequests::GetBar(std::int32_t handle, std::int32_t index) {
         throw HooksError("Bar index " + std::to_string(index) + " out of range");
     const FeedBar b =
         r->BarAt(count - 1 - static_cast<std::size_t>(-static_cast<std::int64_t>(index)));
-    BarData d;
-    d.dtTime = b.Time;
-    d.dOpen = b.Open;
-    d.dHigh = b.High;
-    d.dLow = b.Low;
-    d.dClose = b.Close;
-    d.dVolume = b.Volume;
-    return d;
+    return BarOf(BarPrices{b.Time, b.Open, b.High, b.Low, b.Close, b.Volume});
 }
 
 void FeedRequests::ReleaseHistory(std::int32_t handle) {
