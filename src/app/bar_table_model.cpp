@@ -26,14 +26,12 @@ void BarTableModel::Clear() {
 
 std::span<const double> BarTableModel::Times() const {
     if (times_ == nullptr || closes_ == nullptr) return {};
-    const DoubleStorage& times = times_->Items();
-    return std::span<const double>(times).first(
-        std::min({count_, times.size(), closes_->Items().size()}));
+    const std::span<const double> times = times_->Items();
+    return times.first(std::min({count_, times.size(), closes_->Items().size()}));
 }
 
 std::span<const double> BarTableModel::Closes() const {
-    return closes_ == nullptr ? std::span<const double>()
-                              : std::span<const double>(closes_->Items()).first(Times().size());
+    return closes_ == nullptr ? std::span<const double>() : closes_->Items().first(Times().size());
 }
 
 int BarTableModel::LineCount() const {

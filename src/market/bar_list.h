@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "market/bar_data.h"
-#include "platform/prefaulted_allocator.h"
 
 namespace vela {
 
@@ -48,7 +47,7 @@ class TLBarList {
     // Makes room for the other fields of every bar held (all zero so far).
     void KeepRest();
 
-    std::vector<BarPrices, PrefaultedAllocator<BarPrices>> prices_;
+    std::vector<BarPrices> prices_;
     // Empty while every bar's other fields are zero; else one entry per bar.
     std::vector<Rest> rest_;
     // Adjacent pairs that are not in ascending order (a NaN counts as out of order). While

@@ -99,7 +99,7 @@ void TVegaDoubleList::Range(std::int8_t Direction) {
 }
 
 void TVegaDoubleList::ShiftArray(std::int32_t Shift) {
-    const DoubleStorage old = FList;
+    const std::vector<double> old = FList;
     const auto n = static_cast<std::int64_t>(old.size());
     for (std::int64_t i = 0; i < n; ++i) {
         const std::int64_t from = i + Shift;

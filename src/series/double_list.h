@@ -1,17 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/graphics_types.h"
-#include "platform/prefaulted_allocator.h"
 
 namespace vela {
-
-// The items of a list: a chart holds series of a million values.
-using DoubleStorage = std::vector<double, PrefaultedAllocator<double>>;
 
 class Canvas;
 class TVegaIntegerList;
@@ -52,7 +49,7 @@ class TVegaDoubleList {
     void SetItem(std::int32_t Index, double Value);
     double operator[](std::int32_t Index) const { return GetItem(Index); }
     // The items as one contiguous block, for readers of whole series.
-    const DoubleStorage& Items() const { return FList; }
+    std::span<const double> Items() const { return FList; }
     // Room for n items without reallocation (a chart rebuilds a million-bar series often).
     void Reserve(std::int32_t n) {
         if (n > 0) FList.reserve(static_cast<std::size_t>(n));
@@ -141,7 +138,7 @@ class TVegaDoubleList {
     void* PP = nullptr;
 
   private:
-    DoubleStorage FList;
+    std::vector<double> FList;
 };
 
 }  // namespace vela
