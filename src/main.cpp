@@ -2,14 +2,12 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "app/allocator_setup.h"
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/display_check.h"
 #include "platform/clock.h"
 
 int main(int argc, char** argv) {
-    vela::app::SetUpAllocator();
     vela::app::CommandLine options;
     std::string error;
     if (!vela::app::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), options,
