@@ -162,10 +162,7 @@ int TimeAxisLevel(double span) {
 
 bool IsMarkedDay(std::int32_t year, std::int32_t month, std::int32_t day) {
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
-    static constexpr std::int32_t kDaysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    const std::int32_t last = kDaysInMonth[month - 1] + (month == 2 && leap ? 1 : 0);
-    if (day > last) return false;
+    if (day > DaysInMonth(year, month)) return false;
     const std::int64_t days =
         DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
     // 1 January 1970 was a Thursday; 0 = Sunday .. 6 = Saturday.

@@ -23,7 +23,7 @@ CsvFeed::FileContent ReadAndParse(const std::filesystem::path& path) {
     CsvFeed::FileContent result;
     std::ostringstream warnings;
     try {
-        auto parsed = std::make_shared<RawBarList>();
+        auto parsed = std::make_shared<std::vector<RawBar>>();
         if (ReadCsvBarFile(path.string(), path.string(), *parsed, warnings))
             result.Bars = std::move(parsed);
         else
@@ -46,14 +46,11 @@ struct CsvFeed::FileLoad {
 struct CsvFeed::CsvRequest : FeedRequests::Request {
     std::shared_ptr<FileLoad> Load;
     std::int32_t Wanted = 0;
-    std::shared_ptr<const RawBarList> Raw;
+    std::shared_ptr<const std::vector<RawBar>> Raw;
     std::size_t Released = 0;  // raw bars taken into Bars so far
     BarInterval Interval;
     DayWindow Window;
     std::int64_t LastBucket = 0;
-    // Every raw bar is released and is a bar of its own: the bars are served straight from
-    // Raw instead of from a copy of a million bars in Bars.
-    bool Direct = false;
 
     // The bucket a raw bar belongs to; false when its time of day is outside the window.
     bool BucketOf(const RawBar& b, std::int64_t& bucket) const {
@@ -69,36 +66,16 @@ struct CsvFeed::CsvRequest : FeedRequests::Request {
         std::int64_t bucket = 0;
         if (!BucketOf(b, bucket)) return;
         if (!Bars.empty() && bucket == LastBucket) {
-            FeedBar& a = Bars.back();
-            a.High = std::max(a.High, b.High);
-            a.Low = std::min(a.Low, b.Low);
-            a.Close = b.Close;
-            a.Volume += b.Volume;
+            BarPrices& a = Bars.back();
+            a.dHigh = std::max(a.dHigh, b.High);
+            a.dLow = std::min(a.dLow, b.Low);
+            a.dClose = b.Close;
+            a.dVolume += b.Volume;
             return;
         }
         LastBucket = bucket;
         Bars.push_back(
-            FeedBar{PlatformTimeFromSeconds(bucket), b.Open, b.High, b.Low, b.Close, b.Volume});
-    }
-
-    // Whether taking all raw bars would give one bar for each, each as it stands.
-    bool EachRawBarIsABar() const {
-        std::int64_t last = 0;
-        for (std::size_t i = 0; i < Raw->size(); ++i) {
-            std::int64_t bucket = 0;
-            if (!BucketOf((*Raw)[i], bucket) || (i > 0 && bucket == last)) return false;
-            last = bucket;
-        }
-        return true;
-    }
-
-    std::size_t BarCount() const override { return Direct ? Raw->size() : Bars.size(); }
-    FeedBar BarAt(std::size_t i) const override {
-        if (!Direct) return Bars[i];
-        const RawBar& b = (*Raw)[i];
-        std::int64_t bucket = 0;
-        BucketOf(b, bucket);
-        return FeedBar{PlatformTimeFromSeconds(bucket), b.Open, b.High, b.Low, b.Close, b.Volume};
+            BarPrices{PlatformTimeFromSeconds(bucket), b.Open, b.High, b.Low, b.Close, b.Volume});
     }
 };
 
@@ -148,7 +125,7 @@ std::shared_ptr<CsvFeed::FileLoad> CsvFeed::StartLoad(const std::string& symbol)
     return load;
 }
 
-std::shared_ptr<const RawBarList> CsvFeed::Finish(FileLoad& load) {
+std::shared_ptr<const std::vector<RawBar>> CsvFeed::Finish(FileLoad& load) {
     const FileContent& content = load.Content.get();
     if (!load.Reported) {
         load.Reported = true;
@@ -157,7 +134,7 @@ std::shared_ptr<const RawBarList> CsvFeed::Finish(FileLoad& load) {
     return content.Bars;
 }
 
-std::shared_ptr<const RawBarList> CsvFeed::Load(const std::string& symbol) {
+std::shared_ptr<const std::vector<RawBar>> CsvFeed::Load(const std::string& symbol) {
     return Finish(*StartLoad(symbol));
 }
 
@@ -192,7 +169,7 @@ bool CsvFeed::BecomesReady(Request& base) {
 void CsvFeed::Complete(CsvRequest& r) {
     r.Raw = Finish(*r.Load);
     if (r.Raw) {
-        const RawBarList& raw = *r.Raw;
+        const std::vector<RawBar>& raw = *r.Raw;
         std::size_t hold = 0;
         if (options_.ReplayMs > 0) {
             hold = options_.Hold < 0
@@ -200,18 +177,13 @@ void CsvFeed::Complete(CsvRequest& r) {
                        : std::min<std::size_t>(static_cast<std::size_t>(options_.Hold), raw.size());
         }
         const std::size_t release = raw.size() - hold;
-        if (release == raw.size() && r.EachRawBarIsABar()) {
-            r.Direct = true;
-            r.Released = release;
-        } else {
-            // At most one bar per raw bar; trimmed below when the buckets gathered many.
-            r.Bars.reserve(raw.size());
-            for (; r.Released < release; ++r.Released) r.Take(raw[r.Released]);
-            if (r.Bars.size() < r.Bars.capacity() / 2) r.Bars.shrink_to_fit();
-        }
+        // At most one bar per raw bar; trimmed below when the buckets gathered many.
+        r.Bars.reserve(raw.size());
+        for (; r.Released < release; ++r.Released) r.Take(raw[r.Released]);
+        if (r.Bars.size() < r.Bars.capacity() / 2) r.Bars.shrink_to_fit();
     }
     const std::size_t wanted = r.Wanted > 0 ? static_cast<std::size_t>(r.Wanted) : 0;
-    r.First = r.BarCount() - std::min(wanted, r.BarCount());
+    r.First = r.Bars.size() - std::min(wanted, r.Bars.size());
     r.Ready = true;
     const bool pending = r.Raw && r.Released < r.Raw->size();
     if (pending && timer_ == 0) timer_ = loop_.StartTimer(options_.ReplayMs, [this] { Tick(); });

@@ -46,11 +46,11 @@ class CsvFeed : public FeedRequests {
 
     // The file's bars, or nullptr when the symbol has no readable file; waits for a load
     // in progress.
-    std::shared_ptr<const RawBarList> Load(const std::string& symbol);
+    std::shared_ptr<const std::vector<RawBar>> Load(const std::string& symbol);
 
     // A file's bars and the warnings its reading gave.
     struct FileContent {
-        std::shared_ptr<const RawBarList> Bars;
+        std::shared_ptr<const std::vector<RawBar>> Bars;
         std::string Warnings;
     };
 
@@ -59,7 +59,7 @@ class CsvFeed : public FeedRequests {
     struct CsvRequest;
     std::shared_ptr<FileLoad> StartLoad(const std::string& symbol);
     // Waits for the load and writes its warnings the first time.
-    std::shared_ptr<const RawBarList> Finish(FileLoad& load);
+    std::shared_ptr<const std::vector<RawBar>> Finish(FileLoad& load);
     bool BecomesReady(Request& request) override;
     // Serves the loaded bars: the request is ready from here on.
     void Complete(CsvRequest& request);

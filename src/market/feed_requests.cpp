@@ -44,7 +44,7 @@ bool FeedRequests::IsHistoryReady(std::int32_t handle) {
 std::int32_t FeedRequests::GetNumBars(std::int32_t handle) {
     const Request* r = Find(handle);
     if (r == nullptr) return 0;
-    const std::size_t n = r->BarCount() - r->First;
+    const std::size_t n = r->Bars.size() - r->First;
     return static_cast<std::int32_t>(
         std::min<std::size_t>(n, std::numeric_limits<std::int32_t>::max()));
 }
@@ -52,14 +52,12 @@ std::int32_t FeedRequests::GetNumBars(std::int32_t handle) {
 BarData FeedRequests::GetBar(std::int32_t handle, std::int32_t index) {
     const Request* r = Find(handle);
     if (r == nullptr) throw HooksError("Invalid history handle " + std::to_string(handle));
-    const std::size_t count = r->BarCount();
+    const std::size_t count = r->Bars.size();
     const std::size_t n = count - r->First;
     // index 0 is the newest bar.
     if (index > 0 || static_cast<std::size_t>(-static_cast<std::int64_t>(index)) >= n)
         throw HooksError("Bar index " + std::to_string(index) + " out of range");
-    const FeedBar b =
-        r->BarAt(count - 1 - static_cast<std::size_t>(-static_cast<std::int64_t>(index)));
-    return BarOf(BarPrices{b.Time, b.Open, b.High, b.Low, b.Close, b.Volume});
+    return BarOf(r->Bars[count - 1 - static_cast<std::size_t>(-static_cast<std::int64_t>(index))]);
 }
 
 void FeedRequests::ReleaseHistory(std::int32_t handle) {

@@ -5,19 +5,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "market/bar_data.h"
 #include "market/market_feed.h"
 
 namespace vela {
-
-// One bar as a feed keeps it: the record's prices and a platform date-time.
-struct FeedBar {
-    double Time = 0;
-    double Open = 0;
-    double High = 0;
-    double Low = 0;
-    double Close = 0;
-    double Volume = 0;
-};
 
 // The bookkeeping every feed shares: handles, the bars each request serves, readiness, and
 // delivery of events to the sink that made the request.
@@ -33,13 +24,10 @@ class FeedRequests : public MarketFeed {
     struct Request {
         virtual ~Request() = default;
         FeedEventSink* Sink = nullptr;
-        std::vector<FeedBar> Bars;  // oldest first
-        std::size_t First = 0;      // bars before First are not served
+        // Oldest first, times as platform date-times (as the component hands them out).
+        std::vector<BarPrices> Bars;
+        std::size_t First = 0;  // bars before First are not served
         bool Ready = false;
-
-        // The bars served, oldest first; a request may serve them from elsewhere than Bars.
-        virtual std::size_t BarCount() const { return Bars.size(); }
-        virtual FeedBar BarAt(std::size_t i) const { return Bars[i]; }
     };
 
     // Readiness of a request that is not Ready yet; the default is "not yet".

@@ -147,11 +147,11 @@ struct SimFeed::SimRequest : FeedRequests::Request {
     }
 
     // High and low around an open and a close already in cents.
-    void Extremes(FeedBar& b) {
-        const double hi = std::max(b.Open, b.Close);
-        const double lo = std::min(b.Open, b.Close);
-        b.High = std::max(hi, Cents(hi * (1 + SigmaBar * 0.6 * Random.Uniform())));
-        b.Low = std::min(lo, std::max(0.01, Cents(lo * (1 - SigmaBar * 0.6 * Random.Uniform()))));
+    void Extremes(BarPrices& b) {
+        const double hi = std::max(b.dOpen, b.dClose);
+        const double lo = std::min(b.dOpen, b.dClose);
+        b.dHigh = std::max(hi, Cents(hi * (1 + SigmaBar * 0.6 * Random.Uniform())));
+        b.dLow = std::min(lo, std::max(0.01, Cents(lo * (1 - SigmaBar * 0.6 * Random.Uniform()))));
     }
 
     // Pulls a wandering price gently back towards the symbol's level.
@@ -210,22 +210,22 @@ std::int32_t SimFeed::RequestHistory(FeedEventSink& sink, const std::string& sym
 
     // Bars from the newest back, prices walked backwards from the level.
     const std::int32_t count = std::clamp(numBars, 0, kMaxBars);
-    std::vector<FeedBar>& bars = r->Bars;
+    std::vector<BarPrices>& bars = r->Bars;
     bars.reserve(static_cast<std::size_t>(count));
     double p = Cents(r->Level * (1 + 0.02 * (r->Random.Uniform() - 0.5)));
     BarPos pos = newest;
     for (std::int32_t i = 0; i < count && pos.Day >= kFirstDay; ++i) {
         const std::int64_t start = r->Cal.StartSec(pos);
-        FeedBar b;
-        b.Time = PlatformTimeFromSeconds(start);
-        b.Close = Cents(p);
+        BarPrices b;
+        b.dtTime = PlatformTimeFromSeconds(start);
+        b.dClose = Cents(p);
         const double step = std::clamp(r->SigmaBar * r->Random.Normal(), -0.5, 0.5);
-        b.Open = std::max(0.01, Cents(b.Close / (1 + step)));
+        b.dOpen = std::max(0.01, Cents(b.dClose / (1 + step)));
         r->Extremes(b);
-        b.Volume = r->Volume(start, r->Cal.BarSeconds());
+        b.dVolume = r->Volume(start, r->Cal.BarSeconds());
         bars.push_back(b);
         const BarPos older = r->Cal.Prev(pos);
-        p = b.Open;
+        p = b.dOpen;
         if (older.Day != pos.Day) p /= 1 + std::clamp(r->SigmaGap * r->Random.Normal(), -0.5, 0.5);
         p = r->Revert(p);
         pos = older;
@@ -249,32 +249,32 @@ bool SimFeed::Advance(SimRequest& r, std::int64_t nowSec) {
     if (r.Bars.empty() || tradingStart < newestStart) return false;
     if (tradingStart == newestStart) {
         // The forming bar moves.
-        FeedBar& b = r.Bars.back();
+        BarPrices& b = r.Bars.back();
         const double step = std::clamp(r.SigmaTick * r.Random.Normal(), -0.5, 0.5);
-        b.Close = std::max(0.01, Cents(b.Close * (1 + step)));
-        b.High = std::max(b.High, b.Close);
-        b.Low = std::min(b.Low, b.Close);
-        b.Volume += std::rint(r.VolumePerSecond * (0.3 + 1.4 * r.Random.Uniform()));
+        b.dClose = std::max(0.01, Cents(b.dClose * (1 + step)));
+        b.dHigh = std::max(b.dHigh, b.dClose);
+        b.dLow = std::min(b.dLow, b.dClose);
+        b.dVolume += std::rint(r.VolumePerSecond * (0.3 + 1.4 * r.Random.Uniform()));
         return true;
     }
     // New bars open: the ones the market went through unseen, then the one trading now.
     for (int n = 0; n < kMaxBarsPerTick && r.Cal.StartSec(r.Newest) < tradingStart; ++n) {
         const BarPos next = r.Cal.Next(r.Newest);
         const std::int64_t start = r.Cal.StartSec(next);
-        double p = r.Bars.back().Close;
+        double p = r.Bars.back().dClose;
         if (next.Day != r.Newest.Day)
             p *= 1 + std::clamp(r.SigmaGap * r.Random.Normal(), -0.5, 0.5);
-        FeedBar b;
-        b.Time = PlatformTimeFromSeconds(start);
-        b.Open = std::max(0.01, Cents(r.Revert(p)));
+        BarPrices b;
+        b.dtTime = PlatformTimeFromSeconds(start);
+        b.dOpen = std::max(0.01, Cents(r.Revert(p)));
         if (start == tradingStart) {
-            b.Close = b.High = b.Low = b.Open;
-            b.Volume = std::rint(r.VolumePerSecond * r.Random.Uniform());
+            b.dClose = b.dHigh = b.dLow = b.dOpen;
+            b.dVolume = std::rint(r.VolumePerSecond * r.Random.Uniform());
         } else {
             const double step = std::clamp(r.SigmaBar * r.Random.Normal(), -0.5, 0.5);
-            b.Close = std::max(0.01, Cents(b.Open * (1 + step)));
+            b.dClose = std::max(0.01, Cents(b.dOpen * (1 + step)));
             r.Extremes(b);
-            b.Volume = r.Volume(start, r.Cal.BarSeconds());
+            b.dVolume = r.Volume(start, r.Cal.BarSeconds());
         }
         r.Bars.push_back(b);
         r.Newest = next;

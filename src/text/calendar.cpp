@@ -9,7 +9,6 @@ namespace vela {
 namespace {
 
 constexpr long double kTwo53 = 9007199254740992.0L;
-constexpr std::int64_t kDaysFrom1970To1899_12_30 = -25569;
 
 void NullInstant(std::int32_t& year, std::int32_t& month, std::int32_t& day, double& hours,
                  double& hms) {
@@ -205,7 +204,7 @@ bool DecodePlatformDateTime(double days, CivilDateTime& out, PlatformDayCache& c
         std::int64_t y = 0;
         unsigned m = 0;
         unsigned d = 0;
-        CivilFromDays(ExactInt64(whole) + kDaysFrom1970To1899_12_30, y, m, d);
+        CivilFromDays(ExactInt64(whole) + kPlatformEpochDays, y, m, d);
         cache.Whole = whole;
         cache.Year = static_cast<std::int32_t>(std::clamp<std::int64_t>(y, 0, 10000));
         cache.Month = static_cast<std::int32_t>(m);
@@ -226,7 +225,7 @@ bool DecodePlatformDateTime(double days, CivilDateTime& out, PlatformDayCache& c
 double EncodePlatformDateTime(const CivilDateTime& c) {
     const std::int64_t day =
         DaysFromCivil(c.Year, static_cast<unsigned>(c.Month), static_cast<unsigned>(c.Day)) -
-        kDaysFrom1970To1899_12_30;
+        kPlatformEpochDays;
     const double time =
         ((c.Hour * 60.0 + c.Minute) * 60.0 + c.Second + c.Millisecond / 1000.0) / 86400.0;
     return day >= 0 ? static_cast<double>(day) + time : static_cast<double>(day) - time;

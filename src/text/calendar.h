@@ -87,6 +87,17 @@ double EncodePlatformDateTime(const CivilDateTime& c);
 // Days since 1970-01-01 of a proleptic Gregorian date, and back.
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d);
 void CivilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d);
+// Days from 1970-01-01 to 30 December 1899, day 0 of the platform date-time.
+inline constexpr std::int64_t kPlatformEpochDays = -25569;
+
+// The proleptic Gregorian calendar's leap years and month lengths (month 1..12).
+constexpr bool IsLeapYear(std::int64_t year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+constexpr std::int32_t DaysInMonth(std::int64_t year, std::int32_t month) {
+    constexpr std::int32_t kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
 
 // Day of week of a platform date-time, 1 = Sunday .. 7 = Saturday.
 int PlatformDayOfWeek(double days);

@@ -1,0 +1,218 @@
+#include "market/csv_lines.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "market/csv_fields.h"
+
+namespace vela::csv {
+
+namespace {
+
+constexpr std::size_t kMaxReportedLines = 20;
+
+// The usual layout, Date,Time,Open,High,Low,Close,Volume with plain fields, read in one walk
+// over the line without splitting and trimming it first. It gives up at anything unusual
+// (blanks, quotes, a date with its time, long or signed numbers, a bad value) and the general
+// reading then decides, so a line gives the same bar or the same report either way.
+class QuickLineReader {
+  public:
+    bool Read(std::string_view line, RawBar& bar) {
+        const char* p = line.data();
+        const char* const end = p + line.size();
+        if (end - p < 11 || p[10] != ',') return false;
+        // Lines of one day follow each other: the date is worked out once.
+        if (!haveDate_ || std::memcmp(p, lastDate_.data(), lastDate_.size()) != 0) {
+            if (!ScanDate(p, end, days_)) return false;
+            std::memcpy(lastDate_.data(), p, lastDate_.size());
+            haveDate_ = true;
+        }
+        std::int32_t secondOfDay = 0;
+        bool withSeconds = false;
+        p = ScanClock(p + 11, end, secondOfDay, withSeconds);
+        if (p == nullptr || p == end || *p != ',') return false;
+        bar.Sec = days_ * 86400 + secondOfDay;
+        ++p;
+        return Number(p, end, bar.Open, false) && Number(p, end, bar.High, false) &&
+               Number(p, end, bar.Low, false) && Number(p, end, bar.Close, false) &&
+               Number(p, end, bar.Volume, true);
+    }
+
+  private:
+    // A plain decimal ending at a comma (or, for the last column, also at the end of the
+    // line); anything else gives up.
+    static bool Number(const char*& p, const char* end, double& value, bool last) {
+        p = ScanPlainDecimal(p, end, value);
+        if (p == nullptr) return false;
+        if (p == end) return last;
+        if (*p != ',') return false;
+        ++p;
+        return true;
+    }
+
+    std::array<char, 10> lastDate_{};
+    bool haveDate_ = false;
+    std::int64_t days_ = 0;
+};
+
+// The general reading of one line; false when it is malformed.
+bool ReadLine(std::string_view line, const ColumnMap& map, RawBar& bar) {
+    std::array<std::string_view, 64> fields;
+    const auto& column = map.column;
+    const std::size_t n = SplitFields(line, fields);
+    if (n <= static_cast<std::size_t>(map.last)) return false;
+    auto field = [&](int c) { return Trim(fields[static_cast<std::size_t>(column[c])]); };
+    bool hadTime = false;
+    if (!ParseDate(field(kDate), bar.Sec, hadTime)) return false;
+    if (column[kTime] >= 0) {
+        std::int64_t tod = 0;
+        if (hadTime || !ParseTime(field(kTime), tod)) return false;
+        bar.Sec += tod;
+    }
+    if (!ParseNumber(field(kClose), bar.Close)) return false;
+    bar.Open = bar.High = bar.Low = bar.Close;
+    return (column[kOpen] < 0 || ParseNumber(field(kOpen), bar.Open)) &&
+           (column[kHigh] < 0 || ParseNumber(field(kHigh), bar.High)) &&
+           (column[kLow] < 0 || ParseNumber(field(kLow), bar.Low)) &&
+           (column[kVolume] < 0 || ParseNumber(field(kVolume), bar.Volume));
+}
+
+}  // namespace
+
+HeaderScan ScanHeader(std::string_view content, bool complete, ColumnMap& map,
+                      std::size_t& bodyStart, std::size_t& headerLines) {
+    std::size_t pos = 0;
+    if (content.size() >= 3 && std::memcmp(content.data(), "\xEF\xBB\xBF", 3) == 0) pos = 3;
+    headerLines = 0;
+    while (pos < content.size()) {
+        const std::size_t nl = content.find('\n', pos);
+        if (nl == std::string_view::npos && !complete) return HeaderScan::NeedMore;
+        const std::size_t end = nl == std::string_view::npos ? content.size() : nl;
+        std::string_view line = content.substr(pos, end - pos);
+        pos = end + 1;
+        ++headerLines;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (Trim(line).empty()) continue;
+        std::array<std::string_view, 64> fields;
+        const std::size_t n = std::min(SplitFields(line, fields), fields.size());
+        static constexpr std::array<std::string_view, kColumns> kNames{
+            "date", "time", "open", "high", "low", "close", "volume"};
+        auto& column = map.column;
+        column.fill(-1);
+        for (std::size_t i = 0; i < n; ++i) {
+            for (int c = 0; c < kColumns; ++c) {
+                if (column[c] < 0 &&
+                    EqualsNoCase(Trim(fields[i]), kNames[static_cast<std::size_t>(c)]))
+                    column[c] = static_cast<int>(i);
+            }
+        }
+        if (column[kDate] < 0 || column[kClose] < 0) return HeaderScan::Unusable;
+        map.last = *std::max_element(column.begin(), column.end());
+        bodyStart = std::min(pos, content.size());
+        return HeaderScan::Found;
+    }
+    return complete ? HeaderScan::Unusable : HeaderScan::NeedMore;
+}
+
+void AllowQuickLines(ColumnMap& map, bool allowed) {
+    map.quick = allowed && map.column == std::array<int, kColumns>{kDate, kTime,  kOpen,  kHigh,
+                                                                   kLow,  kClose, kVolume};
+}
+
+void WarnNoHeader(std::ostream& warnings, std::string_view fileName) {
+    warnings << fileName << ": no header with Date and Close columns; file skipped\n";
+}
+
+void ParseLines(std::string_view text, const ColumnMap& map, LinesResult& result) {
+    std::vector<RawBar>& out = result.bars;
+    QuickLineReader quick;
+    std::size_t pos = 0;
+    std::size_t lineNo = result.lines;
+    while (pos < text.size()) {
+        const std::size_t nl = text.find('\n', pos);
+        const std::size_t end = nl == std::string_view::npos ? text.size() : nl;
+        std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        ++lineNo;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        RawBar bar;
+        if (!(map.quick && quick.Read(line, bar))) {
+            if (Trim(line).empty()) continue;
+            bar = RawBar{};
+            if (!ReadLine(line, map, bar)) {
+                if (++result.malformed <= kMaxReportedLines)
+                    result.malformedLines.push_back(lineNo);
+                continue;
+            }
+        }
+        if (out.empty()) result.firstBarLine = lineNo;
+        if (result.backwardsAt == 0 && !out.empty() && bar.Sec < out.back().Sec)
+            result.backwardsAt = lineNo;
+        out.push_back(bar);
+    }
+    result.lines = lineNo;
+}
+
+void JoinStretches(std::vector<LinesResult>& stretches, std::size_t headerLines,
+                   std::string_view fileName, std::vector<RawBar>& out, std::ostream& warnings) {
+    std::size_t malformed = 0;
+    std::size_t backwardsAt = 0;
+    std::size_t base = headerLines;  // lines before the current stretch
+    const RawBar* previous = nullptr;
+    std::size_t total = 0;
+    for (const LinesResult& r : stretches) {
+        for (const std::size_t line : r.malformedLines)
+            if (++malformed <= kMaxReportedLines)
+                warnings << fileName << ":" << base + line << ": malformed line skipped\n";
+        malformed += r.malformed - r.malformedLines.size();
+        if (backwardsAt == 0 && previous != nullptr && !r.bars.empty() &&
+            r.bars.front().Sec < previous->Sec)
+            backwardsAt = base + r.firstBarLine;
+        if (backwardsAt == 0 && r.backwardsAt != 0) backwardsAt = base + r.backwardsAt;
+        if (!r.bars.empty()) previous = &r.bars.back();
+        base += r.lines;
+        total += r.bars.size();
+    }
+    if (malformed > kMaxReportedLines)
+        warnings << fileName << ": " << malformed - kMaxReportedLines
+                 << " more malformed lines skipped\n";
+
+    // The first stretch's list is kept and the others appended to it; a reader that made
+    // it big enough for the whole file saves a reallocation.
+    out.clear();
+    if (!stretches.empty()) out = std::move(stretches.front().bars);
+    out.reserve(total);
+    for (std::size_t k = 1; k < stretches.size(); ++k) {
+        out.insert(out.end(), stretches[k].bars.begin(), stretches[k].bars.end());
+        std::vector<RawBar>().swap(stretches[k].bars);
+    }
+    if (backwardsAt != 0) {
+        warnings << fileName << ":" << backwardsAt
+                 << ": time goes backwards; bars sorted by time\n";
+        std::stable_sort(out.begin(), out.end(),
+                         [](const RawBar& a, const RawBar& b) { return a.Sec < b.Sec; });
+    }
+}
+
+}  // namespace vela::csv
+
+namespace vela {
+
+bool ParseCsvBars(std::string_view content, std::string_view fileName, std::vector<RawBar>& out,
+                  std::ostream& warnings, bool quickLines) {
+    out.clear();
+    csv::ColumnMap map;
+    std::size_t bodyStart = 0;
+    std::size_t headerLines = 0;
+    if (csv::ScanHeader(content, true, map, bodyStart, headerLines) != csv::HeaderScan::Found) {
+        csv::WarnNoHeader(warnings, fileName);
+        return false;
+    }
+    csv::AllowQuickLines(map, quickLines);
+    std::vector<csv::LinesResult> whole(1);
+    csv::ParseLines(content.substr(bodyStart), map, whole.front());
+    csv::JoinStretches(whole, headerLines, fileName, out, warnings);
+    return true;
+}
+
+}  // namespace vela
