@@ -47,7 +47,7 @@ run_ctest build-asan
 if ls tests/fuzz/*.cpp >/dev/null 2>&1; then
     echo "== Fuzzers"
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DVELA_BUILD_APP=OFF -DVELA_BUILD_BENCH=OFF -DVELA_BUILD_FUZZ=ON >/dev/null
+        -DVELA_BUILD_APP=OFF -DVELA_BUILD_BENCH=OFF -DVELA_BUILD_TESTS=OFF -DVELA_BUILD_FUZZ=ON >/dev/null
     cmake --build build-fuzz -j "$jobs"
     for src in tests/fuzz/*.cpp; do
         name=$(basename "$src" .cpp)

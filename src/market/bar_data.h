@@ -38,7 +38,8 @@ static_assert(offsetof(BarData, dTickAsk) == 68);
 static_assert(offsetof(BarData, dTickTrade) == 76);
 
 // The part of a bar that every feed fills and the chart reads: the first six fields of the
-// record, as one list stores them.
+// record, as one list stores them. dtTime is in the record's unit: a platform date-time while
+// a feed holds the bar, century time once a bar list does.
 struct BarPrices {
     double dtTime = 0;
     double dOpen = 0;
