@@ -1,41 +1,56 @@
 #include "app/bar_table_model.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <limits>
 
 #include "chart/bar_table_text.h"
 
 namespace vela::app {
 
-void BarTableModel::SetBars(const TVegaDoubleList& times, const TVegaDoubleList& closes,
-                            std::size_t count) {
+namespace {
+
+// Makes `to` hold `from`, keeping the items before the first one that differs. Items are
+// compared bit for bit, so the copy is always exactly the bars.
+void CopyFromFirstChange(std::vector<double>& to, std::span<const double> from) {
+    const std::size_t common = std::min(to.size(), from.size());
+    const auto same = [](double a, double b) {
+        return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+    };
+    const auto first = std::mismatch(to.begin(), to.begin() + static_cast<std::ptrdiff_t>(common),
+                                     from.begin(), same);
+    to.erase(first.first, to.end());
+    to.insert(to.end(), first.second, from.end());
+}
+
+}  // namespace
+
+void BarTableModel::SetBars(std::span<const double> times, std::span<const double> closes) {
+    const std::size_t count = std::min(times.size(), closes.size());
     beginResetModel();
-    times_ = &times;
-    closes_ = &closes;
-    count_ = std::min<std::size_t>(count, std::numeric_limits<int>::max());
+    CopyFromFirstChange(times_, times.first(count));
+    CopyFromFirstChange(closes_, closes.first(count));
+    shown_ = std::min<std::size_t>(count, std::numeric_limits<int>::max());
     endResetModel();
 }
 
 void BarTableModel::Clear() {
     beginResetModel();
-    times_ = nullptr;
-    closes_ = nullptr;
-    count_ = 0;
+    shown_ = 0;
     endResetModel();
 }
 
 std::span<const double> BarTableModel::Times() const {
-    if (times_ == nullptr || closes_ == nullptr) return {};
-    const std::span<const double> times = times_->Items();
-    return times.first(std::min({count_, times.size(), closes_->Items().size()}));
+    return std::span<const double>(times_).first(shown_);
 }
 
 std::span<const double> BarTableModel::Closes() const {
-    return closes_ == nullptr ? std::span<const double>() : closes_->Items().first(Times().size());
+    return std::span<const double>(closes_).first(shown_);
 }
 
 int BarTableModel::LineCount() const {
-    return static_cast<int>(Times().size());
+    return static_cast<int>(shown_);
 }
 
 int BarTableModel::rowCount(const QModelIndex& parent) const {
@@ -48,10 +63,9 @@ QVariant BarTableModel::data(const QModelIndex& index, int role) const {
 }
 
 std::string BarTableModel::Line(int row) const {
-    const std::span<const double> times = Times();
-    if (row < 0 || static_cast<std::size_t>(row) >= times.size()) return {};
-    const std::size_t i = times.size() - 1 - static_cast<std::size_t>(row);
-    return BarTableLine(times[i], Closes()[i]);
+    if (row < 0 || static_cast<std::size_t>(row) >= shown_) return {};
+    const std::size_t i = shown_ - 1 - static_cast<std::size_t>(row);
+    return BarTableLine(times_[i], closes_[i]);
 }
 
 bool BarTableModel::WriteLines(std::ostream& out) const {

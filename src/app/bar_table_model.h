@@ -7,22 +7,21 @@
 #include <string>
 #include <vector>
 
-#include "series/double_list.h"
-
 namespace vela::app {
 
-// The "Table" page: one line per bar, newest first. Lines are formatted when the view asks
-// for them, straight from the chart's own time and close series, so a million bars cost no
-// strings and no copies.
+// The "Table" page: one line per bar, newest first. The model keeps its own copy of the
+// bars' times and closes, so its lines outlive the chart's series, which every run clears
+// and a run without bars leaves empty. Lines are formatted when the view asks for them, so a
+// million bars cost no strings.
 class BarTableModel : public QAbstractListModel {
     Q_OBJECT
   public:
     using QAbstractListModel::QAbstractListModel;
 
-    // Shows the first `count` items of times and closes (oldest first). The lists belong to
-    // the caller and must outlive the model or the next SetBars/Clear; items they no longer
-    // hold are not shown.
-    void SetBars(const TVegaDoubleList& times, const TVegaDoubleList& closes, std::size_t count);
+    // Shows one line per bar of times and closes (oldest first; the shorter of the two sets
+    // the number of lines).
+    void SetBars(std::span<const double> times, std::span<const double> closes);
+    // Shows no lines.
     void Clear();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -38,9 +37,11 @@ class BarTableModel : public QAbstractListModel {
     std::span<const double> Times() const;
     std::span<const double> Closes() const;
 
-    const TVegaDoubleList* times_ = nullptr;
-    const TVegaDoubleList* closes_ = nullptr;
-    std::size_t count_ = 0;
+    // Cleared lines keep their bars here: the next SetBars, usually the same bars with the
+    // newest one changed, then writes only from the first bar that differs.
+    std::vector<double> times_;
+    std::vector<double> closes_;
+    std::size_t shown_ = 0;
 };
 
 }  // namespace vela::app

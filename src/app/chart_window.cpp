@@ -20,6 +20,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <algorithm>
+#include <span>
 
 #include "app/bar_table_model.h"
 #include "app/flicker_free_paint_box.h"
@@ -42,6 +43,14 @@ QLabel* PlaceLabel(QWidget* parent, const char* name, const QString& text, int x
     label->adjustSize();
     label->move(x, y);
     return label;
+}
+
+// The bars' part of a series, without the future positions. A run started while an update
+// pumped may have cleared the series meanwhile.
+std::span<const double> BarsOf(const TVegaDoubleList& list, std::int32_t lastBar) {
+    const std::span<const double> items(list.Items());
+    const auto bars = static_cast<std::size_t>(std::max<std::int64_t>(lastBar + 1LL, 0));
+    return items.first(std::min(bars, items.size()));
 }
 
 }  // namespace
@@ -165,7 +174,7 @@ void TForm1::BitBtn1Click() {
     if (!self || closing_) return;
     BitBtn1->setEnabled(false);
     if (!Pump()) return;
-    table_->Clear();
+    // The table keeps its lines: a run without bars leaves them as they were.
     state_.LClose.Clear();
     state_.LHigh.Clear();
     state_.LLow.Clear();
@@ -212,8 +221,8 @@ void TForm1::UpdateChart() {
         if (!UpdateChartSeries(downloader_->LCurr.Prices(), state_)) break;
         table_->Clear();
         if (!Pump()) return;
-        table_->SetBars(state_.LTime, state_.LClose,
-                        static_cast<std::size_t>(state_.ILastPrice) + 1);
+        table_->SetBars(BarsOf(state_.LTime, state_.ILastPrice),
+                        BarsOf(state_.LClose, state_.ILastPrice));
         FlickerFreePaintBox1->update();
         if (!Pump()) return;
     } while (updateAgain_);

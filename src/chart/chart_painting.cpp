@@ -81,18 +81,22 @@ bool FlickerFreePaintBox1Paint(const ChartState& state, Canvas& canvas, const TR
     const double tmin = times > 0 ? state.LTime.GetItem(0) : 0;
     const double tmax = times > 0 ? state.LTime.GetItem(times - 1) : 0;
 
-    canvas.Pen().Color = kCloseColor;
-    if (state.Intraday)
-        state.LClose.Draw1(canvas, plot, ymin, ymax);
-    else
-        state.LClose.Draw1Rescaled(canvas, plot, ymin, ymax, tmin, tmax, state.LTime);
+    // Intraday bars are placed by position, daily bars by time.
+    const auto drawLine = [&](const TVegaDoubleList& line, TColor color) {
+        canvas.Pen().Color = color;
+        if (state.Intraday)
+            line.Draw1(canvas, plot, ymin, ymax);
+        else
+            line.Draw1Rescaled(canvas, plot, ymin, ymax, tmin, tmax, state.LTime);
+    };
+    drawLine(state.LClose, kCloseColor);
 
-    // High and low lines go by time for every interval, daily bars included.
+    // High and low lines are placed as the close line is: placed by time while the close goes
+    // by position, they drift away from their bars across the nights between trading days,
+    // and a high line can run below the close.
     if (state.HighLow) {
-        canvas.Pen().Color = kLowColor;
-        state.LLow.Draw1Rescaled(canvas, plot, ymin, ymax, tmin, tmax, state.LTime);
-        canvas.Pen().Color = kHighColor;
-        state.LHigh.Draw1Rescaled(canvas, plot, ymin, ymax, tmin, tmax, state.LTime);
+        drawLine(state.LLow, kLowColor);
+        drawLine(state.LHigh, kHighColor);
     }
 
     canvas.Pen().Color = clBlack;

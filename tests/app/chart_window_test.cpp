@@ -8,12 +8,17 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
 
 #include "app/app_fixture.h"
 #include "app/bar_table_model.h"
 #include "app/main_window.h"
 #include "chart/chart_update.h"
 #include "market/esignal_downloader.h"
+#include "market/feed_factory.h"
+#include "market/market_feed.h"
 #include "platform/atomic_file.h"
 #include "text/date_time_text.h"
 #include "text/number_text.h"
@@ -107,6 +112,69 @@ TEST_F(ChartWindowTest, DailyBarsAreNotIntraday) {
     EXPECT_EQ(s.IFirstBarInDay, 0);
     EXPECT_EQ(s.DayTMin, s.LTime.GetItem(0));
     EXPECT_EQ(form->windowTitle(), "$INDU:  1 day");
+}
+
+// A feed of files in which ACME has five one-minute bars and every other symbol none.
+class ChartWindowFilesTest : public AppFixture {
+  protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        dir_ = fs::temp_directory_path() / ("vela-files-" + std::to_string(getpid()));
+        fs::create_directories(dir_);
+        std::ofstream(dir_ / "ACME.csv") << "Date,Time,Open,High,Low,Close,Volume\n"
+                                            "2024-06-20,10:00,5,6,4,5.5,100\n"
+                                            "2024-06-20,10:01,5.5,6,5,5.75,100\n"
+                                            "2024-06-20,10:02,5.75,7,5,6.5,100\n"
+                                            "2024-06-20,10:03,6.5,7,6,6.25,100\n"
+                                            "2024-06-20,10:04,6.25,7,6,6,100\n";
+        FeedChoice choice = MakeFeed("csv:" + dir_.string());
+        ASSERT_TRUE(choice.Feed) << choice.Error;
+        feed_ = choice.Feed;
+        InstallFeed(feed_);
+    }
+    void TearDown() override {
+        AppFixture::TearDown();
+        fs::remove_all(dir_);
+    }
+
+    static std::vector<std::string> LinesOf(const BarTableModel& table) {
+        std::vector<std::string> lines;
+        for (int i = 0; i < table.LineCount(); ++i) lines.push_back(table.Line(i));
+        return lines;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(ChartWindowFilesTest, RunWithoutBarsKeepsTheTable) {
+    struct Case {
+        const char* Symbol;
+        int Bars;
+    };
+    // A symbol without a file, and a single bar, which makes no chart either.
+    const Case cases[] = {{"NOSUCH", 100}, {"ACME", 1}};
+    for (const Case& c : cases) {
+        TForm2 main;
+        TForm1* form = main.BitBtn1Click();
+        form->Edit1->setText("ACME");
+        form->BitBtn1Click();
+        const std::vector<std::string> before = LinesOf(*form->Table());
+        ASSERT_EQ(before.size(), 5u);
+        ASSERT_EQ(before[0].substr(before[0].size() - 5), "  6.0");
+
+        form->Edit1->setText(c.Symbol);
+        form->SpinEdit1->setValue(c.Bars);
+        form->BitBtn1Click();
+        EXPECT_EQ(form->State().LClose.Count(), 0) << c.Symbol;  // the chart is empty
+        EXPECT_EQ(form->windowTitle(), QString(c.Symbol) + ":  1 min");
+        EXPECT_TRUE(form->BitBtn1->isEnabled());
+        EXPECT_EQ(LinesOf(*form->Table()), before) << c.Symbol;
+        std::ostringstream saved;
+        ASSERT_TRUE(form->Table()->WriteLines(saved));
+        std::string expected;
+        for (const std::string& line : before) expected += line + "\n";
+        EXPECT_EQ(saved.str(), expected) << c.Symbol;
+    }
 }
 
 TEST_F(ChartWindowTest, StreamingShowsStopAndStopEndsIt) {
