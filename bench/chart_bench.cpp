@@ -124,9 +124,10 @@ static void BM_FormatTableLinesOneThread(benchmark::State& state) {
     std::string text;
     for (auto _ : state) {
         text.clear();
-        vela::CenturiesDateCache cache;
+        vela::CenturyTimeDecoder decoder;
         for (std::size_t i = 0; i < count; ++i) {
-            vela::AppendBarTableLine(text, chart.LTime.Items()[i], chart.LClose.Items()[i], cache);
+            vela::AppendBarTableLine(text, chart.LTime.Items()[i], chart.LClose.Items()[i],
+                                     decoder);
             text += '\n';
         }
         benchmark::DoNotOptimize(text.data());

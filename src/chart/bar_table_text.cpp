@@ -12,16 +12,16 @@
 
 namespace vela {
 
-void AppendBarTableLine(std::string& text, double time, double close, CenturiesDateCache& cache) {
-    AppendDateTimeText(text, 0, '.', time, kDisplaySettings, cache);
+void AppendBarTableLine(std::string& text, double time, double close, CenturyTimeDecoder& decoder) {
+    AppendDateTimeText(text, 0, '.', time, kDisplaySettings, decoder);
     text += "  ";
     AppendRealText(text, 0, close);
 }
 
 std::string BarTableLine(double time, double close) {
-    std::string text;
-    CenturiesDateCache cache;
-    AppendBarTableLine(text, time, close, cache);
+    std::string text = DateTimeToText(0, '.', time);
+    text += "  ";
+    AppendRealText(text, 0, close);
     return text;
 }
 
@@ -37,10 +37,10 @@ bool WriteBarTableLines(std::ostream& out, std::span<const double> times,
         // threads updating neighbouring string sizes would share a cache line.
         std::string text = std::move(buffer);
         text.clear();
-        CenturiesDateCache cache;
+        CenturyTimeDecoder decoder;
         for (std::size_t row = first; row < end; ++row) {
             const std::size_t i = lines - 1 - row;
-            AppendBarTableLine(text, times[i], closes[i], cache);
+            AppendBarTableLine(text, times[i], closes[i], decoder);
             text += '\n';
         }
         buffer = std::move(text);

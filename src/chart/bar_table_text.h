@@ -5,13 +5,13 @@
 #include <span>
 #include <string>
 
-#include "text/calendar.h"
+#include "text/century_times.h"
 
 namespace vela {
 
 // The lines of the Table page: a bar's time (layout 0, "." between the parts of the date),
-// two blanks and its close.
-void AppendBarTableLine(std::string& text, double time, double close, CenturiesDateCache& cache);
+// two blanks and its close. A run of lines shares one decoder.
+void AppendBarTableLine(std::string& text, double time, double close, CenturyTimeDecoder& decoder);
 std::string BarTableLine(double time, double close);
 
 // Every line, newest bar first, each ending in "\n"; times and closes are oldest first (the

@@ -3,62 +3,16 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "platform/clock.h"
 #include "platform/message_loop.h"
 #include "platform/runtime_utilities.h"
-#include "text/calendar.h"
+#include "text/century_times.h"
 
 namespace vela {
 
 namespace {
-
-// A bar's time from the component's date-time to century time: its calendar fields, the
-// hours h + m/60 + s/3600, then the century time of date and hours. What depends on the
-// day alone, or on the time of day alone, is worked out once and reused as it stands, so
-// every result is the very number the steps give one by one.
-class CenturyTimes {
-  public:
-    // For a download of `bars` bars; a long one remembers the times of day it has seen.
-    explicit CenturyTimes(std::int32_t bars) {
-        if (bars >= kRememberFrom) byTimeOfDay_.resize(kSlots);
-    }
-
-    // False when the date-time is not valid.
-    bool Convert(double& time) {
-        CivilDateTime c;
-        if (!DecodePlatformDateTime(time, c, days_)) return false;
-        const std::int32_t second = (c.Hour * 60 + c.Minute) * 60 + c.Second;
-        long double dayFraction = 0;
-        if (byTimeOfDay_.empty()) {
-            dayFraction = static_cast<long double>(Hours(c)) / 24.0L;
-        } else {
-            Slot& slot = byTimeOfDay_[static_cast<std::size_t>(second) % kSlots];
-            if (slot.Second != second) {
-                slot.Second = second;
-                slot.DayFraction = static_cast<long double>(Hours(c)) / 24.0L;
-            }
-            dayFraction = slot.DayFraction;
-        }
-        time = DayFractionToCenturies(c.Year, c.Month, c.Day, dayFraction, dates_);
-        return true;
-    }
-
-  private:
-    static double Hours(const CivilDateTime& c) {
-        return c.Hour + c.Minute / 60.0 + c.Second / 3600.0;
-    }
-
-    static constexpr std::int32_t kRememberFrom = 4096;
-    static constexpr std::size_t kSlots = 2048;
-    struct Slot {
-        std::int32_t Second = -1;
-        long double DayFraction = 0;
-    };
-    PlatformDayCache days_;
-    DateToCenturiesCache dates_;
-    std::vector<Slot> byTimeOfDay_;
-};
 
 constexpr double kMillisecondInDays = 1.1574074074074074e-8;
 
@@ -236,7 +190,7 @@ void TEsignalDownloader::GetData(TLBarList& L1, std::int32_t NumOfBars) {
     if (n < 1) return;
     L1.Reserve(static_cast<std::int32_t>(std::min<std::int64_t>(
         std::int64_t{L1.Count()} + n, std::numeric_limits<std::int32_t>::max())));
-    CenturyTimes times(n);
+    CenturyTimeEncoder times(n);
     for (std::int32_t i = 1 - n; i <= 0; ++i) {
         if (n > 120 && i % 50 == 0) {
             const long double share = 100.0L * (static_cast<long double>(i) + n - 1) / (n - 1);
@@ -246,8 +200,9 @@ void TEsignalDownloader::GetData(TLBarList& L1, std::int32_t NumOfBars) {
             if (!eSignal) throw HooksError(kNotConnectedMessage);
         }
         BarData b = eSignal->GetBar(Handle, i);
-        if (!times.Convert(b.dtTime))
-            throw HooksError("Bar " + std::to_string(i) + " has no valid time");
+        const std::optional<double> time = times.Encode(b.dtTime);
+        if (!time) throw HooksError("Bar " + std::to_string(i) + " has no valid time");
+        b.dtTime = *time;
         L1.Add1(b);
     }
 }

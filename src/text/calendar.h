@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <limits>
 
 namespace vela {
 
@@ -19,43 +18,12 @@ void DecodeCenturies(double t, std::int32_t& year, std::int32_t& month, std::int
 void DecodeCenturiesDate(double t, std::int32_t& year, std::int32_t& month, std::int32_t& day,
                          double& hours);
 
-// The calendar date of the last whole Julian day decoded: decoding a long run of nearby
-// instants (a table of bars) then costs the date's arithmetic once per day.
-struct CenturiesDateCache {
-    long double WholeDay = std::numeric_limits<long double>::quiet_NaN();
-    long double DayOfMonth = 0;
-    long double Month = 0;
-    long double Year = 0;
-};
-// DecodeCenturiesDate with a cache; the results are exactly those without.
-void DecodeCenturiesDate(double t, std::int32_t& year, std::int32_t& month, std::int32_t& day,
-                         double& hours, CenturiesDateCache& cache);
-
 // Decimal hours (or degrees) to the sexagesimal form h.mmss, e.g. 12.5 -> 12.30.
 long double HoursToHms(double h);
 
 // Calendar date and decimal hours to century time (Julian calendar before 15 October 1582,
 // Gregorian from then on).
 double DateToCenturies(std::int32_t year, std::int32_t month, std::int32_t day, double hours);
-
-// The parts of DateToCenturies that depend on the date alone, for the last date converted.
-struct DateToCenturiesCache {
-    bool Valid = false;
-    std::int32_t Year = 0;
-    std::int32_t Month = 0;
-    std::int32_t Day = 0;
-    long double YearMonth = 0;
-    long double DaysBefore = 0;
-    long double Century = 0;
-    long double QuarterCentury = 0;
-};
-// DateToCenturies with a cache; the results are exactly those without.
-double DateToCenturies(std::int32_t year, std::int32_t month, std::int32_t day, double hours,
-                       DateToCenturiesCache& cache);
-// The same from the hours already divided by 24 (in extended precision), for callers that
-// reuse that quotient.
-double DayFractionToCenturies(std::int32_t year, std::int32_t month, std::int32_t day,
-                              long double dayFraction, DateToCenturiesCache& cache);
 
 // Calendar fields of a platform date-time (days since 30 December 1899, proleptic Gregorian,
 // fraction = time of day). The time of day is rounded to the millisecond before the
@@ -73,15 +41,6 @@ struct CivilDateTime {
 
 // False for a non-finite value or one outside the years 1..9999.
 bool DecodePlatformDateTime(double days, CivilDateTime& out);
-// The calendar date of the last platform day decoded.
-struct PlatformDayCache {
-    long double Whole = std::numeric_limits<long double>::quiet_NaN();
-    std::int32_t Year = 0;
-    std::int32_t Month = 0;
-    std::int32_t Day = 0;
-};
-// DecodePlatformDateTime with a cache; the results are exactly those without.
-bool DecodePlatformDateTime(double days, CivilDateTime& out, PlatformDayCache& cache);
 double EncodePlatformDateTime(const CivilDateTime& c);
 
 // Days since 1970-01-01 of a proleptic Gregorian date, and back.

@@ -95,24 +95,10 @@ std::int64_t RoundToInt64(long double v) {
     return std::llrint(v);
 }
 
-}  // namespace
-
-std::string DateTimeToText(int layout, char separator, double t, const DisplaySettings& settings) {
-    std::string text;
-    text.reserve(32);
-    CenturiesDateCache cache;
-    AppendDateTimeText(text, layout, separator, t, settings, cache);
-    return text;
-}
-
-void AppendDateTimeText(std::string& text, int layout, char separator, double t,
-                        const DisplaySettings& settings, CenturiesDateCache& cache) {
-    std::int32_t year = 0;
-    std::int32_t month = 0;
-    std::int32_t day = 0;
-    double hours = 0;
-    DecodeCenturiesDate(t, year, month, day, hours, cache);
-
+// The text of instant t, decoded into year, month, day and hours.
+void AppendDecodedText(std::string& text, int layout, char separator, double t, std::int32_t year,
+                       std::int32_t month, std::int32_t day, double hours,
+                       const DisplaySettings& settings) {
     // Round the time of day to the unit shown; a carry past midnight moves the date on.
     const TimeUnit unit = UnitOfLayout(layout);
     std::int64_t minute = 0;
@@ -234,6 +220,30 @@ void AppendDateTimeText(std::string& text, int layout, char separator, double t,
         default:
             break;
     }
+}
+
+}  // namespace
+
+std::string DateTimeToText(int layout, char separator, double t, const DisplaySettings& settings) {
+    std::int32_t year = 0;
+    std::int32_t month = 0;
+    std::int32_t day = 0;
+    double hours = 0;
+    DecodeCenturiesDate(t, year, month, day, hours);
+    std::string text;
+    text.reserve(32);
+    AppendDecodedText(text, layout, separator, t, year, month, day, hours, settings);
+    return text;
+}
+
+void AppendDateTimeText(std::string& text, int layout, char separator, double t,
+                        const DisplaySettings& settings, CenturyTimeDecoder& decoder) {
+    std::int32_t year = 0;
+    std::int32_t month = 0;
+    std::int32_t day = 0;
+    double hours = 0;
+    decoder.Decode(t, year, month, day, hours);
+    AppendDecodedText(text, layout, separator, t, year, month, day, hours, settings);
 }
 
 }  // namespace vela

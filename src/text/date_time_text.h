@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "text/calendar.h"
+#include "text/century_times.h"
 #include "text/display_settings.h"
 
 namespace vela {
@@ -18,8 +18,8 @@ void SplitTwelveHour(bool& afternoon, double& hours, double h,
 std::string DateTimeToText(int layout, char separator, double t,
                            const DisplaySettings& settings = kDisplaySettings);
 
-// The same text appended to `text`; the cache makes long runs of instants cheap.
+// The same text appended to `text`; decoding a long run of instants with one decoder is cheap.
 void AppendDateTimeText(std::string& text, int layout, char separator, double t,
-                        const DisplaySettings& settings, CenturiesDateCache& cache);
+                        const DisplaySettings& settings, CenturyTimeDecoder& decoder);
 
 }  // namespace vela

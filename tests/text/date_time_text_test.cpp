@@ -91,9 +91,9 @@ TEST(DateTimeToText, RoundingAndCarry) {
     for (const auto& c : cases) EXPECT_EQ(DateTimeToText(c.layout, '.', c.t), c.text) << c.text;
 }
 
-// The table's appending form with one cache for a whole run gives every layout's text as the
+// The table's appending form with one decoder for a whole run gives every layout's text as the
 // plain form does, including carries past midnight and instants that go back.
-TEST(DateTimeToText, AppendingWithACacheGivesTheSameText) {
+TEST(DateTimeToText, AppendingWithADecoderGivesTheSameText) {
     std::vector<double> ts;
     for (int s = 0; s < 300; ++s) ts.push_back(At(2024, 12, 31, 23, 57, s + 0.4999999));
     for (int s = 0; s < 300; ++s) ts.push_back(At(1582, 10, 4, 23, 58, s * 0.5));
@@ -106,11 +106,11 @@ TEST(DateTimeToText, AppendingWithACacheGivesTheSameText) {
     clock24.TwelveHour = false;
     for (const DisplaySettings& settings : {kDisplaySettings, dayFirst, clock24}) {
         for (int layout : {0, 1, 2, 3, 4, 5, 6, 7, 10, 11, 12, 20, 21, 101, 102, 13}) {
-            CenturiesDateCache cache;
+            CenturyTimeDecoder decoder;
             std::string text = "x";
             for (double t : ts) {
                 text.resize(1);
-                AppendDateTimeText(text, layout, '/', t, settings, cache);
+                AppendDateTimeText(text, layout, '/', t, settings, decoder);
                 ASSERT_EQ(text, "x" + DateTimeToText(layout, '/', t, settings))
                     << layout << " " << t;
             }
