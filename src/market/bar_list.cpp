@@ -57,9 +57,10 @@ void TLBarList::Reserve(std::int32_t n) {
 void TLBarList::Add1(const BarData& BD) {
     MakeRoomFor(1);
     const Rest rest = RestOf<Rest>(BD);
-    if (IsSet(rest)) KeepRest();
+    const bool restSet = IsSet(rest);
+    if (restSet) KeepRest();
     prices_.push_back(PricesOf(BD));
-    if (!rest_.empty() || IsSet(rest)) rest_.push_back(rest);
+    if (!rest_.empty() || restSet) rest_.push_back(rest);
     if (prices_.size() > 1 && OutOfOrder(prices_.size() - 2)) ++unordered_;
 }
 
