@@ -81,7 +81,7 @@ struct CsvFeed::CsvRequest : FeedRequests::Request {
 
 CsvFeed::CsvFeed(CsvFeedOptions options, MessageLoop& loop)
     : options_(std::move(options)), loop_(loop) {
-    if (options_.Warnings == nullptr) options_.Warnings = &std::cerr;
+    SetReportStream(options_.Warnings);
 }
 
 CsvFeed::~CsvFeed() {
@@ -129,7 +129,7 @@ std::shared_ptr<const std::vector<RawBar>> CsvFeed::Finish(FileLoad& load) {
     const FileContent& content = load.Content.get();
     if (!load.Reported) {
         load.Reported = true;
-        *options_.Warnings << content.Warnings;
+        Report(content.Warnings);
     }
     return content.Bars;
 }

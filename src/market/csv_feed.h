@@ -21,6 +21,7 @@ struct CsvFeedOptions {
     std::int32_t ReplayMs = 0;
     // How many bars to hold back; -1: 100, but at most half of the file.
     std::int32_t Hold = -1;
+    // Where the reports go besides the listener (nullptr: nowhere).
     std::ostream* Warnings = &std::cerr;
     // Files of at least this size load on other threads while the request waits; smaller
     // ones are ready at once.

@@ -1,5 +1,7 @@
 #include "market/market_feed.h"
 
+#include <ostream>
+#include <string_view>
 #include <utility>
 
 namespace vela {
@@ -10,6 +12,23 @@ std::shared_ptr<MarketFeed>& Slot() {
     return feed;
 }
 }  // namespace
+
+void MarketFeed::Report(const std::string& text) {
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const std::size_t nl = rest.find('\n');
+        const std::string line(rest.substr(0, nl));
+        rest = nl == std::string_view::npos ? std::string_view() : rest.substr(nl + 1);
+        if (stream_ != nullptr) *stream_ << line << '\n' << std::flush;
+        // The listener may show the line in a window; a failure there must not fail the feed.
+        if (listener_) {
+            try {
+                listener_(line);
+            } catch (...) {
+            }
+        }
+    }
+}
 
 void InstallFeed(std::shared_ptr<MarketFeed> feed) {
     // Hooks objects hold their own reference, so replacing the feed never frees one in use.

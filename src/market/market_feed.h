@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <iostream>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -47,6 +49,22 @@ class MarketFeed : public std::enable_shared_from_this<MarketFeed> {
     virtual void ReleaseHistory(std::int32_t handle) = 0;
     // Releases every request of the sink: it will get no further event.
     virtual void DetachSink(FeedEventSink& sink) noexcept = 0;
+
+    // The feed's reports: what it cannot serve and why, and what it found wrong in its data,
+    // one line each (without the line end). They go to the report stream (stderr unless
+    // set; nullptr: nowhere) and to the listener, which the program uses to show them to
+    // the user. Both are set on the user-interface thread.
+    using ReportListener = std::function<void(const std::string& line)>;
+    void SetReportListener(ReportListener listener) { listener_ = std::move(listener); }
+    void SetReportStream(std::ostream* stream) { stream_ = stream; }
+
+  protected:
+    // Says one line; a line holding line ends is said line by line.
+    void Report(const std::string& text);
+
+  private:
+    ReportListener listener_;
+    std::ostream* stream_ = &std::cerr;
 };
 
 // The process-wide feed chosen at start-up; empty until installed.
