@@ -24,8 +24,11 @@ struct RawBar {
 // such as "Adj Close" are ignored. Date and Close are required; missing Open, High and Low
 // take the close, missing Volume is 0.
 //
-// Bad lines are skipped with a warning naming the file and line; times that go backwards are
-// reported once and the bars sorted by time (stable, so every bar stays exactly once).
+// Bad lines are skipped with a warning naming the file and line, among them prices beyond
+// +-1e12; a bar whose high is below its low, or whose open or close lies outside them, is
+// reported and kept (it is the user's data; zero and negative prices are fine). Times that
+// go backwards are reported once and the bars sorted by time (stable, so every bar stays
+// exactly once).
 // Returns the bars oldest first; false (with a warning) when the header is unusable.
 //
 // ParseCsvBars reads the whole text in one pass on this thread: the plain reading that the

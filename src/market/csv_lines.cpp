@@ -1,6 +1,7 @@
 #include "market/csv_lines.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "market/csv_fields.h"
@@ -54,6 +55,20 @@ class QuickLineReader {
     bool haveDate_ = false;
     std::int64_t days_ = 0;
 };
+
+// Prices beyond this are no market's: a line holding one is malformed.
+constexpr double kMaxPrice = 1e12;
+
+bool PricesUsable(const RawBar& b) {
+    const auto usable = [](double v) { return std::fabs(v) <= kMaxPrice; };  // NaN is not
+    return usable(b.Open) && usable(b.High) && usable(b.Low) && usable(b.Close);
+}
+
+// High at or above low, open and close between them. Zero and negative prices are fine.
+bool PricesAgree(const RawBar& b) {
+    return b.Low <= b.High && b.Low <= b.Open && b.Open <= b.High && b.Low <= b.Close &&
+           b.Close <= b.High;
+}
 
 // The general reading of one line; false when it is malformed.
 bool ReadLine(std::string_view line, const ColumnMap& map, RawBar& bar) {
@@ -136,15 +151,18 @@ void ParseLines(std::string_view text, const ColumnMap& map, LinesResult& result
         ++lineNo;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         RawBar bar;
-        if (!(map.quick && quick.Read(line, bar))) {
+        bool read = map.quick && quick.Read(line, bar);
+        if (!read) {
             if (Trim(line).empty()) continue;
             bar = RawBar{};
-            if (!ReadLine(line, map, bar)) {
-                if (++result.malformed <= kMaxReportedLines)
-                    result.malformedLines.push_back(lineNo);
-                continue;
-            }
+            read = ReadLine(line, map, bar);
         }
+        if (!read || !PricesUsable(bar)) {
+            if (++result.malformed <= kMaxReportedLines) result.malformedLines.push_back(lineNo);
+            continue;
+        }
+        if (!PricesAgree(bar) && ++result.inconsistent <= kMaxReportedLines)
+            result.inconsistentLines.push_back(lineNo);
         if (out.empty()) result.firstBarLine = lineNo;
         if (result.backwardsAt == 0 && !out.empty() && bar.Sec < out.back().Sec)
             result.backwardsAt = lineNo;
@@ -176,6 +194,19 @@ void JoinStretches(std::vector<LinesResult>& stretches, std::size_t headerLines,
     if (malformed > kMaxReportedLines)
         warnings << fileName << ": " << malformed - kMaxReportedLines
                  << " more malformed lines skipped\n";
+    base = headerLines;
+    std::size_t inconsistent = 0;
+    for (const LinesResult& r : stretches) {
+        for (const std::size_t line : r.inconsistentLines)
+            if (++inconsistent <= kMaxReportedLines)
+                warnings << fileName << ":" << base + line
+                         << ": high, low, open and close disagree; bar kept as it is\n";
+        inconsistent += r.inconsistent - r.inconsistentLines.size();
+        base += r.lines;
+    }
+    if (inconsistent > kMaxReportedLines)
+        warnings << fileName << ": " << inconsistent - kMaxReportedLines
+                 << " more bars whose prices disagree kept\n";
 
     // The first stretch's list is kept and the others appended to it; a reader that made
     // it big enough for the whole file saves a reallocation.

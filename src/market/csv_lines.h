@@ -36,7 +36,10 @@ struct LinesResult {
     std::size_t lines = 0;
     std::size_t malformed = 0;
     std::vector<std::size_t> malformedLines;  // the first few
-    std::size_t backwardsAt = 0;              // 0: the times never go back
+    // Bars kept although their prices disagree (high below low, open or close outside).
+    std::size_t inconsistent = 0;
+    std::vector<std::size_t> inconsistentLines;  // the first few
+    std::size_t backwardsAt = 0;                 // 0: the times never go back
     std::size_t firstBarLine = 0;
 };
 

@@ -155,16 +155,18 @@ TEST_F(CsvBarFileTest, NumbersAreTheNearestDoubles) {
                                            "98765432109876543210"};
     for (const std::string& text : good) {
         SCOPED_TRACE(text);
-        const Reading r = ReadAllWays("Date,Close\n2024-03-04," + text + "\n", "n.csv");
+        // In the volume column, which takes numbers of any size.
+        const Reading r = ReadAllWays("Date,Close,Volume\n2024-03-04,1," + text + "\n", "n.csv");
         const std::vector<RawBar>& bars = r.bars;
         ASSERT_EQ(bars.size(), 1u) << text << r.warnings;
         const double expected = std::strtod(text.c_str(), nullptr);
-        EXPECT_EQ(std::memcmp(&bars[0].Close, &expected, sizeof expected), 0) << text;
+        EXPECT_EQ(std::memcmp(&bars[0].Volume, &expected, sizeof expected), 0) << text;
     }
     for (const char* text : {"1.2.3", "-", ".", "1-", "--1", "1.5x", "0x10"}) {
         SCOPED_TRACE(text);
-        EXPECT_TRUE(ReadAllWays(std::string("Date,Close\n2024-03-04,") + text + "\n", "n.csv")
-                        .bars.empty());
+        EXPECT_TRUE(
+            ReadAllWays(std::string("Date,Close,Volume\n2024-03-04,1,") + text + "\n", "n.csv")
+                .bars.empty());
     }
 }
 
@@ -177,7 +179,7 @@ TEST_F(CsvBarFileTest, SkipsMalformedLinesNamingFileAndLine) {
         "2024-03-04,09:33:00,1,1,1,null,1\n"
         "2024-03-04,09:34:00,1,1\n"
         "2024-03-04,09:35:00,1,1,1,nan,1\n"
-        "2024-03-04,09:36:00,1,1,1,2,1\n";
+        "2024-03-04,09:36:00,1,2,1,2,1\n";
     const Reading r = ReadAllWays(content, "IBM.csv");
     ASSERT_EQ(r.bars.size(), 2u);
     EXPECT_EQ(r.bars[1].Close, 2);
@@ -185,6 +187,42 @@ TEST_F(CsvBarFileTest, SkipsMalformedLinesNamingFileAndLine) {
               "IBM.csv:3: malformed line skipped\nIBM.csv:4: malformed line skipped\n"
               "IBM.csv:5: malformed line skipped\nIBM.csv:6: malformed line skipped\n"
               "IBM.csv:7: malformed line skipped\n");
+}
+
+// Prices no market has are malformed; prices that disagree with each other are the user's
+// data: reported and kept. Zero and negative prices are fine.
+TEST_F(CsvBarFileTest, ImpossiblePricesAreSkippedAndDisagreeingPricesReported) {
+    const std::string content =
+        "Date,Time,Open,High,Low,Close,Volume\n"
+        "2024-03-04,09:30,1,2,0.5,1.5,10\n"
+        "2024-03-04,09:31,1,2,0.5,1e300,10\n"           // skipped
+        "2024-03-04,09:32,1,2,0.5,-1000000000001,10\n"  // skipped
+        "2024-03-04,09:33,1,1000000000000,-1000000000000,5,10\n"
+        "2024-03-04,09:34,1,0.5,2,1,10\n"    // high below low: kept
+        "2024-03-04,09:35,1,2,0.5,3,10\n"    // close above high: kept
+        "2024-03-04,09:36,0.1,2,0.5,1,10\n"  // open below low: kept
+        "2024-03-04,09:37,-37.63,0,-40,-37.63,10\n"
+        "2024-03-04,09:38,0,0,0,0,0\n";
+    const Reading r = ReadAllWays(content, "CL.csv");
+    ASSERT_EQ(r.bars.size(), 7u);
+    EXPECT_EQ(r.bars[1].High, 1e12);
+    EXPECT_EQ(r.bars[5].Close, -37.63);
+    EXPECT_EQ(r.warnings,
+              "CL.csv:3: malformed line skipped\nCL.csv:4: malformed line skipped\n"
+              "CL.csv:6: high, low, open and close disagree; bar kept as it is\n"
+              "CL.csv:7: high, low, open and close disagree; bar kept as it is\n"
+              "CL.csv:8: high, low, open and close disagree; bar kept as it is\n");
+
+    // Beyond twenty, the rest are counted.
+    std::string many = "Date,Open,High,Low,Close\n";
+    for (int d = 1; d <= 25; ++d)
+        many += "2024-01-" + std::string(d < 10 ? "0" : "") + std::to_string(d) + ",1,1,2,1\n";
+    const Reading m = ReadAllWays(many, "m.csv");
+    EXPECT_EQ(m.bars.size(), 25u);
+    EXPECT_NE(m.warnings.find("m.csv:21: high, low"), std::string::npos);
+    EXPECT_EQ(m.warnings.find("m.csv:22: high, low"), std::string::npos);
+    EXPECT_NE(m.warnings.find("m.csv: 5 more bars whose prices disagree kept\n"),
+              std::string::npos);
 }
 
 TEST_F(CsvBarFileTest, SortsTimesThatGoBackwardsWithoutLosingOrDoublingBars) {
