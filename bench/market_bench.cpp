@@ -195,7 +195,7 @@ void BM_CsvMillionMinuteBars(benchmark::State& state) {
     // another thread: the file is loaded within the request (still parsed on all cores).
     CsvFeedOptions options{dir.string()};
     options.BackgroundLoadBytes = std::numeric_limits<std::uintmax_t>::max();
-    auto feed = std::make_shared<CsvFeed>(options, loop);
+    auto feed = std::make_shared<CsvFeed>(options, loop, clock);
     Bench bench(feed);
     TEsignalDownloader d;
     d.Run_Esignal_DM();

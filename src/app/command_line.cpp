@@ -100,8 +100,12 @@ they download history from the feed on Run and then stream live updates.
 
   --feed FEED        where bars come from:
                        sim[:SEED]        simulated market (default; SEED a whole number)
-                       csv:DIR[,replay=MS]  one DIR/<symbol>.csv per symbol; with replay the
-                                         newest bars of each file arrive live, one every MS ms
+                       csv:DIR[,replay=MS][,label=end]
+                                         one DIR/<symbol>.csv per symbol (a name differing
+                                         only in letter case is found too); times mark the
+                                         start of each bar, or with label=end its end; with
+                                         replay the newest bars of each file arrive live,
+                                         one every MS ms, on one clock for the whole feed
   --snapshot DIR     no window: open one chart window (or the windows of --desktop), run each,
                      and write DIR/chart-<n>.txt (the table) and DIR/chart-<n>.png (the chart)
                      for n = 1, 2, ... in creation order; prints one line per window
@@ -116,6 +120,8 @@ they download history from the feed on Run and then stream live updates.
   --help             this text
 
 Without a display (no DISPLAY or WAYLAND_DISPLAY) only --snapshot and --help work.
+A snapshot in which some chart window got no bars still writes every window, says which got
+none and why, and exits with status 3.
 )";
 }
 

@@ -1,6 +1,7 @@
 #include "market/csv_feed.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <future>
@@ -17,19 +18,73 @@ bool UsableAsFileName(const std::string& symbol) {
            symbol.find_first_of(std::string_view("/\\\0", 3)) == std::string::npos;
 }
 
+// An intraday bar length, spelled the way the chart window names intervals.
+std::string DescribeSeconds(std::int64_t seconds) {
+    if (seconds % 60 == 0) return std::to_string(seconds / 60) + " min";
+    return std::to_string(seconds) + " s";
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// Where a symbol's bars are: its file, or else the one file whose name matches ignoring
+// case. Empty when there is none; `note` says what was found.
+std::filesystem::path FindFile(const std::string& folder, const std::string& symbol,
+                               std::string& note) {
+    namespace fs = std::filesystem;
+    if (symbol.find_first_not_of(" \t") == std::string::npos) {
+        note = "csv feed: no symbol given; no bars\n";
+        return {};
+    }
+    const fs::path exact = fs::path(folder) / (symbol + ".csv");
+    if (!UsableAsFileName(symbol)) {
+        note = "csv feed: \"" + symbol + "\" cannot name a file in " + folder + "; no bars\n";
+        return {};
+    }
+    std::error_code ec;
+    if (fs::is_regular_file(exact, ec)) return exact;
+    std::vector<fs::path> matches;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (EqualsNoCase(it->path().filename().string(), exact.filename().string()) &&
+            it->is_regular_file(ec))
+            matches.push_back(it->path());
+    }
+    std::sort(matches.begin(), matches.end());
+    if (matches.size() == 1) {
+        note = exact.string() + ": no such file; using " + matches.front().string() + "\n";
+        return matches.front();
+    }
+    note = "no file " + exact.string();
+    if (matches.size() > 1) {
+        note += " (several files match ignoring case:";
+        for (const fs::path& m : matches) note += " " + m.filename().string();
+        note += ")";
+    }
+    note += "; no bars\n";
+    return {};
+}
+
 // Reads and parses one file; runs on a worker thread for big files, so it touches nothing
 // but its arguments and reports into its result.
-CsvFeed::FileContent ReadAndParse(const std::filesystem::path& path) {
+CsvFeed::FileContent ReadAndParse(const std::filesystem::path& path, bool labelEnd) {
     CsvFeed::FileContent result;
     std::ostringstream warnings;
     try {
-        auto parsed = std::make_shared<std::vector<RawBar>>();
-        if (ReadCsvBarFile(path.string(), path.string(), *parsed, warnings))
-            result.Bars = std::move(parsed);
-        else
+        auto series = std::make_shared<CsvSeries>();
+        if (ReadCsvBarFile(path.string(), path.string(), series->Bars, warnings)) {
+            DetectSpacing(*series);
+            if (labelEnd && !series->Daily)
+                for (RawBar& b : series->Bars) b.Sec -= series->SpacingSeconds;
+            result.Series = std::move(series);
+        } else {
             warnings << path.string() << ": cannot be read; no bars\n";
+        }
     } catch (const std::exception& e) {
-        result.Bars = nullptr;
+        result.Series = nullptr;
         warnings << path.string() << ": cannot be loaded (" << e.what() << "); no bars\n";
     }
     result.Warnings = warnings.str();
@@ -38,16 +93,45 @@ CsvFeed::FileContent ReadAndParse(const std::filesystem::path& path) {
 
 }  // namespace
 
+void DetectSpacing(CsvSeries& series) {
+    // Gaps come in long runs of one length: counted run by run.
+    std::unordered_map<std::int64_t, std::size_t> counts;
+    std::int64_t gap = 0;
+    std::size_t run = 0;
+    const std::vector<RawBar>& bars = series.Bars;
+    for (std::size_t i = 1; i < bars.size(); ++i) {
+        const std::int64_t g = bars[i].Sec - bars[i - 1].Sec;
+        if (g <= 0 || FloorDiv(bars[i].Sec, 86400) != FloorDiv(bars[i - 1].Sec, 86400)) continue;
+        if (g != gap) {
+            if (run > 0) counts[gap] += run;
+            gap = g;
+            run = 0;
+        }
+        ++run;
+    }
+    if (run > 0) counts[gap] += run;
+    series.Daily = counts.empty();
+    series.SpacingSeconds = 86400;
+    std::size_t best = 0;
+    for (const auto& [g, n] : counts)
+        if (n > best || (n == best && g < series.SpacingSeconds)) {
+            best = n;
+            series.SpacingSeconds = g;
+        }
+}
+
 struct CsvFeed::FileLoad {
     std::shared_future<FileContent> Content;
-    bool Reported = false;  // its warnings were written
+    std::string Name;       // the file, for reports
+    bool Reported = false;  // its warnings were said
 };
 
 struct CsvFeed::CsvRequest : FeedRequests::Request {
     std::shared_ptr<FileLoad> Load;
     std::int32_t Wanted = 0;
-    std::shared_ptr<const std::vector<RawBar>> Raw;
-    std::size_t Released = 0;  // raw bars taken into Bars so far
+    std::shared_ptr<const CsvSeries> Series;  // null: nothing to serve
+    std::size_t Hold = 0;                     // the newest bars the replay releases one by one
+    std::size_t Released = 0;                 // raw bars taken into Bars so far
     BarInterval Interval;
     DayWindow Window;
     std::int64_t LastBucket = 0;
@@ -79,8 +163,8 @@ struct CsvFeed::CsvRequest : FeedRequests::Request {
     }
 };
 
-CsvFeed::CsvFeed(CsvFeedOptions options, MessageLoop& loop)
-    : options_(std::move(options)), loop_(loop) {
+CsvFeed::CsvFeed(CsvFeedOptions options, MessageLoop& loop, Clock& clock)
+    : options_(std::move(options)), loop_(loop), clock_(clock), startMs_(clock.SteadyMs()) {
     SetReportStream(options_.Warnings);
 }
 
@@ -97,44 +181,48 @@ std::int32_t CsvFeed::IsEntitled() {
 std::shared_ptr<CsvFeed::FileLoad> CsvFeed::StartLoad(const std::string& symbol) {
     if (const auto it = cache_.find(symbol); it != cache_.end()) return it->second;
     auto load = std::make_shared<FileLoad>();
-    std::filesystem::path path;
+    std::string note;
+    const std::filesystem::path path = FindFile(options_.Folder, symbol, note);
+    load->Name = path.string();
     std::error_code ec;
-    bool exists = false;
-    if (UsableAsFileName(symbol)) {
-        path = std::filesystem::path(options_.Folder) / (symbol + ".csv");
-        exists = std::filesystem::is_regular_file(path, ec);
-    }
-    const std::uintmax_t size = exists ? std::filesystem::file_size(path, ec) : 0;
+    const std::uintmax_t size = path.empty() ? 0 : std::filesystem::file_size(path, ec);
+    const bool labelEnd = options_.LabelEnd;
     bool started = false;
-    if (exists && !ec && size >= options_.BackgroundLoadBytes) {
+    if (!path.empty() && !ec && size >= options_.BackgroundLoadBytes) {
         // A real feed answers a big request later; loading on other cores meanwhile lets the
         // requester's wait for readiness overlap the work.
         try {
-            load->Content = std::async(std::launch::async, [path] { return ReadAndParse(path); });
+            load->Content = std::async(std::launch::async, [path, labelEnd, note] {
+                                FileContent content = ReadAndParse(path, labelEnd);
+                                content.Warnings.insert(0, note);
+                                return content;
+                            }).share();
             started = true;
         } catch (const std::system_error&) {
             // No thread to be had: load it here and now.
         }
     }
     if (!started) {
+        FileContent content = path.empty() ? FileContent{} : ReadAndParse(path, labelEnd);
+        content.Warnings.insert(0, note);
         std::promise<FileContent> done;
-        done.set_value(exists ? ReadAndParse(path) : FileContent{});
+        done.set_value(std::move(content));
         load->Content = done.get_future().share();
     }
     cache_[symbol] = load;
     return load;
 }
 
-std::shared_ptr<const std::vector<RawBar>> CsvFeed::Finish(FileLoad& load) {
+std::shared_ptr<const CsvSeries> CsvFeed::Finish(FileLoad& load) {
     const FileContent& content = load.Content.get();
     if (!load.Reported) {
         load.Reported = true;
         Report(content.Warnings);
     }
-    return content.Bars;
+    return content.Series;
 }
 
-std::shared_ptr<const std::vector<RawBar>> CsvFeed::Load(const std::string& symbol) {
+std::shared_ptr<const CsvSeries> CsvFeed::Load(const std::string& symbol) {
     return Finish(*StartLoad(symbol));
 }
 
@@ -167,26 +255,54 @@ bool CsvFeed::BecomesReady(Request& base) {
 }
 
 void CsvFeed::Complete(CsvRequest& r) {
-    r.Raw = Finish(*r.Load);
-    if (r.Raw) {
-        const std::vector<RawBar>& raw = *r.Raw;
-        std::size_t hold = 0;
-        if (options_.ReplayMs > 0) {
-            hold = options_.Hold < 0
-                       ? std::min<std::size_t>(100, raw.size() / 2)
-                       : std::min<std::size_t>(static_cast<std::size_t>(options_.Hold), raw.size());
+    r.Series = Finish(*r.Load);
+    if (r.Series) {
+        const CsvSeries& file = *r.Series;
+        const bool finer =
+            !r.Interval.Daily && (file.Daily || r.Interval.Seconds < file.SpacingSeconds);
+        if (finer) {
+            Report(r.Load->Name + " holds " +
+                   (file.Daily ? "daily" : DescribeSeconds(file.SpacingSeconds)) + " bars; " +
+                   DescribeSeconds(r.Interval.Seconds) + " is finer; no bars");
+            r.Series = nullptr;
         }
-        const std::size_t release = raw.size() - hold;
+    }
+    if (r.Series) {
+        const std::size_t n = r.Series->Bars.size();
+        if (options_.ReplayMs > 0) {
+            r.Hold = options_.Hold < 0
+                         ? std::min<std::size_t>(100, n / 2)
+                         : std::min<std::size_t>(static_cast<std::size_t>(options_.Hold), n);
+        }
         // At most one bar per raw bar; trimmed below when the buckets gathered many.
-        r.Bars.reserve(raw.size());
-        for (; r.Released < release; ++r.Released) r.Take(raw[r.Released]);
+        r.Bars.reserve(n);
+        CatchUp(r);
         if (r.Bars.size() < r.Bars.capacity() / 2) r.Bars.shrink_to_fit();
     }
     const std::size_t wanted = r.Wanted > 0 ? static_cast<std::size_t>(r.Wanted) : 0;
     r.First = r.Bars.size() - std::min(wanted, r.Bars.size());
     r.Ready = true;
-    const bool pending = r.Raw && r.Released < r.Raw->size();
-    if (pending && timer_ == 0) timer_ = loop_.StartTimer(options_.ReplayMs, [this] { Tick(); });
+    if (r.Series && r.Released < r.Series->Bars.size()) ScheduleTick();
+}
+
+bool CsvFeed::CatchUp(CsvRequest& r) {
+    const std::vector<RawBar>& raw = r.Series->Bars;
+    std::size_t reached = raw.size() - r.Hold;
+    if (r.Hold > 0) {
+        const std::int64_t ticks = (clock_.SteadyMs() - startMs_) / options_.ReplayMs;
+        reached += static_cast<std::size_t>(
+            std::clamp<std::int64_t>(ticks, 0, static_cast<std::int64_t>(r.Hold)));
+    }
+    const std::size_t before = r.Released;
+    for (; r.Released < reached; ++r.Released) r.Take(raw[r.Released]);
+    return r.Released != before;
+}
+
+void CsvFeed::ScheduleTick() {
+    if (timer_ != 0) return;
+    // On the replay's own beat, whenever the first request came.
+    const std::int64_t elapsed = std::max<std::int64_t>(clock_.SteadyMs() - startMs_, 0);
+    timer_ = loop_.StartTimer(options_.ReplayMs - elapsed % options_.ReplayMs, [this] { Tick(); });
 }
 
 void CsvFeed::NoRequestsLeft() noexcept {
@@ -201,12 +317,11 @@ void CsvFeed::Tick() {
     std::vector<std::int32_t> changed;
     for (const std::int32_t handle : Handles()) {
         auto* r = static_cast<CsvRequest*>(Find(handle));
-        if (r == nullptr || !r->Raw || r->Released >= r->Raw->size()) continue;
-        r->Take((*r->Raw)[r->Released++]);
-        changed.push_back(handle);
-        pending = pending || r->Released < r->Raw->size();
+        if (r == nullptr || !r->Ready || !r->Series) continue;
+        if (CatchUp(*r)) changed.push_back(handle);
+        pending = pending || r->Released < r->Series->Bars.size();
     }
-    if (pending) timer_ = loop_.StartTimer(options_.ReplayMs, [this] { Tick(); });
+    if (pending) ScheduleTick();
     // Told after every request moved, since a receiver may release or open requests.
     for (const std::int32_t handle : changed) Notify(handle);
 }

@@ -10,6 +10,7 @@
 #include "market/bar_interval.h"
 #include "market/csv_bar_file.h"
 #include "market/feed_requests.h"
+#include "platform/clock.h"
 #include "platform/message_loop.h"
 
 namespace vela {
@@ -26,15 +27,31 @@ struct CsvFeedOptions {
     // Files of at least this size load on other threads while the request waits; smaller
     // ones are ready at once.
     std::uintmax_t BackgroundLoadBytes = std::uintmax_t{1} << 20;
+    // The files' times mark the end of each bar (exchange data often does: 09:31 is the
+    // minute 09:30-09:31) instead of its start.
+    bool LabelEnd = false;
 };
 
-// Bars from CSV files, one per symbol: Folder/<symbol>.csv. The bars are aggregated into the
-// requested interval (buckets aligned to the interval from midnight; "D" one bar per date)
-// and the newest ones served. A missing file is a symbol the feed does not serve: its
-// history is ready at once and empty.
+// A file's bars as the feed serves them.
+struct CsvSeries {
+    std::vector<RawBar> Bars;  // oldest first, each time the start of its bar
+    // The file's own bar length: the most common gap between times within a day; a file
+    // with one bar a day holds daily bars.
+    std::int64_t SpacingSeconds = 0;
+    bool Daily = false;
+};
+
+// The file's own spacing of bars, oldest first.
+void DetectSpacing(CsvSeries& series);
+
+// Bars from CSV files, one per symbol: Folder/<symbol>.csv (or the one file whose name
+// matches ignoring case). The bars are aggregated into the requested interval (buckets
+// aligned to the interval from midnight; "D" one bar per date) and the newest ones served.
+// A symbol without a file, or an interval finer than the file's, is served no bars: the
+// history is ready at once and empty, and the feed reports why.
 class CsvFeed : public FeedRequests {
   public:
-    CsvFeed(CsvFeedOptions options, MessageLoop& loop);
+    CsvFeed(CsvFeedOptions options, MessageLoop& loop, Clock& clock);
     ~CsvFeed() override;
 
     // 1 while the folder can be read.
@@ -47,11 +64,11 @@ class CsvFeed : public FeedRequests {
 
     // The file's bars, or nullptr when the symbol has no readable file; waits for a load
     // in progress.
-    std::shared_ptr<const std::vector<RawBar>> Load(const std::string& symbol);
+    std::shared_ptr<const CsvSeries> Load(const std::string& symbol);
 
-    // A file's bars and the warnings its reading gave.
+    // A file's bars and what its reading had to report.
     struct FileContent {
-        std::shared_ptr<const std::vector<RawBar>> Bars;
+        std::shared_ptr<const CsvSeries> Series;
         std::string Warnings;
     };
 
@@ -59,16 +76,22 @@ class CsvFeed : public FeedRequests {
     struct FileLoad;
     struct CsvRequest;
     std::shared_ptr<FileLoad> StartLoad(const std::string& symbol);
-    // Waits for the load and writes its warnings the first time.
-    std::shared_ptr<const std::vector<RawBar>> Finish(FileLoad& load);
+    // Waits for the load and reports its warnings the first time.
+    std::shared_ptr<const CsvSeries> Finish(FileLoad& load);
     bool BecomesReady(Request& request) override;
     // Serves the loaded bars: the request is ready from here on.
     void Complete(CsvRequest& request);
+    // Releases the bars the replay has reached by now; true when any were.
+    bool CatchUp(CsvRequest& request);
+    void ScheduleTick();
     void Tick();
     void NoRequestsLeft() noexcept override;
 
     CsvFeedOptions options_;
     MessageLoop& loop_;
+    Clock& clock_;
+    // The replay's one clock: every request sees the bars released since the feed started.
+    std::int64_t startMs_;
     std::unordered_map<std::string, std::shared_ptr<FileLoad>> cache_;
     MessageLoop::TimerId timer_ = 0;
 };

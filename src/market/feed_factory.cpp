@@ -120,14 +120,21 @@ FeedChoice MakeSim(std::string_view rest, MessageLoop& loop, Clock& clock) {
     return FeedChoice{std::make_shared<SimFeed>(o, loop, clock), {}};
 }
 
-FeedChoice MakeCsv(std::string_view rest, MessageLoop& loop, std::ostream* warnings) {
+FeedChoice MakeCsv(std::string_view rest, MessageLoop& loop, Clock& clock, std::ostream* warnings) {
     std::vector<Option> options;
-    const std::string_view folder = SplitOptions(rest, {"replay", "hold"}, options);
+    const std::string_view folder = SplitOptions(rest, {"replay", "hold", "label"}, options);
     if (folder.empty()) return Fail("csv feed: name a folder, as in csv:/path/to/bars");
     CsvFeedOptions o;
     o.Folder = std::string(folder);
     if (warnings != nullptr) o.Warnings = warnings;
     for (const Option& opt : options) {
+        if (opt.Key == "label") {
+            if (opt.Value != "start" && opt.Value != "end")
+                return Fail("csv feed: label \"" + std::string(opt.Value) +
+                            "\" is neither start nor end");
+            o.LabelEnd = opt.Value == "end";
+            continue;
+        }
         std::int32_t& target = opt.Key == "replay" ? o.ReplayMs : o.Hold;
         if (!ParseCount(opt.Value, 2'000'000'000, target))
             return Fail("csv feed: " + std::string(opt.Key) + " \"" + std::string(opt.Value) +
@@ -137,7 +144,7 @@ FeedChoice MakeCsv(std::string_view rest, MessageLoop& loop, std::ostream* warni
     std::error_code ec;
     std::filesystem::directory_iterator it(o.Folder, ec);
     if (ec) return Fail("csv feed: cannot read the folder \"" + o.Folder + "\": " + ec.message());
-    return FeedChoice{std::make_shared<CsvFeed>(std::move(o), loop), {}};
+    return FeedChoice{std::make_shared<CsvFeed>(std::move(o), loop, clock), {}};
 }
 
 }  // namespace
@@ -147,7 +154,7 @@ FeedChoice MakeFeed(std::string_view spec, MessageLoop& loop, Clock& clock,
     if (spec == "sim") return MakeSim({}, loop, clock);
     if (spec.starts_with("sim:")) return MakeSim(spec.substr(4), loop, clock);
     if (spec.starts_with("sim,")) return MakeSim(spec.substr(3), loop, clock);
-    if (spec.starts_with("csv:")) return MakeCsv(spec.substr(4), loop, warnings);
+    if (spec.starts_with("csv:")) return MakeCsv(spec.substr(4), loop, clock, warnings);
     return Fail("unknown feed \"" + std::string(spec) +
                 "\": use sim, sim:SEED or csv:DIR (with ,replay=MS to stream the newest bars)");
 }

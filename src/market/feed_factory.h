@@ -18,7 +18,7 @@ struct FeedChoice {
 
 // Makes the feed a start-up option names:
 //   sim[:SEED][,start=YYYY-MM-DDTHH:MM:SS][,delay=MS]   the simulated market (the default)
-//   csv:DIR[,replay=MS][,hold=N]                        CSV files of bars in DIR
+//   csv:DIR[,replay=MS][,hold=N][,label=end]            CSV files of bars in DIR
 // Options follow the last commas that start a known option, so folder names may hold commas.
 FeedChoice MakeFeed(std::string_view spec, MessageLoop& loop, Clock& clock,
                     std::ostream* warnings = nullptr);

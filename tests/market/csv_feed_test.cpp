@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -54,7 +55,7 @@ class CsvFeedTest : public testing_support::VirtualTimeTest {
     }
     std::unique_ptr<CsvFeed> Feed(std::int32_t replayMs = 0, std::int32_t hold = -1) {
         return std::make_unique<CsvFeed>(
-            CsvFeedOptions{(dir_ / "bars").string(), replayMs, hold, &warnings}, loop);
+            CsvFeedOptions{(dir_ / "bars").string(), replayMs, hold, &warnings}, loop, clock);
     }
     std::vector<BarData> All(MarketFeed& feed, std::int32_t handle) {
         std::vector<BarData> bars;
@@ -137,7 +138,7 @@ TEST_F(CsvFeedTest, BigFilesLoadInTheBackground) {
     Write("BAD.csv", "Date,Close\n2024-03-04,1\nbad\n2024-03-05,2\n");
     auto background = [&] {
         return std::make_unique<CsvFeed>(
-            CsvFeedOptions{(dir_ / "bars").string(), 0, -1, &warnings, 0}, loop);
+            CsvFeedOptions{(dir_ / "bars").string(), 0, -1, &warnings, 0}, loop, clock);
     };
     auto waitReady = [](CsvFeed& feed, std::int32_t h) {
         for (int i = 0; i < 5000 && !feed.IsHistoryReady(h); ++i)
@@ -154,8 +155,8 @@ TEST_F(CsvFeedTest, BigFilesLoadInTheBackground) {
     for (std::size_t i = 0; i < bars.size(); ++i)
         EXPECT_EQ(std::memcmp(&bars[i], &expected[i], sizeof(BarData)), 0) << i;
 
-    const auto a = feed->RequestHistory(sink, "BAD", "1", 1, 10, -1, -1);
-    const auto b = feed->RequestHistory(sink, "BAD", "1", 1, 10, -1, -1);
+    const auto a = feed->RequestHistory(sink, "BAD", "D", 1, 10, -1, -1);
+    const auto b = feed->RequestHistory(sink, "BAD", "D", 1, 10, -1, -1);
     ASSERT_TRUE(waitReady(*feed, a));
     ASSERT_TRUE(waitReady(*feed, b));
     EXPECT_EQ(feed->GetNumBars(b), 2);
@@ -171,10 +172,10 @@ TEST_F(CsvFeedTest, BigFilesLoadInTheBackground) {
 TEST_F(CsvFeedTest, ClearingTheCacheRereadsTheFile) {
     auto feed = Feed();
     EXPECT_EQ(feed->GetNumBars(feed->RequestHistory(sink, "$INDU", "1", 1, 100, -1, -1)), 13);
-    Write("$INDU.csv", "Date,Close\n2024-03-04,1\n");
+    Write("$INDU.csv", "Date,Time,Close\n2024-03-04,10:00,1\n2024-03-04,10:01,1\n");
     EXPECT_EQ(feed->GetNumBars(feed->RequestHistory(sink, "$INDU", "1", 1, 100, -1, -1)), 13);
     feed->ClearSymbolCache();
-    EXPECT_EQ(feed->GetNumBars(feed->RequestHistory(sink, "$INDU", "1", 1, 100, -1, -1)), 1);
+    EXPECT_EQ(feed->GetNumBars(feed->RequestHistory(sink, "$INDU", "1", 1, 100, -1, -1)), 2);
 }
 
 TEST_F(CsvFeedTest, ReplayReleasesTheNewestBarsOneByOne) {
@@ -197,6 +198,145 @@ TEST_F(CsvFeedTest, ReplayReleasesTheNewestBarsOneByOne) {
     EXPECT_EQ(loop.PendingTimers(), 0u);
 }
 
+// Index futures as an exchange labels them: each minute by its end, 09:31 .. 11:30 and
+// 13:01 .. 15:00 on two days.
+std::string EndLabelledMinutes() {
+    std::string text = "Date,Time,Open,High,Low,Close,Volume\n";
+    int k = 0;
+    for (const char* date : {"2024-09-26", "2024-09-27"}) {
+        for (const int start : {9 * 60 + 30, 13 * 60}) {
+            for (int m = 1; m <= 120; ++m, ++k) {
+                const int t = start + m;
+                const double close = 3800 + k * 0.2;
+                char line[96];
+                std::snprintf(line, sizeof line, "%s,%02d:%02d,%.1f,%.1f,%.1f,%.1f,%d\n", date,
+                              t / 60, t % 60, close - 0.2, close + 0.4, close - 0.4, close,
+                              100 + k);
+                text += line;
+            }
+        }
+    }
+    return text;
+}
+
+TEST_F(CsvFeedTest, TimesThatLabelTheEndOfEachBarAreMovedToItsStart) {
+    Write("IFL8.csv", EndLabelledMinutes());
+    auto feed = std::make_unique<CsvFeed>(
+        CsvFeedOptions{(dir_ / "bars").string(), 0, -1, &warnings, 1 << 20, true}, loop, clock);
+    const auto h = feed->RequestHistory(sink, "IFL8", "5", 1, 48, -1, -1);
+    const auto bars = All(*feed, h);
+    ASSERT_EQ(bars.size(), 48u);
+    EXPECT_EQ(+bars.front().dtTime, At(2024, 9, 27, 9, 30));
+    EXPECT_EQ(+bars[23].dtTime, At(2024, 9, 27, 11, 25));
+    EXPECT_EQ(+bars[24].dtTime, At(2024, 9, 27, 13, 0));
+    EXPECT_EQ(+bars.back().dtTime, At(2024, 9, 27, 14, 55));
+    // The 14:55 bar closes with the minute labelled 15:00, the day's last.
+    EXPECT_EQ(+bars.back().dClose, 3800 + 479 * 0.2);
+    EXPECT_EQ(+bars.back().dVolume, 100 * 5 + 475 + 476 + 477 + 478 + 479);
+    EXPECT_EQ(feed->GetNumBars(feed->RequestHistory(sink, "IFL8", "D", 1, 10, -1, -1)), 2);
+
+    // Read as start labels, the same file gives the stubs a trader would not trust.
+    auto plain = Feed();
+    const auto stubs = All(*plain, plain->RequestHistory(sink, "IFL8", "5", 1, 50, -1, -1));
+    EXPECT_EQ(+stubs.back().dtTime, At(2024, 9, 27, 15, 0));
+    EXPECT_EQ(warnings.str(), "");
+}
+
+TEST_F(CsvFeedTest, FilesKnowTheirOwnSpacingAndRefuseFinerIntervals) {
+    struct Case {
+        const char* name;
+        std::vector<std::int64_t> secs;
+        std::int64_t spacing;
+        bool daily;
+    };
+    const std::int64_t day = 86400;
+    const std::vector<Case> cases = {
+        {"one bar a day", {0, day, 2 * day, 5 * day}, day, true},
+        {"minutes with gaps and a night", {0, 60, 120, 300, 360, day, day + 60}, 60, false},
+        {"five seconds", {0, 5, 10, 15, 20, 80}, 5, false},
+        {"a tie goes to the shorter", {0, 60, 120, 420, 720}, 60, false},
+        {"nothing", {}, day, true},
+    };
+    for (const Case& c : cases) {
+        CsvSeries series;
+        for (const std::int64_t sec : c.secs) series.Bars.push_back(RawBar{sec + 100 * day});
+        DetectSpacing(series);
+        EXPECT_EQ(series.SpacingSeconds, c.spacing) << c.name;
+        EXPECT_EQ(series.Daily, c.daily) << c.name;
+    }
+
+    Write("SPX.csv",
+          "Date,Open,High,Low,Close,Adj Close,Volume\n2024-03-01,5,6,4,5.5,5.5,1\n"
+          "2024-03-04,5,6,4,5.5,5.5,1\n");
+    auto feed = Feed();
+    EXPECT_EQ(feed->GetNumBars(feed->RequestHistory(sink, "SPX", "1", 1, 10, -1, -1)), 0);
+    EXPECT_EQ(feed->GetNumBars(feed->RequestHistory(sink, "SPX", "D", 1, 10, -1, -1)), 2);
+    EXPECT_EQ(feed->GetNumBars(feed->RequestHistory(sink, "$INDU", "5S", 1, 10, -1, -1)), 0);
+    EXPECT_EQ(feed->GetNumBars(feed->RequestHistory(sink, "$INDU", "1", 1, 10, -1, -1)), 10);
+    const std::string folder = (dir_ / "bars").string();
+    EXPECT_EQ(warnings.str(), (dir_ / "bars" / "SPX.csv").string() +
+                                  " holds daily bars; 1 min is finer; no bars\n" +
+                                  (dir_ / "bars" / "$INDU.csv").string() +
+                                  " holds 1 min bars; 5 s is finer; no bars\n");
+}
+
+TEST_F(CsvFeedTest, MissingSymbolsAreReportedAndLetterCaseForgiven) {
+    Write("IFL8.csv", "Date,Close\n2024-03-04,1\n");
+    Write("Dup.csv", "Date,Close\n2024-03-04,1\n");
+    Write("DUP.csv", "Date,Close\n2024-03-04,2\n");
+    const fs::path bars = dir_ / "bars";
+    struct Case {
+        const char* symbol;
+        std::int32_t count;
+        std::string report;
+    };
+    const std::vector<Case> cases = {
+        {"NOPE", 0, "no file " + (bars / "NOPE.csv").string() + "; no bars\n"},
+        {"ifl8", 1,
+         (bars / "ifl8.csv").string() + ": no such file; using " + (bars / "IFL8.csv").string() +
+             "\n"},
+        {"dup", 0,
+         "no file " + (bars / "dup.csv").string() +
+             " (several files match ignoring case: DUP.csv Dup.csv); no bars\n"},
+        {" ", 0, "csv feed: no symbol given; no bars\n"},
+        {"../bars/IFL8", 0,
+         "csv feed: \"../bars/IFL8\" cannot name a file in " + bars.string() + "; no bars\n"},
+    };
+    for (const Case& c : cases) {
+        warnings.str("");
+        auto feed = Feed();
+        std::vector<std::string> heard;
+        feed->SetReportListener([&heard](const std::string& line) { heard.push_back(line); });
+        const auto h = feed->RequestHistory(sink, c.symbol, "D", 1, 10, -1, -1);
+        EXPECT_TRUE(feed->IsHistoryReady(h)) << c.symbol;
+        EXPECT_EQ(feed->GetNumBars(h), c.count) << c.symbol;
+        // Said once however many requests share the file.
+        feed->RequestHistory(sink, c.symbol, "D", 1, 10, -1, -1);
+        EXPECT_EQ(warnings.str(), c.report) << c.symbol;
+        ASSERT_EQ(heard.size(), 1u) << c.symbol;
+        EXPECT_EQ(heard.front() + "\n", c.report) << c.symbol;
+    }
+}
+
+// Replay runs on one clock for the whole feed: whatever the interval and whenever a request
+// came, every request for a symbol has reached the same bar.
+TEST_F(CsvFeedTest, ReplayHasOneClockForAllRequests) {
+    auto feed = Feed(1000, 6);
+    const auto early = feed->RequestHistory(sink, "$INDU", "1", 1, 100, -1, -1);
+    EXPECT_EQ(+feed->GetBar(early, 0).dtTime, At(2024, 3, 4, 9, 36));
+    loop.RunFor(2500);
+    const auto late = feed->RequestHistory(sink, "$INDU", "1", 1, 100, -1, -1);
+    const auto coarse = feed->RequestHistory(sink, "$INDU", "5", 1, 100, -1, -1);
+    EXPECT_EQ(+feed->GetBar(early, 0).dtTime, At(2024, 3, 4, 9, 38));
+    EXPECT_EQ(+feed->GetBar(late, 0).dtTime, At(2024, 3, 4, 9, 38));
+    EXPECT_EQ(+feed->GetBar(coarse, 0).dClose, 8);  // the 09:35 bucket, up to 09:38
+    loop.RunFor(1000);
+    EXPECT_EQ(+feed->GetBar(late, 0).dtTime, At(2024, 3, 4, 9, 39));
+    EXPECT_EQ(+feed->GetBar(coarse, 0).dClose, 9);
+    EXPECT_EQ(sink.Events[early], 3);
+    EXPECT_EQ(sink.Events[late], 1);
+}
+
 TEST_F(CsvFeedTest, FactoryChoosesFeedsAndExplainsBadChoices) {
     const std::string bars = (dir_ / "bars").string();
     struct Case {
@@ -211,6 +351,8 @@ TEST_F(CsvFeedTest, FactoryChoosesFeedsAndExplainsBadChoices) {
         {"csv:" + bars, ""},
         {"csv:" + bars + ",replay=250", ""},
         {"csv:" + bars + ",replay=250,hold=20", ""},
+        {"csv:" + bars + ",label=end,replay=250", ""},
+        {"csv:" + bars + ",label=start", ""},
         {"yahoo",
          "unknown feed \"yahoo\": use sim, sim:SEED or csv:DIR (with ,replay=MS to stream the "
          "newest bars)"},
@@ -221,6 +363,7 @@ TEST_F(CsvFeedTest, FactoryChoosesFeedsAndExplainsBadChoices) {
         {"csv:", "csv feed: name a folder, as in csv:/path/to/bars"},
         {"csv:" + bars + ",replay=fast", "csv feed: replay \"fast\" is not a whole number"},
         {"csv:" + bars + ",hold=5", "csv feed: hold needs replay=MS"},
+        {"csv:" + bars + ",label=middle", "csv feed: label \"middle\" is neither start nor end"},
     };
     for (const Case& c : cases) {
         const FeedChoice choice = MakeFeed(c.spec, loop, clock);

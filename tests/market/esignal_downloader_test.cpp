@@ -407,7 +407,8 @@ class CsvDownloaderTest : public DownloaderTest {
         std::string content = "Date,Time,Open,High,Low,Close,Volume\n";
         for (int m = 0; m < 30; ++m)
             content += "2024-03-01,10:" + std::string(m < 10 ? "0" : "") + std::to_string(m) +
-                       ":00,1,2,0.5," + std::to_string(m) + ",10\n";
+                       ":00," + std::to_string(m) + "," + std::to_string(m) + "," +
+                       std::to_string(m) + "," + std::to_string(m) + ",10\n";
         std::ofstream(dir_ / "IBM.csv") << content;
     }
     void TearDown() override {
@@ -418,7 +419,7 @@ class CsvDownloaderTest : public DownloaderTest {
 };
 
 TEST_F(CsvDownloaderTest, DownloadsFromFilesAndEndsQuicklyForMissingOnes) {
-    InstallFeed(std::make_shared<CsvFeed>(CsvFeedOptions{dir_.string(), 1000, 2}, loop));
+    InstallFeed(std::make_shared<CsvFeed>(CsvFeedOptions{dir_.string(), 1000, 2}, loop, clock));
     auto d = Make("5");
     d->RequestHistory1(100);
     ASSERT_EQ(d->LCurr.Count(), 6);  // 10:00 .. 10:25; the last two minutes held back
