@@ -63,6 +63,7 @@ Application::Application()
 }
 
 Application::~Application() {
+    if (feed_) feed_->SetReportListener(nullptr);
     TEsignalDownloader::Free_Esignal_DM_Global();
     ephemeris_.Close();
     InstallFeed(nullptr);
@@ -78,6 +79,11 @@ bool Application::StartFeed(const std::string& spec, std::string& error) {
         return false;
     }
     feed_ = choice.Feed;
+    // What the feed reports reaches the person at the window too, not only stderr.
+    feed_->SetReportListener([this](const std::string& line) {
+        if (TraceSink* memo = TraceMemo()) memo->AppendLine(line);
+        heard_.push_back(line);
+    });
     InstallFeed(feed_);
     return true;
 }
@@ -113,8 +119,10 @@ int Application::RunSnapshot(const CommandLine& options) {
     form->CheckBox2->setChecked(options.HighLow);
 
     int n = 0;
+    bool allHaveBars = true;
     for (TForm1* chart : TForm2::ChartWindows()) {
         ++n;
+        heard_.clear();
         chart->BitBtn1Click();
         const std::string base = (fs::path(dir) / ("chart-" + std::to_string(n))).string();
         // The table is written on other threads while the chart is drawn here; both only
@@ -139,11 +147,20 @@ int Application::RunSnapshot(const CommandLine& options) {
             std::cerr << "vela-monitor: cannot write \"" << base << ".png\"\n";
             return 1;
         }
-        std::cout << base << ".png  " << base << ".txt  " << chart->Edit1->text().toStdString()
-                  << "  " << chart->ComboBox1->currentText().toStdString() << "  "
+        const std::string what = chart->Edit1->text().toStdString() + "  " +
+                                 chart->ComboBox1->currentText().toStdString();
+        std::cout << base << ".png  " << base << ".txt  " << what << "  "
                   << chart->Table()->LineCount() << " bars\n";
+        if (chart->State().LClose.Count() == 0) {
+            // Every window is still written; the exit status tells a script something is off.
+            allHaveBars = false;
+            std::string why = heard_.empty() ? "the feed sent none" : heard_.front();
+            for (std::size_t i = 1; i < heard_.size(); ++i) why += "; " + heard_[i];
+            std::cerr << "vela-monitor: chart-" << n << " (" << what << ") got no bars: " << why
+                      << "\n";
+        }
     }
-    return 0;
+    return allHaveBars ? 0 : 3;
 }
 
 }  // namespace vela::app

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/swiss_ephemeris.h"
@@ -47,6 +48,8 @@ class Application {
     std::unique_ptr<QtMessageLoop> loop_;
     std::unique_ptr<QtClock> clock_;
     std::shared_ptr<MarketFeed> feed_;
+    // The feed's reports since the last window's run began, for saying why it got no bars.
+    std::vector<std::string> heard_;
 };
 
 }  // namespace vela::app
