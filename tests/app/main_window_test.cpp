@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
@@ -9,8 +10,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <filesystem>
 
 #include "app/app_fixture.h"
+#include "app/application.h"
 #include "app/bar_table_model.h"
 #include "app/chart_window.h"
 #include "app/display_check.h"
@@ -145,6 +148,29 @@ TEST_F(MainWindowTest, ProgressMessageShowsInTheStatusBar) {
     a->BitBtn1Click();
     EXPECT_GE(shown, 3);  // 25, 50, 75 (100 hides it)
     EXPECT_TRUE(main.DownloadProgress->isHidden());
+}
+
+// The person at the window learns why a chart stayed empty: the feed's reports are lines of
+// the diagnostics memo.
+TEST(FeedReports, ReachTheMemo) {
+    const auto dir =
+        std::filesystem::temp_directory_path() /
+        ("vela-memo-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    std::filesystem::create_directories(dir);
+    {
+        Application app;
+        std::string error;
+        ASSERT_TRUE(app.StartFeed("csv:" + dir.string(), error)) << error;
+        TForm2 main;
+        TForm1* window = main.BitBtn1Click();
+        window->Edit1->setText("NOPE");
+        window->BitBtn1Click();
+        EXPECT_EQ(window->Table()->LineCount(), 0);
+        EXPECT_TRUE(main.Memo1->toPlainText().contains(
+            QString::fromStdString("no file " + (dir / "NOPE.csv").string() + "; no bars")))
+            << main.Memo1->toPlainText().toStdString();
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(DisplayCheck, OffscreenNeedsNoDisplay) {
