@@ -18,6 +18,7 @@
 #include "app/chart_render.h"
 #include "app/chart_window.h"
 #include "app/main_window.h"
+#include "app/program_icon.h"
 #include "app/qt_message_loop.h"
 #include "market/esignal_downloader.h"
 #include "market/feed_factory.h"
@@ -90,6 +91,7 @@ bool Application::StartFeed(const std::string& spec, std::string& error) {
 
 int Application::RunInteractive() {
     QApplication::setApplicationName("Vela eSignal Monitor");
+    QApplication::setWindowIcon(ProgramIcon());
     TForm2 mainWindow;
     mainWindow.showMaximized();
     return QApplication::exec();
@@ -156,6 +158,7 @@ int Application::RunSnapshot(const CommandLine& options) {
             allHaveBars = false;
             std::string why = heard_.empty() ? "the feed sent none" : heard_.front();
             for (std::size_t i = 1; i < heard_.size(); ++i) why += "; " + heard_[i];
+            if (chart->E().LCurr.Count() == 1) why = "one bar only; a chart needs two";
             std::cerr << "vela-monitor: chart-" << n << " (" << what << ") got no bars: " << why
                       << "\n";
         }

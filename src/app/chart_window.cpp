@@ -14,8 +14,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QItemSelectionModel>
+#include <QKeySequence>
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPointer>
@@ -53,6 +58,15 @@ std::span<const double> BarsOf(const TVegaDoubleList& list, std::int32_t lastBar
     return items.first(std::min(bars, items.size()));
 }
 
+// A number field read from its text: the integer it spells, else the minimum; a value typed
+// beyond the range and not yet left is clamped into it rather than used as typed.
+int FieldValue(const QSpinBox& field) {
+    bool ok = false;
+    const qlonglong v = field.cleanText().trimmed().toLongLong(&ok);
+    if (!ok) return field.minimum();
+    return static_cast<int>(std::clamp<qlonglong>(v, field.minimum(), field.maximum()));
+}
+
 }  // namespace
 
 // Marks the window busy for the life of a handler that pumps messages; a close requested
@@ -75,7 +89,7 @@ TForm1::TForm1(QWidget* parent)
     : QWidget(parent), downloader_(std::make_unique<TEsignalDownloader>()) {
     setObjectName("Form1");
     setWindowTitle("New ...");
-    resize(468, 383);
+    resize(kClientSize);
     BuildControls();
     ConnectHandlers();
     Timer1->start();
@@ -93,7 +107,11 @@ void TForm1::ConnectHandlers() {
     connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
     connect(BitBtn3, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    // The arrows and setValue change the value; typing, blanking included, changes the text,
+    // which the spin box does not pass on while it is no value. Both read the text.
     connect(SpinEdit2, &QSpinBox::valueChanged, this, &TForm1::SpinEdit2Change);
+    connect(SpinEdit2->findChild<QLineEdit*>(), &QLineEdit::textChanged, this,
+            &TForm1::SpinEdit2Change);
     connect(CheckBox2, &QCheckBox::toggled, this, &TForm1::CheckBox2Click);
 }
 
@@ -188,11 +206,11 @@ void TForm1::BitBtn1Click() {
     if (!self || closing_) return;
     const bool wholeDay = CheckBox1->isChecked();
     downloader_->Set_Info1(Edit1->text().toStdString(), std::string(interval.Text),
-                           SpinEdit2->value() * 1000, wholeDay, wholeDay ? 0 : -1,
+                           UpdateSeconds() * 1000, wholeDay, wholeDay ? 0 : -1,
                            wholeDay ? 1440 : -1, [this] { UpdateChart(); });
     TraceMark("A2-B3");
     if (!self || closing_) return;
-    downloader_->RequestHistory1(SpinEdit1->value());
+    downloader_->RequestHistory1(BarsToRequest());
     if (!self || closing_) return;
     TraceMark("A2-B4");
     if (!self || closing_) return;
@@ -253,8 +271,29 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::SpinEdit2Change() {
-    const std::int64_t seconds = std::clamp(SpinEdit2->value(), 0, 600);
-    downloader_->Info_Update_Speed = static_cast<std::int32_t>(seconds * 1000);
+    downloader_->Info_Update_Speed = UpdateSeconds() * 1000;
+}
+
+int TForm1::BarsToRequest() const {
+    return FieldValue(*SpinEdit1);
+}
+
+int TForm1::UpdateSeconds() const {
+    return FieldValue(*SpinEdit2);
+}
+
+QString TForm1::SelectedLines() const {
+    QList<int> rows;
+    for (const QModelIndex& index : RichEdit2->selectionModel()->selectedIndexes())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());  // row 0 is the newest bar
+    QString text;
+    for (const int row : rows) text += QString::fromStdString(table_->Line(row)) + "\n";
+    return text;
+}
+
+void TForm1::CopySelectedLines() const {
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(SelectedLines());
 }
 
 void TForm1::CheckBox2Click() {
@@ -380,6 +419,16 @@ void TForm1::BuildControls() {
     RichEdit2->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table_ = new BarTableModel(this);
     RichEdit2->setModel(table_);
+    // Lines are selected and copied as from a text area, and saved from the same menu.
+    auto* copy = new QAction("Copy", RichEdit2);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this, &TForm1::CopySelectedLines);
+    auto* save = new QAction("Save", RichEdit2);
+    connect(save, &QAction::triggered, this, &TForm1::BitBtn3Click);
+    RichEdit2->addAction(copy);
+    RichEdit2->addAction(save);
+    RichEdit2->setContextMenuPolicy(Qt::ActionsContextMenu);
     tableLayout->addWidget(RichEdit2, 1);
     PageControl1->addTab(TabSheet2, "Table");
     PageControl1->setCurrentIndex(0);

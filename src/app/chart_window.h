@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -36,6 +37,9 @@ class TFlickerFreePaintBox;
 class TForm1 : public QWidget, public MessageReceiver {
     Q_OBJECT
   public:
+    // The form's client area as the window is designed.
+    static constexpr QSize kClientSize{468, 383};
+
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
@@ -52,6 +56,15 @@ class TForm1 : public QWidget, public MessageReceiver {
 
     // Writes the table, one line per table line, newest first; false with a reason.
     bool SaveTable(const std::string& path, std::string& error) const;
+    // The table lines selected on the Table page, newest first, each ending in "\n"; also
+    // put on the clipboard by Copy.
+    QString SelectedLines() const;
+    void CopySelectedLines() const;
+
+    // The number fields as Run reads them: the integer the text spells, the minimum for a
+    // text that is none, a typed value beyond the range clamped into it.
+    int BarsToRequest() const;
+    int UpdateSeconds() const;
 
     // Closes the window now, or once its running handlers have returned.
     void RequestClose();

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QLabel>
+#include <QLayout>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -16,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "app/chart_window.h"
+#include "app/program_icon.h"
 #include "app/widget_helpers.h"
 #include "market/esignal_downloader.h"
 #include "platform/message_loop.h"
@@ -25,6 +27,8 @@ namespace vela::app {
 TForm2::TForm2(QWidget* parent) : QMainWindow(parent) {
     setObjectName("Form2");
     setWindowTitle("Vela eSignal Monitor");
+    setWindowIcon(ProgramIcon());
+    setFont(MsSansSerifFont(11));
     BuildControls();
     resize(905, 538 + StatusBar1->sizeHint().height());
     RegisterForm(this);
@@ -175,7 +179,6 @@ void TForm2::BuildControls() {
     BitBtn9->setFont(ArialFont(19));
     Memo1 = Named(new QPlainTextEdit(Panel3), "Memo1");
     Memo1->setGeometry(8, 62, 360, 386);
-    Memo1->setReadOnly(true);
     Panel3->raise();
 
     StatusBar1 = Named(new QStatusBar(this), "StatusBar1");
@@ -207,13 +210,37 @@ TForm1* TForm2::BitBtn1Click() {
     form->setFont(font());
     QMdiSubWindow* sub = mdiArea_->addSubWindow(form);
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->setWindowIcon(QIcon());
-    sub->resize(sub->sizeHint().expandedTo(QSize(476, 410)));
+    sub->setWindowIcon(ProgramIcon());
+    // The frame around the form: what the sub-window adds to the form's own size.
+    sub->resize(sub->sizeHint());
+    if (sub->layout() != nullptr) sub->layout()->activate();
+    sub->resize(sub->size() + (TForm1::kClientSize - form->size()));
+    PlaceNewWindow(sub);
     form->show();
     // Off screen (a hidden frame) the window gets no show event of its own.
     form->FormShow();
     Panel3->raise();
     return form;
+}
+
+void TForm2::PlaceNewWindow(QMdiSubWindow* sub) {
+    // As the platform does: each new window one title-bar step below and to the right of
+    // the one before, starting again at the top left when it would leave the client area.
+    const int step = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
+    // A frame not shown yet (a snapshot) has not laid out its client area.
+    if (!isVisible()) {
+        for (QLayout* l : {layout(), centralWidget()->layout()})
+            if (l != nullptr) l->activate();
+    }
+    const QSize area = mdiArea_->contentsRect().size();
+    QPoint at(nextPlace_ * step, nextPlace_ * step);
+    if (nextPlace_ > 0 &&
+        (at.x() + sub->width() > area.width() || at.y() + sub->height() > area.height())) {
+        nextPlace_ = 0;
+        at = QPoint(0, 0);
+    }
+    ++nextPlace_;
+    sub->move(at);
 }
 
 void TForm2::resizeEvent(QResizeEvent* event) {

@@ -8,6 +8,7 @@
 
 class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -90,7 +91,11 @@ class TForm2 : public QMainWindow, public MessageReceiver {
     template <typename F>
     static void ForEachChartWindow(F f);
 
+    // Where the next new chart window opens (Windows' MDI cascade).
+    void PlaceNewWindow(QMdiSubWindow* sub);
+
     QMdiArea* mdiArea_ = nullptr;
+    int nextPlace_ = 0;
     std::unique_ptr<MemoSink> memoSink_;
 };
 

@@ -1,9 +1,14 @@
 #include "app/chart_window.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -98,6 +103,58 @@ TEST_F(ChartWindowTest, WholeDayAndUpdatePeriodReachTheDownloader) {
     EXPECT_EQ(form->E().Info_Update_Speed, 5000);
     form->SpinEdit2->setValue(600);  // takes effect without a new run
     EXPECT_EQ(form->E().Info_Update_Speed, 600000);
+}
+
+// The number fields are read from their text: a blank one reads as its minimum, and a value
+// typed beyond the range is clamped rather than handed to the downloader.
+TEST_F(ChartWindowTest, NumberFieldsAreReadFromTheirText) {
+    TForm2 main;
+    TForm1* form = main.BitBtn1Click();
+    auto* bars = form->SpinEdit1->findChild<QLineEdit*>();
+    auto* period = form->SpinEdit2->findChild<QLineEdit*>();
+    struct Case {
+        const char* text;
+        int bars;
+        int seconds;
+    };
+    for (const Case& c : {Case{"", 1, 0}, Case{"9999999999", 3000000, 600}, Case{"-5", 1, 0},
+                          Case{"12", 12, 12}, Case{"x", 1, 0}}) {
+        bars->setText(c.text);
+        period->setText(c.text);
+        EXPECT_EQ(form->BarsToRequest(), c.bars) << c.text;
+        EXPECT_EQ(form->UpdateSeconds(), c.seconds) << c.text;
+    }
+    // Blanking the period takes effect at once, as typing another one does.
+    period->setText("7");
+    EXPECT_EQ(form->E().Info_Update_Speed, 7000);
+    period->setText("");
+    EXPECT_EQ(form->E().Info_Update_Speed, 0);
+    bars->setText("");
+    form->BitBtn1Click();
+    EXPECT_EQ(form->E().LCurr.Count(), 1);
+}
+
+// Lines of the table are selected and copied as from a text area: newest first, as saved.
+TEST_F(ChartWindowTest, SelectedTableLinesAreCopied) {
+    TForm2 main;
+    TForm1* form = main.BitBtn1Click();
+    form->BitBtn1Click();
+    ASSERT_EQ(form->Table()->LineCount(), 100);
+    EXPECT_EQ(form->RichEdit2->selectionMode(), QAbstractItemView::ExtendedSelection);
+    auto* selection = form->RichEdit2->selectionModel();
+    for (const int row : {7, 5, 6})
+        selection->select(form->Table()->index(row), QItemSelectionModel::Select);
+    const std::string expected = form->Table()->Line(5) + "\n" + form->Table()->Line(6) + "\n" +
+                                 form->Table()->Line(7) + "\n";
+    EXPECT_EQ(form->SelectedLines().toStdString(), expected);
+    QAction* copy = nullptr;
+    for (QAction* a : form->RichEdit2->actions())
+        if (a->text() == "Copy") copy = a;
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->shortcut(), QKeySequence(QKeySequence::Copy));
+    copy->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), expected);
+    EXPECT_EQ(form->RichEdit2->contextMenuPolicy(), Qt::ActionsContextMenu);
 }
 
 TEST_F(ChartWindowTest, DailyBarsAreNotIntraday) {

@@ -1,7 +1,10 @@
 #include "app/main_window.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QFontInfo>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -10,6 +13,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStatusBar>
+#include <QTabWidget>
 #include <filesystem>
 
 #include "app/app_fixture.h"
@@ -148,6 +153,43 @@ TEST_F(MainWindowTest, ProgressMessageShowsInTheStatusBar) {
     a->BitBtn1Click();
     EXPECT_GE(shown, 3);  // 25, 50, 75 (100 hides it)
     EXPECT_TRUE(main.DownloadProgress->isHidden());
+}
+
+TEST_F(MainWindowTest, FontsSizesAndTheEditableMemo) {
+    TForm2 main;
+    main.layout()->activate();
+    EXPECT_EQ(main.centralWidget()->size(), QSize(905, 538));
+    EXPECT_EQ(QFontInfo(main.font()).pixelSize(), 11);
+    EXPECT_EQ(QFontInfo(main.Memo1->font()).pixelSize(), 11);
+    EXPECT_EQ(QFontInfo(main.StatusBar1->font()).pixelSize(), 11);
+    EXPECT_EQ(QFontInfo(main.BitBtn9->font()).pixelSize(), 19);
+    EXPECT_FALSE(main.Memo1->isReadOnly());
+    TForm1* form = main.BitBtn1Click();
+    EXPECT_EQ(form->size(), QSize(468, 383));
+    EXPECT_EQ(QFontInfo(form->font()).pixelSize(), 11);
+    EXPECT_EQ(QFontInfo(form->PageControl1->font()).pixelSize(), 11);
+    EXPECT_EQ(QFontInfo(form->BitBtn3->font()).pixelSize(), 11);
+    EXPECT_FALSE(form->parentWidget()->windowIcon().isNull());
+}
+
+// New windows cascade from the top left one title-bar step apart, and start again at the
+// top left when the next would leave the frame's client area.
+TEST_F(MainWindowTest, NewWindowsOpenWhereThePlatformPutsThem) {
+    TForm2 main;
+    main.resize(1000, 700);
+    main.show();
+    std::vector<QPoint> places;
+    for (int i = 0; i < 3; ++i) places.push_back(main.BitBtn1Click()->parentWidget()->pos());
+    const int step = places[1].x();
+    EXPECT_GT(step, 10);
+    EXPECT_EQ(places[0], QPoint(0, 0));
+    EXPECT_EQ(places[1], QPoint(step, step));
+    EXPECT_EQ(places[2], QPoint(2 * step, 2 * step));
+    // In a small frame the next step would leave the client area: back to the top left.
+    main.resize(560, 460 + 3 * step);
+    QApplication::processEvents();
+    EXPECT_EQ(main.BitBtn1Click()->parentWidget()->pos(), QPoint(0, 0));
+    EXPECT_EQ(main.BitBtn1Click()->parentWidget()->pos(), QPoint(step, step));
 }
 
 // The person at the window learns why a chart stayed empty: the feed's reports are lines of
