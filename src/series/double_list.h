@@ -125,6 +125,67 @@ class TVegaDoubleList {
     void Draw1Rescaled(Canvas& Canv, const TRect& R, double YMin, double YMax, double TTMin,
                        double TTMax, const TVegaDoubleList& TimeList) const;
 
+    // The other segment lines, each a variation of the same walk over segments i -> i + 1:
+    // which segments, placed on the whole list, on the positions XMin..XMax or by time, and
+    // over which value range (the whole list's, the span's, or given). Positions outside the
+    // list (or TimeList) raise ListIndexError.
+    void Draw(Canvas& Canv, const TRect& R) const;
+    // Span range stored in ViewedMin and ViewedMax.
+    void Draw2(Canvas& Canv, const TRect& R, std::int32_t XMin, std::int32_t XMax);
+    void Draw2Rescaled(Canvas& Canv, const TRect& R, std::int32_t XMin, std::int32_t XMax,
+                       double TTMin, double TTMax, const TVegaDoubleList& TimeList) const;
+    // Segments with a time inside the window and a time step below MaxXStep; the range is
+    // that of the items inside the window (stored in ViewedMin, ViewedMax).
+    void Draw2Rescaled1(Canvas& Canv, const TRect& R, double TTMin, double TTMax,
+                        const TVegaDoubleList& TimeList, double MaxXStep);
+    // The same with the range given (and stored).
+    void Draw2Rescaled10(Canvas& Canv, const TRect& R, double TTMin, double TTMax, double YMin,
+                         double YMax, const TVegaDoubleList& TimeList, double MaxXStep);
+    void Draw3(Canvas& Canv, const TRect& R, std::int32_t XMin, std::int32_t XMax, double YMin,
+               double YMax) const;
+    // Draw3 with buy markers (green triangles below the value) at the positions L_Buy lists
+    // and sell markers (red triangles above it) at those L_Sell lists.
+    void Draw3BuySell(Canvas& Canv, const TRect& R, std::int32_t XMin, std::int32_t XMax,
+                      double YMin, double YMax, const TVegaIntegerList& L_Buy,
+                      const TVegaIntegerList& L_Sell) const;
+    // Segments coloured by their ends' signs: both positive cl_Plus, both negative cl_Minus,
+    // else the end of larger magnitude decides (the second on a tie). The pen keeps the last
+    // segment's colour.
+    void DrawDifferentColor(Canvas& Canv, const TRect& R, TColor cl_Minus, TColor cl_Plus) const;
+    void DrawDifferentColor1(Canvas& Canv, const TRect& R, TColor cl_Minus, TColor cl_Plus,
+                             double VMin, double VMax, std::int32_t XMin, std::int32_t XMax) const;
+    // Segments coloured by the gradient from cl_Minus to cl_Plus at their middle value.
+    void DrawDifferentColor10(Canvas& Canv, const TRect& R, TColor cl_Minus, TColor cl_Plus) const;
+    void DrawColored1(Canvas& Canv, const TRect& R, TColor cl_Minus, TColor cl_Plus, double VMin,
+                      double VMax, std::int32_t XMin, std::int32_t XMax) const;
+
+    // Gap-free lines: one line through every drawable point in order (nulls leave no gap).
+    void DrawNoGap(Canvas& Canv, const TRect& R) const;
+    // Span range stored in ViewedMin and ViewedMax.
+    void Draw2NoGap(Canvas& Canv, const TRect& R, std::int32_t XMin, std::int32_t XMax);
+    // Items equal to SkippedValue are not drawn (but count in the range).
+    void Draw2SkipNULL(Canvas& Canv, const TRect& R, std::int32_t XMin, std::int32_t XMax,
+                       double SkippedValue) const;
+
+    // Coloured columns (double_list_columns.cpp): one column per pair of neighbouring items,
+    // over the full height of R, coloured by their middle value: a gradient from BasisColor
+    // at 0 to cl_Plus at the list's maximum, or to cl_Minus at its minimum. The pen's width
+    // and colour are restored, the brush keeps the last column's colour.
+    void DrawColoredBar(Canvas& Canv, const TRect& R, TColor cl_Minus, TColor cl_Plus,
+                        TColor BasisColor) const;
+    void DrawColoredBar1(Canvas& Canv, const TRect& R, TColor cl_Minus, TColor cl_Plus,
+                         std::int32_t XMin, std::int32_t XMax, TColor BasisColor) const;
+    void DrawColoredBar1Rescaled(Canvas& Canv, const TRect& R, TColor cl_Minus, TColor cl_Plus,
+                                 std::int32_t XMin, std::int32_t XMax, double TTMin, double TTMax,
+                                 const TVegaDoubleList& TimeList, TColor BasisColor) const;
+    // cl_Plus above 0, cl_Minus below, BasisColor at 0: no gradient.
+    void DrawColoredBar1UniColor(Canvas& Canv, const TRect& R, TColor cl_Minus, TColor cl_Plus,
+                                 std::int32_t XMin, std::int32_t XMax, TColor BasisColor) const;
+    // Fire bars: each item of XMin..XMax a bar from the base line of stacked cells whose
+    // colours run from ZeroColor to MaxPlusColor (upwards) or MaxMinusColor (downwards).
+    void DrawFire(Canvas& Canv, const TRect& R, std::int32_t XMin, std::int32_t XMax,
+                  TColor MaxPlusColor, TColor MaxMinusColor, TColor ZeroColor) const;
+
     // Free slots for the owner; the library never reads them.
     double UMinV = 0;
     double UMaxV = 0;
@@ -138,6 +199,9 @@ class TVegaDoubleList {
     void* PP = nullptr;
 
   private:
+    // The time-window segments of Draw2Rescaled1 and Draw2Rescaled10.
+    void DrawTimeWindow(Canvas& Canv, const TRect& R, double TTMin, double TTMax, double YMin,
+                        double YMax, const TVegaDoubleList& TimeList, double MaxXStep) const;
     std::vector<double> FList;
 };
 

@@ -4,7 +4,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/graphics_types.h"
+
 namespace vela {
+
+class Canvas;
 
 // An ordered list of 32-bit integers: lists of item positions (deletions, signals, turning
 // points) and small integer series. Positions are 0-based; a position outside the list
@@ -50,6 +54,15 @@ class TVegaIntegerList {
     // Whether some item x has |Value - x| <= Delta.
     bool PresentNear(std::int32_t Value, std::int32_t Delta) const;
     std::int32_t PresentsAmount(std::int32_t Value) const;
+
+    // A strip of columns tiling the width of R, one per item, coloured by the gradient from
+    // ColorMin at ValueMin to ColorMax at ValueMax (items clamped into that range; white when
+    // the range is empty). Local: positions LMin..LMax only, tiling the width between them.
+    void DrawColoredBar(Canvas& Canv, const TRect& R, std::int32_t ValueMin, std::int32_t ValueMax,
+                        TColor ColorMin, TColor ColorMax) const;
+    void DrawColoredBarLocal(Canvas& Canv, const TRect& R, std::int32_t ValueMin,
+                             std::int32_t ValueMax, TColor ColorMin, TColor ColorMax,
+                             std::int32_t LMin, std::int32_t LMax) const;
 
   private:
     std::vector<std::int32_t> FList;
