@@ -11,27 +11,13 @@
 #include "chart/chart_painting.h"
 #include "chart/price_axis.h"
 #include "chart/time_axis.h"
+#include "null_canvas.h"
 #include "platform/recording_canvas.h"
 #include "text/calendar.h"
 
 namespace {
 
-// Draws nothing; text metrics as cheap as the recording canvas's.
-class NullCanvas : public vela::Canvas {
-  public:
-    std::int32_t TextWidth(std::string_view text) const override {
-        return static_cast<std::int32_t>(text.size()) * 6;
-    }
-    std::int32_t TextHeight(std::string_view) const override { return 12; }
-    std::int32_t PixelsPerInch() const override { return 96; }
-
-  protected:
-    void DoLine(vela::TPoint, vela::TPoint) override {}
-    void DoFillRect(const vela::TRect&) override {}
-    void DoRectangle(const vela::TRect&) override {}
-    void DoPolygon(std::span<const vela::TPoint>) override {}
-    void DoTextOut(std::int32_t, std::int32_t, std::string_view) override {}
-};
+using vela::bench::NullCanvas;
 
 constexpr vela::TRect kAxis{0, 500, 1200, 600};
 

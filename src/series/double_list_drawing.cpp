@@ -116,7 +116,12 @@ class PolyLine {
 template <class Draw>
 void WithPolyLine(Canvas& canvas, const double* items, const PixelMapping& y, Draw draw) {
     if (LineReducer::UsesReduction(canvas.Pen())) {
-        WithLine(canvas, items, y, draw);
+        // Points skipped in between keep a column's points from being consecutive items, so
+        // every point is mapped on its own (the reducer still draws four per column).
+        LineReducer line(canvas);
+        PointLine<LineReducer> feed(line, items, y);
+        draw(feed);
+        feed.Finish();
         return;
     }
     PolyLine line(canvas);
@@ -200,16 +205,26 @@ struct SignColour {
     }
 };
 
-// The gradient at the segment's middle value.
+// The gradient at the segment's middle value: GradientColor's channels through the quick
+// mapping, which gives the very same values.
 struct GradientColour {
     static constexpr bool kChanges = true;
-    TColor Minus;
-    TColor Plus;
-    double VMin;
-    double VMax;
+    GradientColour(TColor minus, TColor plus, double vmin, double vmax)
+        : flat_(vmin == vmax),
+          red_(RedOf(minus), RedOf(plus), vmin, vmax),
+          green_(GreenOf(minus), GreenOf(plus), vmin, vmax),
+          blue_(BlueOf(minus), BlueOf(plus), vmin, vmax) {}
     TColor operator()(double a, double b) const {
-        return GradientColor(Minus, Plus, VMin, VMax, (a + b) / 2);
+        if (flat_) return clWhite;
+        const double v = (a + b) / 2;
+        return RgbColor(red_(v) & 0xFF, green_(v) & 0xFF, blue_(v) & 0xFF);
     }
+
+  private:
+    bool flat_;
+    PixelMapping red_;
+    PixelMapping green_;
+    PixelMapping blue_;
 };
 
 // Raises the list's index error unless positions first..last lie in a list of count items.

@@ -15,6 +15,7 @@
 #include "app/qt_canvas.h"
 #include "geometry/value_mapping.h"
 #include "series/double_list.h"
+#include "series/segment_reference.h"
 
 namespace vela::app {
 namespace {
@@ -246,6 +247,48 @@ TEST(LineReductionPixels, RandomSeriesDrawTheSamePixels) {
         SCOPED_TRACE(k);
         ExpectSamePixels(c);
         if (HasFatalFailure()) return;
+    }
+}
+
+// Every segment member, reduced per pixel column with a plain pen, draws the pixels of its
+// definition drawn segment by segment: dense random walks with nulls, zeros and sign changes
+// (so colour runs of the coloured members start and end inside columns).
+TEST(LineReductionPixels, EverySegmentMemberDrawsItsDefinitionsPixels) {
+    std::mt19937 rng(99);
+    for (int round = 0; round < 40; ++round) {
+        const int n = 50 + static_cast<int>(rng() % 3000);
+        std::vector<double> items, times;
+        double v = 5, t = 0;
+        for (int i = 0; i < n; ++i) {
+            v += static_cast<double>(static_cast<int>(rng() % 2001) - 1000) / 500.0;
+            const int kind = static_cast<int>(rng() % 50);
+            items.push_back(kind == 0 ? kNull : kind == 1 ? 0.0 : v);
+            times.push_back(t);
+            t += rng() % 40 == 0 ? 3.0 : 0.01;
+        }
+        TVegaDoubleList timeList = ListOf(times);
+        const int width = 20 + static_cast<int>(rng() % 200);
+        const int height = 20 + static_cast<int>(rng() % 150);
+        const TRect box{2, 3, width - 3, height - 2};
+        for (const test::SegmentMember& m : test::SegmentMembers()) {
+            SCOPED_TRACE(m.Name + " round " + std::to_string(round));
+            QImage expected(width, height, QImage::Format_RGB32);
+            QImage actual(width, height, QImage::Format_RGB32);
+            expected.fill(Qt::white);
+            actual.fill(Qt::white);
+            {
+                QtCanvas canvas(expected);
+                canvas.Pen().Color = 0x808000;
+                m.Reference(items, canvas, box, times);
+            }
+            {
+                QtCanvas canvas(actual);
+                canvas.Pen().Color = 0x808000;
+                TVegaDoubleList list = ListOf(items);
+                m.Draw(list, canvas, box, timeList);
+            }
+            ASSERT_TRUE(expected == actual);
+        }
     }
 }
 
