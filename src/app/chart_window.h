@@ -5,6 +5,7 @@
 #include <string>
 
 #include "chart/chart_state.h"
+#include "platform/atomic_file.h"
 #include "platform/form_list.h"
 
 class QCheckBox;
@@ -50,8 +51,10 @@ class TForm1 : public QWidget, public MessageReceiver {
     void FlickerFreePaintBox1Paint(Canvas& canvas);
     void UpdateChart();
 
-    // Writes the table, one line per table line, newest first; false with a reason.
-    bool SaveTable(const std::string& path, std::string& error) const;
+    // Writes the table, one line per table line, newest first; the old file is replaced only
+    // by a wholly written one. False with a reason naming the file.
+    bool SaveTable(const std::string& path, std::string& error,
+                   FileWriteOps& ops = DiskFileOps()) const;
 
     // Closes the window now, or once its running handlers have returned.
     void RequestClose();

@@ -308,10 +308,17 @@ void TBigIniFile::FlushFile() {
         FHasChanged = false;
         return;
     }
+    // Silent by design: on failure the mark stays set and the next flush tries again.
     try {
-        if (WriteFileAtomically(FFileName, FileText())) FHasChanged = false;
+        FWriteError.clear();
+        if (WriteFileAtomically(FFileName, FileText(), &FWriteError, *FWriteOps))
+            FHasChanged = false;
     } catch (...) {
-        // Silent by design: the mark stays set and the next flush tries again.
+        try {
+            FWriteError = "cannot write \"" + FFileName + "\"";
+        } catch (...) {
+            // Out of memory even for the reason: the mark alone tells.
+        }
     }
 }
 

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "settings/section_list.h"
 
 namespace vela {
@@ -75,6 +76,12 @@ class TBigIniFile {
     // it) and the error is thrown.
     void SetFileName(const std::string& fileName);
     bool HasChanged() const { return FHasChanged; }
+    // Why the last flush that had something to write failed (empty when it succeeded), for a
+    // caller that wants to tell the user; the flush itself stays silent.
+    const std::string& LastWriteError() const { return FWriteError; }
+    // The file operations flushes go through: the disk, unless a test hands in others, which
+    // must outlive the object.
+    void SetFileWriteOps(FileWriteOps& ops) { FWriteOps = &ops; }
 
     const TEraseSectionCallback& EraseSectionCallback() const { return FEraseSectionCallback; }
     void SetEraseSectionCallback(TEraseSectionCallback callback) {
@@ -111,6 +118,8 @@ class TBigIniFile {
     bool FFlagFilterOutInvalid = false;
     bool FFlagDropWhiteSpace = false;
     bool FFlagDropApostrophes = false;
+    std::string FWriteError;
+    FileWriteOps* FWriteOps = &DiskFileOps();
 };
 
 }  // namespace vela

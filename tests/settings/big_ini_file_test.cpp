@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
+#include <filesystem>
 #include <ios>
 #include <string>
 #include <vector>
 
+#include "platform/failing_file_ops.h"
 #include "settings/ini_test_folder.h"
 
 namespace vela {
@@ -377,6 +380,47 @@ TEST_F(BigIniFileTest, FailedFlushIsSilentAndRetried) {
         std::filesystem::create_directory(dir_ / "later");
     }  // destruction retries
     EXPECT_EQ(Get("later/a.ini"), "[A]\r\nx=1\r\n\r\n");
+}
+
+// A flush that cannot write (full disk, a rename the folder refuses) stays silent, keeps the
+// mark and the old file as it was, tells why to a caller that asks, and succeeds later.
+TEST_F(BigIniFileTest, FailedFlushKeepsTheOldFileAndTheMark) {
+    using Step = testing_support::FailingOps::Step;
+    for (const Step step : {Step::Create, Step::Write, Step::Close, Step::Rename}) {
+        SCOPED_TRACE(static_cast<int>(step));
+        const std::string path = Put("a.ini", "[A]\r\nx=1\r\n\r\n");
+        testing_support::FailingOps failing(step);
+        failing.room = 5;
+        TBigIniFile ini(path);
+        ini.SetFileWriteOps(failing);
+        ini.WriteString("A", "y", "2");
+        ini.FlushFile();
+        EXPECT_TRUE(ini.HasChanged());
+        EXPECT_NE(ini.LastWriteError().find(path), std::string::npos) << ini.LastWriteError();
+        EXPECT_EQ(Get("a.ini"), "[A]\r\nx=1\r\n\r\n");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);
+        ini.SetFileWriteOps(DiskFileOps());
+        ini.FlushFile();
+        EXPECT_FALSE(ini.HasChanged());
+        EXPECT_EQ(ini.LastWriteError(), "");
+        EXPECT_EQ(Get("a.ini"), "[A]\r\nx=1\r\ny=2\r\n\r\n");
+    }
+}
+
+// The longest file names a folder holds are flushed like any other; a killed save's old
+// temporary next to the file goes at the next flush.
+TEST_F(BigIniFileTest, LongNamesAreWrittenAndStaleTemporariesCleared) {
+    const std::string name = std::string(246, 'n') + ".ini";
+    const std::string stale = TemporaryName(name, "k1ll");
+    Put(stale, "[A]\r\nx=");
+    std::filesystem::last_write_time(
+        dir_ / stale, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    TBigIniFile ini(Path(name));
+    ini.WriteString("A", "x", "1");
+    ini.FlushFile();
+    EXPECT_FALSE(ini.HasChanged()) << ini.LastWriteError();
+    EXPECT_EQ(Get(name), "[A]\r\nx=1\r\n\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir_ / stale));
 }
 
 TEST_F(BigIniFileTest, FolderNamedLikeTheFileLoadsNothingAndIsNotReplaced) {
