@@ -4,6 +4,7 @@
 #include <ios>
 
 #include "platform/atomic_file.h"
+#include "text/line_ends.h"
 #include "text/words.h"
 
 namespace vela {
@@ -38,21 +39,6 @@ std::string EntryLine(std::string_view line, bool dropWhiteSpace, bool dropApost
     entry.reserve(key.size() + 1 + value.size());
     entry.append(key).append(1, '=').append(value);
     return entry;
-}
-
-// Calls f with every line of text: a line ends at LF or at the end, and one CR before its end
-// is not part of it.
-template <typename F>
-void ForEachLine(std::string_view text, F&& f) {
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(pos, end - pos);
-        pos = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        f(line);
-    }
 }
 
 bool IsHeader(std::string_view line) {

@@ -17,9 +17,10 @@ namespace vela {
 // is created or given another name, and written in one piece (only when something changed) on
 // FlushFile, on a change of name, on WriteString with everything empty, and on destruction.
 //
-// On disk: 8-bit text, lines end with CR LF when written and with LF (an optional CR before
-// it) when read; "[" name "]", the section's lines, one empty line; empty sections are left
-// out. Lines before the first section header are ignored.
+// On disk: 8-bit text, lines end with CR LF when written and at LF, CR LF or a lone CR when
+// read (so a file of an old editor keeps its lines through a flush); "[" name "]", the
+// section's lines, one empty line; empty sections are left out. Lines before the first
+// section header are ignored.
 //
 // Section names and keys ignore the case of ASCII letters; everything else is compared and
 // stored as bytes, so UTF-8 text passes through unchanged.

@@ -53,7 +53,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LoadCase{"CrLfAndLf", "[A]\r\nx=1\ny=2\r\n", {"[A]", "x=1", "y=2", ""}},
         LoadCase{"NoFinalLineEnd", "[A]\nx=1\r", {"[A]", "x=1", ""}},
-        LoadCase{"OnlyOneCrIsTheLineEnd", "[A]\nx=1\r\r\n", {"[A]", "x=1\r", ""}},
+        LoadCase{"CrOnly",
+                 "[A]\rx=1\r;c\r  \r\r[B]\ry=2\r",
+                 {"[A]", "x=1", ";c", "  ", "", "[B]", "y=2", ""}},
+        LoadCase{"MixedEnds",
+                 "[A]\r\nx=1\ry=2\nz=3\n\r[B]\rw=4",
+                 {"[A]", "x=1", "y=2", "z=3", "", "[B]", "w=4", ""}},
+        LoadCase{"CrBeforeCrLfEndsALineToo", "[A]\nx=1\r\r\n", {"[A]", "x=1", ""}},
         LoadCase{"BlankLineStaysMarkDoesNot", "[A]\n  \n\x1A\n\nx\n", {"[A]", "  ", "x", ""}},
         LoadCase{"LinesBeforeFirstHeaderDropped", "x=1\n;c\n[A]\ny=2\n", {"[A]", "y=2", ""}},
         LoadCase{"EmptyName", "[]\nx=1\n", {"[]", "x=1", ""}},
@@ -254,6 +260,22 @@ TEST_F(BigIniFileTest, WritesBackInPlaceWithCrLf) {
     }
     EXPECT_EQ(Get("a.ini"),
               "[A]\r\nX=1\r\n;note\r\n\r\n[B]\r\ny=2\r\nw=4\r\n\r\n[C]\r\nz=3\r\n\r\n");
+}
+
+// A file of an old editor (lines ended by CR alone, or a mix) keeps every line through a
+// flush; the rewritten file ends its lines with CR LF.
+TEST_F(BigIniFileTest, EveryLineEndKeepsItsLinesThroughAFlush) {
+    for (const std::string ends : {"\r", "\n", "\r\n"}) {
+        SCOPED_TRACE(testing::PrintToString(ends));
+        std::string file;
+        for (const char* line : {"[A]", "x=1", ";note", "", "[B]", "y=2"}) file += line + ends;
+        const std::string path = Put("a.ini", file);
+        {
+            TBigIniFile ini(path);
+            ini.WriteString("b", "z", "3");
+        }
+        EXPECT_EQ(Get("a.ini"), "[A]\r\nx=1\r\n;note\r\n\r\n[B]\r\ny=2\r\nz=3\r\n\r\n");
+    }
 }
 
 TEST_F(BigIniFileTest, SameLineAgainIsNoChange) {
