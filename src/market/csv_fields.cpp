@@ -132,6 +132,26 @@ bool ParseNumber(std::string_view s, double& value) {
     return ec == std::errc() && stop == end && std::isfinite(value);
 }
 
+std::size_t SplitFields(std::string_view line, LineFields& fields) {
+    const std::size_t n = SplitFields(line, fields.held_);
+    fields.more_.clear();
+    if (n <= LineFields::kHeld) return n;
+    // The rest starts after the comma that ends the last field held.
+    const std::string_view& last = fields.held_.back();
+    const auto restAt = static_cast<std::size_t>(last.data() + last.size() + 1 - line.data());
+    fields.more_.resize(n - LineFields::kHeld);
+    const std::string_view rest = line.substr(restAt);
+    std::size_t start = 0;
+    std::size_t k = 0;
+    for (std::size_t comma = rest.find(','); comma != std::string_view::npos;
+         comma = rest.find(',', start)) {
+        fields.more_[k++] = rest.substr(start, comma - start);
+        start = comma + 1;
+    }
+    fields.more_[k] = rest.substr(start);
+    return n;
+}
+
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '"'))
         s.remove_prefix(1);

@@ -58,7 +58,7 @@ class QuickLineReader {
 
 // The general reading of one line; false when it is malformed.
 bool ReadLine(std::string_view line, const ColumnMap& map, RawBar& bar) {
-    std::array<std::string_view, 64> fields;
+    LineFields fields;
     const auto& column = map.column;
     const std::size_t n = SplitFields(line, fields);
     if (n <= static_cast<std::size_t>(map.last)) return false;
@@ -96,8 +96,8 @@ HeaderScan ScanHeader(std::string_view content, bool complete, ColumnMap& map,
         pos = AfterLineEnd(content, end);
         ++headerLines;
         if (Trim(line).empty()) continue;
-        std::array<std::string_view, 64> fields;
-        const std::size_t n = std::min(SplitFields(line, fields), fields.size());
+        LineFields fields;
+        const std::size_t n = SplitFields(line, fields);
         static constexpr std::array<std::string_view, kColumns> kNames{
             "date", "time", "open", "high", "low", "close", "volume"};
         auto& column = map.column;

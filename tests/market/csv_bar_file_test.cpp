@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -145,6 +146,38 @@ TEST_F(CsvBarFileTest, ReadsTheCommonLayouts) {
         EXPECT_EQ(bars[0].Open, c.firstOpen) << c.name;
         EXPECT_EQ(bars[0].Close, c.firstClose) << c.name;
         EXPECT_EQ(bars[0].Volume, c.firstVolume) << c.name;
+    }
+}
+
+// Exports with many columns: Date and Close may stand anywhere, however many columns come
+// before, between or after them.
+TEST_F(CsvBarFileTest, WideFilesAreReadWhereverTheirColumnsStand) {
+    struct Case {
+        std::size_t date, close, columns;
+    };
+    for (const Case& c :
+         std::vector<Case>{{0, 1, 100}, {63, 64, 65}, {64, 63, 65}, {70, 71, 72}, {130, 3, 140}}) {
+        SCOPED_TRACE(std::to_string(c.date) + "," + std::to_string(c.close) + "," +
+                     std::to_string(c.columns));
+        auto line = [&c](const std::string& date, const std::string& close, std::size_t n) {
+            std::string text;
+            for (std::size_t i = 0; i < n; ++i) {
+                if (i > 0) text += ',';
+                text += i == c.date ? date : i == c.close ? close : "x" + std::to_string(i);
+            }
+            return text;
+        };
+        const std::string content = line("Date", "Close", c.columns) + "\n" +
+                                    line("2024-03-04", "1.5", c.columns) + "\n" +
+                                    line("2024-03-05", "2.5", std::max(c.date, c.close)) + "\n" +
+                                    line("2024-03-06", "3.5", std::max(c.date, c.close) + 1) + "\n";
+        const Reading r = ReadAllWays(content, "w.csv");
+        ASSERT_EQ(r.bars.size(), 2u);
+        EXPECT_EQ(r.bars[0].Sec, Sec(2024, 3, 4));
+        EXPECT_EQ(r.bars[0].Close, 1.5);
+        EXPECT_EQ(r.bars[1].Close, 3.5);
+        // The line that stops short of its last column is reported, not read.
+        EXPECT_EQ(r.warnings, "w.csv:3: malformed line skipped\n");
     }
 }
 
