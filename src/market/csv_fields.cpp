@@ -33,7 +33,9 @@ bool ScanDate(const char* p, const char* end, std::int64_t& platformDays) {
     if (end - p < 10 || !Digits(p, end, 4, y) || p[4] != '-' || !Digits(p + 5, end, 2, m) ||
         p[7] != '-' || !Digits(p + 8, end, 2, d))
         return false;
-    if (y < 1 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) return false;
+    if (y < 1 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m) ||
+        IsLeftOutByCalendarReform(y, m, d))
+        return false;
     platformDays =
         DaysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) - kPlatformEpochDays;
     return true;

@@ -13,8 +13,9 @@ namespace vela::csv {
 // of the usual layout and the general reader both build on them, so a field reads the same
 // whichever reader takes the line.
 
-// Exactly ten bytes "YYYY-MM-DD" of a real date (years 1..9999) to days since 30 December
-// 1899; false for anything else.
+// Exactly ten bytes "YYYY-MM-DD" of a real date (years 1..9999, not one of the ten days of
+// October 1582 that the calendar left out) to days since 30 December 1899; false for
+// anything else.
 bool ScanDate(const char* p, const char* end, std::int64_t& platformDays);
 
 // [H]H:MM with an optional :SS, hours 0..23, minutes and seconds 0..59.

@@ -233,6 +233,30 @@ TEST_F(CsvBarFileTest, SkipsMalformedLinesNamingFileAndLine) {
               "IBM.csv:7: malformed line skipped\n");
 }
 
+// Bar times become century time, whose calendar goes from 4 to 15 October 1582: the ten
+// days between did not exist and are malformed, whichever reader takes the line.
+TEST_F(CsvBarFileTest, DaysLeftOutByTheCalendarReformAreMalformed) {
+    std::string intraday = "Date,Time,Open,High,Low,Close,Volume\n";
+    std::string daily = "Date,Close\n";
+    for (int day = 3; day <= 16; ++day) {
+        const std::string date =
+            "1582-10-" + std::string(day < 10 ? "0" : "") + std::to_string(day);
+        intraday += date + ",12:00,1,1,1," + std::to_string(day) + ",1\n";
+        daily += date + "T12:00:00," + std::to_string(day) + "\n";
+    }
+    std::string expected;
+    for (int line = 4; line <= 13; ++line)
+        expected += "r.csv:" + std::to_string(line) + ": malformed line skipped\n";
+    for (const std::string& content : {intraday, daily}) {
+        const Reading r = ReadAllWays(content, "r.csv");
+        ASSERT_EQ(r.bars.size(), 4u);
+        EXPECT_EQ(r.bars[1].Close, 4);
+        EXPECT_EQ(r.bars[2].Close, 15);
+        EXPECT_EQ(r.bars[2].Sec - r.bars[1].Sec, 11 * 86400);  // proleptic Gregorian days
+        EXPECT_EQ(r.warnings, expected);
+    }
+}
+
 TEST_F(CsvBarFileTest, SortsTimesThatGoBackwardsWithoutLosingOrDoublingBars) {
     const std::string content =
         "Date,Close\n2024-03-05,2\n2024-03-04,1\n2024-03-06,3\n2024-03-04,4\n";
