@@ -137,19 +137,7 @@ void TBigIniFile::AppendFromText(std::string_view text) {
 std::ptrdiff_t TBigIniFile::FindItemIndex(std::string_view section, std::string_view key,
                                           bool create, TEntryList*& items) {
     items = nullptr;
-    const std::ptrdiff_t count = FSectionList.Count();
-    std::ptrdiff_t found = -1;
-    if (count > 0) {
-        const std::ptrdiff_t start =
-            (FPrevSectionIndex >= 0 && FPrevSectionIndex < count) ? FPrevSectionIndex : 0;
-        for (std::ptrdiff_t n = 0, i = start; n < count; ++n) {
-            if (SameIniName(FSectionList.Strings(i), section)) {
-                found = i;
-                break;
-            }
-            if (++i == count) i = 0;
-        }
-    }
+    const std::ptrdiff_t found = FSectionList.Find(section, FPrevSectionIndex);
     if (found < 0) {
         if (create) {
             FPrevSectionIndex = FSectionList.Add(std::string(section));

@@ -99,9 +99,9 @@ class TBigIniFile {
     void SetFlagDropApostrophes(bool value) { FFlagDropApostrophes = value; }
 
   protected:
-    // Finds the section (from the remembered one, wrapping around) and the first line whose
-    // key is key; with create a missing section is appended. items is the section's entry
-    // list or null; the result is the line index or -1.
+    // Finds the section (remembering it) and the first line whose key is key; with create a
+    // missing section is appended. items is the section's entry list or null; the result is
+    // the line index or -1.
     std::ptrdiff_t FindItemIndex(std::string_view section, std::string_view key, bool create,
                                  TEntryList*& items);
 
