@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "settings/big_ini_file.h"
 
@@ -93,6 +94,52 @@ void BM_TenThousandReadsInABigFile(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_TenThousandReadsInABigFile)->Unit(benchmark::kMillisecond);
+
+// Creating sections one by one, as a program that keeps one section per item does: each
+// write looks for its section first and then appends it.
+void BM_WriteNewSections(benchmark::State& state) {
+    const int sections = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        vela::TBigIniFile ini("");
+        for (int s = 0; s < sections; ++s) ini.WriteString("Item" + std::to_string(s), "k", "1");
+        benchmark::DoNotOptimize(ini.SectionNames().Count());
+    }
+    state.SetComplexityN(sections);
+}
+BENCHMARK(BM_WriteNewSections)
+    ->RangeMultiplier(10)
+    ->Range(1000, 100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+
+// Looking up sections of a file of 100,000: present ones in a scattered order, and missing
+// ones, which a scan would compare with every name. Both lookups (keyed reads, and the
+// section reads) are measured; the time is per lookup.
+void BM_FindSectionsIn100000(benchmark::State& state) {
+    const bool present = state.range(0) != 0;
+    const bool keyed = state.range(1) != 0;
+    vela::TBigIniFile ini("");
+    ini.AppendFromFile(WriteFile("sections.ini", IniText(100000, 1)));
+    std::vector<std::string> names;
+    for (int i = 0; i < 1000; ++i)
+        names.push_back((present ? "SECTION" : "Missing") + std::to_string(i * 7919 % 100000));
+    std::vector<std::string> lines;
+    for (auto _ : state) {
+        for (const std::string& name : names) {
+            if (keyed) {
+                benchmark::DoNotOptimize(ini.ReadString(name, "Key0", ""));
+            } else {
+                lines.clear();
+                ini.ReadSectionValues(name, lines);
+                benchmark::DoNotOptimize(lines.data());
+            }
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(names.size()));
+    state.SetLabel(std::string(present ? "present" : "missing") +
+                   (keyed ? ", keyed read" : ", section read"));
+}
+BENCHMARK(BM_FindSectionsIn100000)->ArgsProduct({{1, 0}, {1, 0}})->Unit(benchmark::kMicrosecond);
 
 // Bad input at full size: a line of 50 MB and a million distinct sections.
 void BM_LoadFiftyMegabyteLine(benchmark::State& state) {

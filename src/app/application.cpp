@@ -1,6 +1,8 @@
 #include "app/application.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QByteArray>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
@@ -13,6 +15,7 @@
 #include <future>
 #include <iostream>
 #include <system_error>
+#include <vector>
 
 #include "app/bar_table_model.h"
 #include "app/chart_render.h"
@@ -54,6 +57,45 @@ std::string Application::InteractiveFeedSpec(const std::string& feed, double now
     char start[40];
     std::snprintf(start, sizeof start, "start=%04d-%02d-%02dT12:00:00", c.Year, c.Month, c.Day);
     return feed + "," + start;
+}
+
+std::vector<std::string> WriteChartFiles(const TForm1& chart, const std::string& base, int width,
+                                         int height, FileWriteOps& ops) {
+    const std::string picturePath = base + ".png";
+    const std::string tablePath = base + ".txt";
+    // The table is written on another thread while the chart is drawn and encoded here; both
+    // only read the window's bars.
+    std::string tableError;
+    const auto save = [&chart, &tablePath, &tableError, &ops] {
+        return WriteFileAtomicallyStreamed(
+            tablePath, [&chart](std::ostream& out) { return chart.Table()->WriteLines(out); },
+            &tableError, ops);
+    };
+    std::future<bool> saved;
+    try {
+        saved = std::async(std::launch::async, save);
+    } catch (const std::system_error&) {
+        saved = std::async(std::launch::deferred, save);  // no thread: written below
+    }
+
+    // Encoded in memory first, so the picture goes through the same replace as the table: a
+    // full disk never leaves a cut-off PNG in the old one's place.
+    std::string pictureError;
+    ChartStatus status = chart.Status();
+    const QImage image = RenderChart(chart.State(), width, height, &status);
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+        pictureError = "cannot draw \"" + picturePath + "\"";
+    else
+        WriteFileAtomically(picturePath,
+                            std::string_view(png.constData(), static_cast<std::size_t>(png.size())),
+                            &pictureError, ops);
+
+    std::vector<std::string> failed;
+    if (!pictureError.empty()) failed.push_back(pictureError);
+    if (!saved.get()) failed.push_back(tableError);
+    return failed;
 }
 
 Application::Application()
@@ -122,32 +164,18 @@ int Application::RunSnapshot(const CommandLine& options) {
 
     int n = 0;
     bool allHaveBars = true;
+    bool allWritten = true;
     for (TForm1* chart : TForm2::ChartWindows()) {
         ++n;
         heard_.clear();
         chart->BitBtn1Click();
         const std::string base = (fs::path(dir) / ("chart-" + std::to_string(n))).string();
-        // The table is written on other threads while the chart is drawn here; both only
-        // read the window's bars.
-        std::string error;
-        const auto save = [chart, &base, &error] { return chart->SaveTable(base + ".txt", error); };
-        std::future<bool> saved;
-        try {
-            saved = std::async(std::launch::async, save);
-        } catch (const std::system_error&) {
-            saved = std::async(std::launch::deferred, save);  // no thread: written below
-        }
-        ChartStatus status = chart->Status();
-        const QImage image = RenderChart(chart->State(), options.Width, options.Height, &status);
-        const bool drawn =
-            !image.isNull() && image.save(QString::fromStdString(base + ".png"), "PNG");
-        if (!saved.get()) {
-            std::cerr << "vela-monitor: " << error << "\n";
-            return 1;
-        }
-        if (!drawn) {
-            std::cerr << "vela-monitor: cannot write \"" << base << ".png\"\n";
-            return 1;
+        const std::vector<std::string> failed =
+            WriteChartFiles(*chart, base, options.Width, options.Height);
+        for (const std::string& message : failed) std::cerr << "vela-monitor: " << message << "\n";
+        if (!failed.empty()) {
+            allWritten = false;
+            continue;
         }
         const std::string what = chart->Edit1->text().toStdString() + "  " +
                                  chart->ComboBox1->currentText().toStdString();
@@ -163,6 +191,8 @@ int Application::RunSnapshot(const CommandLine& options) {
                       << "\n";
         }
     }
+    // A file not written is worse news than a window without bars.
+    if (!allWritten) return 1;
     return allHaveBars ? 0 : 3;
 }
 

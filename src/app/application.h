@@ -6,6 +6,7 @@
 
 #include "app/command_line.h"
 #include "app/swiss_ephemeris.h"
+#include "platform/atomic_file.h"
 
 namespace vela {
 class MarketFeed;
@@ -15,6 +16,13 @@ namespace vela::app {
 
 class QtClock;
 class QtMessageLoop;
+class TForm1;
+
+// Writes a chart window's chart (a PNG of width x height) and table into base + ".png" and
+// base + ".txt", each replaced only by a wholly written file. One message per file that could
+// not be written, naming it; empty when both were.
+std::vector<std::string> WriteChartFiles(const TForm1& chart, const std::string& base, int width,
+                                         int height, FileWriteOps& ops = DiskFileOps());
 
 // The process around the windows: module start-up (the ephemeris library, the message loop,
 // the clock and the feed) and shut-down in the reverse order. Needs a QApplication.
@@ -40,7 +48,8 @@ class Application {
     // Opens the main window maximized and runs the message loop until it closes.
     int RunInteractive();
     // Opens the chart windows the options describe, runs each, writes its table and chart
-    // into the folder and prints one line per window. 0 on success.
+    // into the folder and prints one line per window; names every file it could not write.
+    // 0 when all were written.
     int RunSnapshot(const CommandLine& options);
 
   private:

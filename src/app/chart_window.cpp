@@ -301,11 +301,12 @@ void TForm1::CheckBox2Click() {
     FlickerFreePaintBox1->update();
 }
 
-bool TForm1::SaveTable(const std::string& path, std::string& error) const {
-    if (WriteFileAtomicallyStreamed(path,
-                                    [this](std::ostream& out) { return table_->WriteLines(out); }))
+bool TForm1::SaveTable(const std::string& path, std::string& error, FileWriteOps& ops) const {
+    std::string why;
+    if (WriteFileAtomicallyStreamed(
+            path, [this](std::ostream& out) { return table_->WriteLines(out); }, &why, ops))
         return true;
-    error = "Cannot write the file \"" + path + "\".";
+    error = "Cannot save the table: " + why + ".";
     return false;
 }
 

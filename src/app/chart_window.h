@@ -6,6 +6,7 @@
 #include <string>
 
 #include "chart/chart_state.h"
+#include "platform/atomic_file.h"
 #include "platform/form_list.h"
 
 class QCheckBox;
@@ -54,8 +55,10 @@ class TForm1 : public QWidget, public MessageReceiver {
     void FlickerFreePaintBox1Paint(Canvas& canvas);
     void UpdateChart();
 
-    // Writes the table, one line per table line, newest first; false with a reason.
-    bool SaveTable(const std::string& path, std::string& error) const;
+    // Writes the table, one line per table line, newest first; the old file is replaced only
+    // by a wholly written one. False with a reason naming the file.
+    bool SaveTable(const std::string& path, std::string& error,
+                   FileWriteOps& ops = DiskFileOps()) const;
     // The table lines selected on the Table page, newest first, each ending in "\n"; also
     // put on the clipboard by Copy.
     QString SelectedLines() const;

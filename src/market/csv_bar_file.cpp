@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <string_view>
 #include <system_error>
 #include <thread>
 
@@ -33,17 +34,37 @@ class FileReader {
     std::ifstream in_;
 };
 
-// The offset just past the first "\n" at or after `from`, or `size`.
+// The first line start after `from`: past the first line end at or after it (a CR LF taken
+// whole), or `size`. Stretches start there, so none begins inside a CR LF.
 std::uint64_t NextLineStart(FileReader& file, std::uint64_t from, std::uint64_t size) {
     char window[4096];
     while (from < size) {
         const std::size_t got = file.ReadAt(from, window, sizeof window);
         if (got == 0) break;
-        if (const void* nl = std::memchr(window, '\n', got))
-            return from + static_cast<std::size_t>(static_cast<const char*>(nl) - window) + 1;
+        const std::size_t end = std::string_view(window, got).find_first_of("\r\n");
+        if (end != std::string_view::npos) {
+            const std::uint64_t after = from + end + 1;
+            if (window[end] == '\n') return after;
+            char next = 0;
+            if (end + 1 < got)
+                next = window[end + 1];
+            else if (after < size && file.ReadAt(after, &next, 1) != 1)
+                next = 0;
+            return next == '\n' ? after + 1 : after;
+        }
         from += got;
     }
     return size;
+}
+
+// How much of a piece holds whole lines: up to just past its last line end, except that a CR
+// at the very end may still be followed by its LF in the next piece. 0: no whole line yet.
+std::size_t WholeLines(std::string_view text) {
+    std::size_t limit = text.size();
+    if (limit > 0 && text[limit - 1] == '\r') --limit;
+    if (limit == 0) return 0;
+    const std::size_t last = text.find_last_of("\r\n", limit - 1);
+    return last == std::string_view::npos ? 0 : last + 1;
 }
 
 // Bars a stretch of text may hold: about a line per 48 bytes.
@@ -67,14 +88,14 @@ bool ParseStretch(const std::string& path, std::uint64_t from, std::uint64_t end
         if (got == 0) return false;
         at += got;
         const std::string_view text(buffer.data(), held + got);
-        const std::size_t lastNl = at < end ? text.rfind('\n') : text.size() - 1;
-        if (lastNl == std::string_view::npos) {
+        const std::size_t whole = at < end ? WholeLines(text) : text.size();
+        if (whole == 0) {
             held += got;  // one long line: read on
             continue;
         }
-        csv::ParseLines(text.substr(0, lastNl + 1), map, r);
-        held = text.size() - (lastNl + 1);
-        std::memmove(buffer.data(), buffer.data() + lastNl + 1, held);
+        csv::ParseLines(text.substr(0, whole), map, r);
+        held = text.size() - whole;
+        std::memmove(buffer.data(), buffer.data() + whole, held);
     }
     if (held > 0) csv::ParseLines(std::string_view(buffer.data(), held), map, r);
     return true;

@@ -33,7 +33,9 @@ bool ScanDate(const char* p, const char* end, std::int64_t& platformDays) {
     if (end - p < 10 || !Digits(p, end, 4, y) || p[4] != '-' || !Digits(p + 5, end, 2, m) ||
         p[7] != '-' || !Digits(p + 8, end, 2, d))
         return false;
-    if (y < 1 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) return false;
+    if (y < 1 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m) ||
+        IsLeftOutByCalendarReform(y, m, d))
+        return false;
     platformDays =
         DaysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) - kPlatformEpochDays;
     return true;
@@ -130,6 +132,26 @@ bool ParseNumber(std::string_view s, double& value) {
     if (ScanPlainDecimal(s.data(), end, value) == end) return true;
     const auto [stop, ec] = std::from_chars(s.data(), end, value);
     return ec == std::errc() && stop == end && std::isfinite(value);
+}
+
+std::size_t SplitFields(std::string_view line, LineFields& fields) {
+    const std::size_t n = SplitFields(line, fields.held_);
+    fields.more_.clear();
+    if (n <= LineFields::kHeld) return n;
+    // The rest starts after the comma that ends the last field held.
+    const std::string_view& last = fields.held_.back();
+    const auto restAt = static_cast<std::size_t>(last.data() + last.size() + 1 - line.data());
+    fields.more_.resize(n - LineFields::kHeld);
+    const std::string_view rest = line.substr(restAt);
+    std::size_t start = 0;
+    std::size_t k = 0;
+    for (std::size_t comma = rest.find(','); comma != std::string_view::npos;
+         comma = rest.find(',', start)) {
+        fields.more_[k++] = rest.substr(start, comma - start);
+        start = comma + 1;
+    }
+    fields.more_[k] = rest.substr(start);
+    return n;
 }
 
 std::string_view Trim(std::string_view s) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace vela::csv {
 
@@ -12,8 +13,9 @@ namespace vela::csv {
 // of the usual layout and the general reader both build on them, so a field reads the same
 // whichever reader takes the line.
 
-// Exactly ten bytes "YYYY-MM-DD" of a real date (years 1..9999) to days since 30 December
-// 1899; false for anything else.
+// Exactly ten bytes "YYYY-MM-DD" of a real date (years 1..9999, not one of the ten days of
+// October 1582 that the calendar left out) to days since 30 December 1899; false for
+// anything else.
 bool ScanDate(const char* p, const char* end, std::int64_t& platformDays);
 
 // [H]H:MM with an optional :SS, hours 0..23, minutes and seconds 0..59.
@@ -54,5 +56,23 @@ std::size_t SplitFields(std::string_view line, std::array<std::string_view, N>& 
     if (n < N) fields[n] = std::string_view(start, static_cast<std::size_t>(end - start));
     return n + 1;
 }
+
+// The fields of a line however many it has: the usual few without allocating, those after
+// the first 64 in a list.
+class LineFields {
+  public:
+    std::string_view operator[](std::size_t i) const {
+        return i < kHeld ? held_[i] : more_[i - kHeld];
+    }
+
+  private:
+    friend std::size_t SplitFields(std::string_view line, LineFields& fields);
+    static constexpr std::size_t kHeld = 64;
+    std::array<std::string_view, kHeld> held_;
+    std::vector<std::string_view> more_;
+};
+
+// Splits a line at commas into all of its fields; returns how many there are.
+std::size_t SplitFields(std::string_view line, LineFields& fields);
 
 }  // namespace vela::csv

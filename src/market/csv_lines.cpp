@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "market/csv_fields.h"
+#include "text/line_ends.h"
 
 namespace vela::csv {
 
@@ -72,7 +73,7 @@ bool PricesAgree(const RawBar& b) {
 
 // The general reading of one line; false when it is malformed.
 bool ReadLine(std::string_view line, const ColumnMap& map, RawBar& bar) {
-    std::array<std::string_view, 64> fields;
+    LineFields fields;
     const auto& column = map.column;
     const std::size_t n = SplitFields(line, fields);
     if (n <= static_cast<std::size_t>(map.last)) return false;
@@ -99,17 +100,19 @@ HeaderScan ScanHeader(std::string_view content, bool complete, ColumnMap& map,
     std::size_t pos = 0;
     if (content.size() >= 3 && std::memcmp(content.data(), "\xEF\xBB\xBF", 3) == 0) pos = 3;
     headerLines = 0;
+    LineEndFinder ends(content);
     while (pos < content.size()) {
-        const std::size_t nl = content.find('\n', pos);
-        if (nl == std::string_view::npos && !complete) return HeaderScan::NeedMore;
-        const std::size_t end = nl == std::string_view::npos ? content.size() : nl;
-        std::string_view line = content.substr(pos, end - pos);
-        pos = end + 1;
+        const std::size_t end = ends.Next(pos);
+        // The line's end is not read yet, or it is a CR whose LF may still follow.
+        if (!complete &&
+            (end == content.size() || (content[end] == '\r' && end + 1 == content.size())))
+            return HeaderScan::NeedMore;
+        const std::string_view line = content.substr(pos, end - pos);
+        pos = AfterLineEnd(content, end);
         ++headerLines;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (Trim(line).empty()) continue;
-        std::array<std::string_view, 64> fields;
-        const std::size_t n = std::min(SplitFields(line, fields), fields.size());
+        LineFields fields;
+        const std::size_t n = SplitFields(line, fields);
         static constexpr std::array<std::string_view, kColumns> kNames{
             "date", "time", "open", "high", "low", "close", "volume"};
         auto& column = map.column;
@@ -123,7 +126,7 @@ HeaderScan ScanHeader(std::string_view content, bool complete, ColumnMap& map,
         }
         if (column[kDate] < 0 || column[kClose] < 0) return HeaderScan::Unusable;
         map.last = *std::max_element(column.begin(), column.end());
-        bodyStart = std::min(pos, content.size());
+        bodyStart = pos;
         return HeaderScan::Found;
     }
     return complete ? HeaderScan::Unusable : HeaderScan::NeedMore;
@@ -143,13 +146,12 @@ void ParseLines(std::string_view text, const ColumnMap& map, LinesResult& result
     QuickLineReader quick;
     std::size_t pos = 0;
     std::size_t lineNo = result.lines;
+    LineEndFinder ends(text);
     while (pos < text.size()) {
-        const std::size_t nl = text.find('\n', pos);
-        const std::size_t end = nl == std::string_view::npos ? text.size() : nl;
-        std::string_view line = text.substr(pos, end - pos);
-        pos = end + 1;
+        const std::size_t end = ends.Next(pos);
+        const std::string_view line = text.substr(pos, end - pos);
+        pos = AfterLineEnd(text, end);
         ++lineNo;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         RawBar bar;
         bool read = map.quick && quick.Read(line, bar);
         if (!read) {

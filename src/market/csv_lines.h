@@ -20,6 +20,8 @@ struct ColumnMap {
     bool quick = false;
 };
 
+// Lines end at LF, CR LF or a lone CR, in every reading below.
+
 // Looks for the header, the first line that is not blank, from the start of `content`.
 // bodyStart is where the line after it starts, headerLines how many lines it took.
 enum class HeaderScan { Found, Unusable, NeedMore };

@@ -4,6 +4,7 @@
 #include <ios>
 
 #include "platform/atomic_file.h"
+#include "text/line_ends.h"
 #include "text/words.h"
 
 namespace vela {
@@ -38,21 +39,6 @@ std::string EntryLine(std::string_view line, bool dropWhiteSpace, bool dropApost
     entry.reserve(key.size() + 1 + value.size());
     entry.append(key).append(1, '=').append(value);
     return entry;
-}
-
-// Calls f with every line of text: a line ends at LF or at the end, and one CR before its end
-// is not part of it.
-template <typename F>
-void ForEachLine(std::string_view text, F&& f) {
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(pos, end - pos);
-        pos = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        f(line);
-    }
 }
 
 bool IsHeader(std::string_view line) {
@@ -151,19 +137,7 @@ void TBigIniFile::AppendFromText(std::string_view text) {
 std::ptrdiff_t TBigIniFile::FindItemIndex(std::string_view section, std::string_view key,
                                           bool create, TEntryList*& items) {
     items = nullptr;
-    const std::ptrdiff_t count = FSectionList.Count();
-    std::ptrdiff_t found = -1;
-    if (count > 0) {
-        const std::ptrdiff_t start =
-            (FPrevSectionIndex >= 0 && FPrevSectionIndex < count) ? FPrevSectionIndex : 0;
-        for (std::ptrdiff_t n = 0, i = start; n < count; ++n) {
-            if (SameIniName(FSectionList.Strings(i), section)) {
-                found = i;
-                break;
-            }
-            if (++i == count) i = 0;
-        }
-    }
+    const std::ptrdiff_t found = FSectionList.Find(section, FPrevSectionIndex);
     if (found < 0) {
         if (create) {
             FPrevSectionIndex = FSectionList.Add(std::string(section));
@@ -308,10 +282,17 @@ void TBigIniFile::FlushFile() {
         FHasChanged = false;
         return;
     }
+    // Silent by design: on failure the mark stays set and the next flush tries again.
     try {
-        if (WriteFileAtomically(FFileName, FileText())) FHasChanged = false;
+        FWriteError.clear();
+        if (WriteFileAtomically(FFileName, FileText(), &FWriteError, *FWriteOps))
+            FHasChanged = false;
     } catch (...) {
-        // Silent by design: the mark stays set and the next flush tries again.
+        try {
+            FWriteError = "cannot write \"" + FFileName + "\"";
+        } catch (...) {
+            // Out of memory even for the reason: the mark alone tells.
+        }
     }
 }
 

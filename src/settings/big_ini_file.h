@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "settings/section_list.h"
 
 namespace vela {
@@ -16,9 +17,10 @@ namespace vela {
 // is created or given another name, and written in one piece (only when something changed) on
 // FlushFile, on a change of name, on WriteString with everything empty, and on destruction.
 //
-// On disk: 8-bit text, lines end with CR LF when written and with LF (an optional CR before
-// it) when read; "[" name "]", the section's lines, one empty line; empty sections are left
-// out. Lines before the first section header are ignored.
+// On disk: 8-bit text, lines end with CR LF when written and at LF, CR LF or a lone CR when
+// read (so a file of an old editor keeps its lines through a flush); "[" name "]", the
+// section's lines, one empty line; empty sections are left out. Lines before the first
+// section header are ignored.
 //
 // Section names and keys ignore the case of ASCII letters; everything else is compared and
 // stored as bytes, so UTF-8 text passes through unchanged.
@@ -75,6 +77,12 @@ class TBigIniFile {
     // it) and the error is thrown.
     void SetFileName(const std::string& fileName);
     bool HasChanged() const { return FHasChanged; }
+    // Why the last flush that had something to write failed (empty when it succeeded), for a
+    // caller that wants to tell the user; the flush itself stays silent.
+    const std::string& LastWriteError() const { return FWriteError; }
+    // The file operations flushes go through: the disk, unless a test hands in others, which
+    // must outlive the object.
+    void SetFileWriteOps(FileWriteOps& ops) { FWriteOps = &ops; }
 
     const TEraseSectionCallback& EraseSectionCallback() const { return FEraseSectionCallback; }
     void SetEraseSectionCallback(TEraseSectionCallback callback) {
@@ -91,9 +99,9 @@ class TBigIniFile {
     void SetFlagDropApostrophes(bool value) { FFlagDropApostrophes = value; }
 
   protected:
-    // Finds the section (from the remembered one, wrapping around) and the first line whose
-    // key is key; with create a missing section is appended. items is the section's entry
-    // list or null; the result is the line index or -1.
+    // Finds the section (remembering it) and the first line whose key is key; with create a
+    // missing section is appended. items is the section's entry list or null; the result is
+    // the line index or -1.
     std::ptrdiff_t FindItemIndex(std::string_view section, std::string_view key, bool create,
                                  TEntryList*& items);
 
@@ -111,6 +119,8 @@ class TBigIniFile {
     bool FFlagFilterOutInvalid = false;
     bool FFlagDropWhiteSpace = false;
     bool FFlagDropApostrophes = false;
+    std::string FWriteError;
+    FileWriteOps* FWriteOps = &DiskFileOps();
 };
 
 }  // namespace vela

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -60,15 +61,18 @@ using TEraseSectionCallback =
     std::function<bool(const std::string& name, const TEntryList& first, const TEntryList& second)>;
 
 // The sections of an INI file in list order, each a name with its entry list. Names are unique
-// (letter case ignored) once duplicates have been erased.
+// (letter case ignored) once duplicates have been erased. An index of the names (letter case
+// ignored too) finds a section, or its absence, in constant time however many there are.
 class TSectionList {
   public:
     std::ptrdiff_t Count() const { return static_cast<std::ptrdiff_t>(FItems.size()); }
     const std::string& Strings(std::ptrdiff_t index) const { return FItems.at(Slot(index)).Name; }
 
-    // The section named s (letter case ignored), or -1. The search starts at the previous hit
-    // and wraps around, so runs of lookups of one section cost nothing.
+    // The section named s (letter case ignored), or -1; remembered as the previous hit.
     std::ptrdiff_t IndexOf(std::string_view s);
+    // The same without remembering it. While a load holds duplicates it has not erased yet,
+    // the search starts at `start` and wraps around, and finds the first match from there.
+    std::ptrdiff_t Find(std::string_view s, std::ptrdiff_t start) const;
 
     const TEntryList& GetSectionItems(std::ptrdiff_t index) const {
         return FItems.at(Slot(index)).Lines;
@@ -100,8 +104,38 @@ class TSectionList {
         return index < 0 ? static_cast<std::size_t>(-1) : static_cast<std::size_t>(index);
     }
 
+    // Open addressing: a slot holds the position of a section in FItems and a tag from its
+    // name's hash (which spares most name comparisons); the top bits of the hash pick the
+    // slot a name's search starts at.
+    struct NameSlot {
+        std::uint32_t Tag = 0;
+        std::uint32_t Pos = kEmptySlot;
+    };
+    static constexpr std::uint32_t kEmptySlot = 0xFFFFFFFFu;
+
+    // Puts the section at pos, whose name has the hash given, into the index unless one of its
+    // name is there already (or pos lies beyond the index's reach); false then. The index must
+    // have room.
+    bool Index(std::uint64_t hash, std::size_t pos) const;
+    // A section's position with the hash of its name.
+    struct Key {
+        std::uint64_t hash;
+        std::size_t pos;
+    };
+    // All positions with the hashes of their names, ordered by hash and then by position.
+    std::vector<Key> SortedKeys() const;
+    void BuildIndex() const;
+
     std::vector<Item> FItems;
     std::ptrdiff_t FPrevIndex = 0;
+    // The index, built when first needed after sections were added in bulk (a load).
+    mutable std::vector<NameSlot> FSlots;
+    mutable int FSlotShift = 64;
+    mutable std::size_t FIndexed = 0;
+    // Sections left out of the index: those whose name an earlier one has, while a load has
+    // not erased them yet. Lookups walk the list while there are any.
+    mutable std::size_t FUnindexed = 0;
+    mutable bool FIndexStale = true;
 };
 
 }  // namespace vela

@@ -58,6 +58,13 @@ constexpr std::int32_t DaysInMonth(std::int64_t year, std::int32_t month) {
     return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
 }
 
+// The ten days 5 to 14 October 1582 that the change from the Julian to the Gregorian calendar
+// left out: century time has no such dates (4 October is followed by 15 October), so a date
+// read from a file that names one of them does not exist.
+constexpr bool IsLeftOutByCalendarReform(std::int64_t year, std::int32_t month, std::int32_t day) {
+    return year == 1582 && month == 10 && day >= 5 && day <= 14;
+}
+
 // Day of week of a platform date-time, 1 = Sunday .. 7 = Saturday.
 int PlatformDayOfWeek(double days);
 

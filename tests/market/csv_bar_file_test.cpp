@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -121,6 +122,19 @@ TEST_F(CsvBarFileTest, ReadsTheCommonLayouts) {
          7.5,
          7.5,
          0},
+        {"lines ended by CR alone, as old editors write them",
+         "\rDate,Time,Open,High,Low,Close,Volume\r2024-03-04,09:30,1,2,0.5,1.5,10\r"
+         "2024-03-04,09:31,1.5,2,1,2,20\r\r",
+         {Sec(2024, 3, 4, 9, 30), Sec(2024, 3, 4, 9, 31)},
+         1,
+         1.5,
+         10},
+        {"mixed line ends",
+         "Date,Close\r\n2024-03-04,1\r2024-03-05,2\n\r\n2024-03-06,3\n\r2024-03-07,4",
+         {Sec(2024, 3, 4), Sec(2024, 3, 5), Sec(2024, 3, 6), Sec(2024, 3, 7)},
+         1,
+         1,
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -132,6 +146,38 @@ TEST_F(CsvBarFileTest, ReadsTheCommonLayouts) {
         EXPECT_EQ(bars[0].Open, c.firstOpen) << c.name;
         EXPECT_EQ(bars[0].Close, c.firstClose) << c.name;
         EXPECT_EQ(bars[0].Volume, c.firstVolume) << c.name;
+    }
+}
+
+// Exports with many columns: Date and Close may stand anywhere, however many columns come
+// before, between or after them.
+TEST_F(CsvBarFileTest, WideFilesAreReadWhereverTheirColumnsStand) {
+    struct Case {
+        std::size_t date, close, columns;
+    };
+    for (const Case& c :
+         std::vector<Case>{{0, 1, 100}, {63, 64, 65}, {64, 63, 65}, {70, 71, 72}, {130, 3, 140}}) {
+        SCOPED_TRACE(std::to_string(c.date) + "," + std::to_string(c.close) + "," +
+                     std::to_string(c.columns));
+        auto line = [&c](const std::string& date, const std::string& close, std::size_t n) {
+            std::string text;
+            for (std::size_t i = 0; i < n; ++i) {
+                if (i > 0) text += ',';
+                text += i == c.date ? date : i == c.close ? close : "x" + std::to_string(i);
+            }
+            return text;
+        };
+        const std::string content = line("Date", "Close", c.columns) + "\n" +
+                                    line("2024-03-04", "1.5", c.columns) + "\n" +
+                                    line("2024-03-05", "2.5", std::max(c.date, c.close)) + "\n" +
+                                    line("2024-03-06", "3.5", std::max(c.date, c.close) + 1) + "\n";
+        const Reading r = ReadAllWays(content, "w.csv");
+        ASSERT_EQ(r.bars.size(), 2u);
+        EXPECT_EQ(r.bars[0].Sec, Sec(2024, 3, 4));
+        EXPECT_EQ(r.bars[0].Close, 1.5);
+        EXPECT_EQ(r.bars[1].Close, 3.5);
+        // The line that stops short of its last column is reported, not read.
+        EXPECT_EQ(r.warnings, "w.csv:3: malformed line skipped\n");
     }
 }
 
@@ -225,6 +271,30 @@ TEST_F(CsvBarFileTest, ImpossiblePricesAreSkippedAndDisagreeingPricesReported) {
               std::string::npos);
 }
 
+// Bar times become century time, whose calendar goes from 4 to 15 October 1582: the ten
+// days between did not exist and are malformed, whichever reader takes the line.
+TEST_F(CsvBarFileTest, DaysLeftOutByTheCalendarReformAreMalformed) {
+    std::string intraday = "Date,Time,Open,High,Low,Close,Volume\n";
+    std::string daily = "Date,Close\n";
+    for (int day = 3; day <= 16; ++day) {
+        const std::string date =
+            "1582-10-" + std::string(day < 10 ? "0" : "") + std::to_string(day);
+        intraday += date + ",12:00,1,20,1," + std::to_string(day) + ",1\n";
+        daily += date + "T12:00:00," + std::to_string(day) + "\n";
+    }
+    std::string expected;
+    for (int line = 4; line <= 13; ++line)
+        expected += "r.csv:" + std::to_string(line) + ": malformed line skipped\n";
+    for (const std::string& content : {intraday, daily}) {
+        const Reading r = ReadAllWays(content, "r.csv");
+        ASSERT_EQ(r.bars.size(), 4u);
+        EXPECT_EQ(r.bars[1].Close, 4);
+        EXPECT_EQ(r.bars[2].Close, 15);
+        EXPECT_EQ(r.bars[2].Sec - r.bars[1].Sec, 11 * 86400);  // proleptic Gregorian days
+        EXPECT_EQ(r.warnings, expected);
+    }
+}
+
 TEST_F(CsvBarFileTest, SortsTimesThatGoBackwardsWithoutLosingOrDoublingBars) {
     const std::string content =
         "Date,Close\n2024-03-05,2\n2024-03-04,1\n2024-03-06,3\n2024-03-04,4\n";
@@ -262,29 +332,38 @@ TEST_F(CsvBarFileTest, RejectsFilesWithoutUsableHeaderAndSurvivesAnyBytes) {
 // report (line numbers, the count beyond 20, where time first goes back) must not depend on
 // where the file was cut.
 TEST_F(CsvBarFileTest, StretchesParsedApartGiveWhatOnePassGives) {
-    std::mt19937 rng(3);
-    std::string content = "\r\nDate,Time,Close\r\n";
-    for (int i = 0; i < 400; ++i) {
-        const int kind = static_cast<int>(rng() % 20);
-        const int minute = kind == 0 ? 5 : 30 + i / 10;  // now and then a time back
-        if (kind == 1 || kind == 4)
-            content += "bad line\n";
-        else if (kind == 2)
-            content += "\n";
-        else
-            content += "2024-03-04," + std::to_string(9 + minute / 60) + ":" +
-                       (minute % 60 < 10 ? "0" : "") + std::to_string(minute % 60) + "," +
-                       std::to_string(i) + (kind == 3 ? "\r\n" : "\n");
+    // Line ends: LF with some CR LF, CR alone (old editors), any of the three. A stretch must
+    // start at a real line start, never between the CR and the LF of one line end.
+    const std::vector<std::vector<std::string>> endings = {
+        {"\n", "\n", "\n", "\r\n"}, {"\r"}, {"\n", "\r", "\r\n"}};
+    for (const std::vector<std::string>& ends : endings) {
+        std::mt19937 rng(3);
+        auto end = [&] { return ends[rng() % ends.size()]; };
+        std::string content = end() + "Date,Time,Close" + end();
+        for (int i = 0; i < 400; ++i) {
+            const int kind = static_cast<int>(rng() % 20);
+            const int minute = kind == 0 ? 5 : 30 + i / 10;  // now and then a time back
+            if (kind == 1 || kind == 4)
+                content += "bad line" + end();
+            else if (kind == 2)
+                content += end();
+            else
+                content += "2024-03-04," + std::to_string(9 + minute / 60) + ":" +
+                           (minute % 60 < 10 ? "0" : "") + std::to_string(minute % 60) + "," +
+                           std::to_string(i) + end();
+        }
+        content += "2024-03-05,10:00,1";  // no final line end
+        const Reading expected = Plain(content, "s.csv");
+        ASSERT_NE(expected.warnings.find("more malformed lines"), std::string::npos);
+        ASSERT_NE(expected.warnings.find("time goes backwards"), std::string::npos);
+        ASSERT_GT(expected.bars.size(), 300u);
+        const std::string path = Write(content);
+        for (unsigned threads : {2U, 3U, 7U, 64U, 301U})
+            for (std::size_t piece : {std::size_t{1}, std::size_t{50}, content.size() / 3})
+                ExpectSame(ReadFile(path, "s.csv", CsvReadOptions{piece, threads}), expected,
+                           testing::PrintToString(ends) + ", " + std::to_string(threads) +
+                               " threads, pieces of " + std::to_string(piece));
     }
-    content += "2024-03-05,10:00,1";  // no final newline
-    const Reading expected = Plain(content, "s.csv");
-    ASSERT_NE(expected.warnings.find("more malformed lines"), std::string::npos);
-    ASSERT_NE(expected.warnings.find("time goes backwards"), std::string::npos);
-    const std::string path = Write(content);
-    for (unsigned threads : {2U, 3U, 7U, 64U})
-        for (std::size_t piece : {std::size_t{1}, std::size_t{50}, content.size() / 3})
-            ExpectSame(ReadFile(path, "s.csv", CsvReadOptions{piece, threads}), expected,
-                       std::to_string(threads) + " threads, pieces of " + std::to_string(piece));
 }
 
 // Lines of the usual layout go through a quicker reader first: for any line, usual or
@@ -349,7 +428,7 @@ TEST_F(CsvBarFileTest, QuickReadingGivesWhatTheGeneralReadingGives) {
 
 // Read from disk in small pieces by several threads, a file gives what parsing it whole
 // gives: lines cut between pieces, a line longer than a piece, a long header, a BOM, CR LF,
-// no final newline, an empty file.
+// CR alone, no final line end, an empty file.
 TEST_F(CsvBarFileTest, ReadingAFileInPiecesGivesWhatParsingItWholeGives) {
     std::mt19937 rng(5);
     std::string body;
@@ -365,11 +444,23 @@ TEST_F(CsvBarFileTest, ReadingAFileInPiecesGivesWhatParsingItWholeGives) {
                     ":" + std::to_string(10 + i % 50) + "," + std::to_string(i) + ".25" +
                     (kind == 2 ? "\r\n" : "\n");
     }
+    // The same lines ended by CR alone, and by CR LF everywhere: with pieces of one byte every
+    // CR LF is cut between two pieces and must still end one line, not two.
+    std::string crBody, crLfBody;
+    for (const char c : body) {
+        crBody += c == '\n' ? '\r' : c;
+        if (c == '\n' && (crLfBody.empty() || crLfBody.back() != '\r')) crLfBody += '\r';
+        crLfBody += c;
+    }
     const std::vector<std::string> contents = {
         "\xEF\xBB\xBF\n\nDate,Time," + std::string(40, 'x') + ",Close\n" + body,
         "Date,Time,Close\r\n" + body + "2024-04-01,10:00,5",
+        "\r\rDate,Time,Close\r" + crBody + "2024-04-01,10:00,5\r",
+        "\r\n\r\nDate,Time,Close\r\n" + crLfBody,
         "",
         "Date,Time,Close",
+        "Date,Time,Close\r",
+        "\r\r",
         "\n\n",
         "Open,Close\n2024-03-04,1\n"};
     for (const std::string& content : contents) {

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
+#include <filesystem>
 #include <ios>
 #include <string>
 #include <vector>
 
+#include "platform/failing_file_ops.h"
 #include "settings/ini_test_folder.h"
 
 namespace vela {
@@ -50,7 +53,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LoadCase{"CrLfAndLf", "[A]\r\nx=1\ny=2\r\n", {"[A]", "x=1", "y=2", ""}},
         LoadCase{"NoFinalLineEnd", "[A]\nx=1\r", {"[A]", "x=1", ""}},
-        LoadCase{"OnlyOneCrIsTheLineEnd", "[A]\nx=1\r\r\n", {"[A]", "x=1\r", ""}},
+        LoadCase{"CrOnly",
+                 "[A]\rx=1\r;c\r  \r\r[B]\ry=2\r",
+                 {"[A]", "x=1", ";c", "  ", "", "[B]", "y=2", ""}},
+        LoadCase{"MixedEnds",
+                 "[A]\r\nx=1\ry=2\nz=3\n\r[B]\rw=4",
+                 {"[A]", "x=1", "y=2", "z=3", "", "[B]", "w=4", ""}},
+        LoadCase{"CrBeforeCrLfEndsALineToo", "[A]\nx=1\r\r\n", {"[A]", "x=1", ""}},
         LoadCase{"BlankLineStaysMarkDoesNot", "[A]\n  \n\x1A\n\nx\n", {"[A]", "  ", "x", ""}},
         LoadCase{"LinesBeforeFirstHeaderDropped", "x=1\n;c\n[A]\ny=2\n", {"[A]", "y=2", ""}},
         LoadCase{"EmptyName", "[]\nx=1\n", {"[]", "x=1", ""}},
@@ -253,6 +262,22 @@ TEST_F(BigIniFileTest, WritesBackInPlaceWithCrLf) {
               "[A]\r\nX=1\r\n;note\r\n\r\n[B]\r\ny=2\r\nw=4\r\n\r\n[C]\r\nz=3\r\n\r\n");
 }
 
+// A file of an old editor (lines ended by CR alone, or a mix) keeps every line through a
+// flush; the rewritten file ends its lines with CR LF.
+TEST_F(BigIniFileTest, EveryLineEndKeepsItsLinesThroughAFlush) {
+    for (const std::string ends : {"\r", "\n", "\r\n"}) {
+        SCOPED_TRACE(testing::PrintToString(ends));
+        std::string file;
+        for (const char* line : {"[A]", "x=1", ";note", "", "[B]", "y=2"}) file += line + ends;
+        const std::string path = Put("a.ini", file);
+        {
+            TBigIniFile ini(path);
+            ini.WriteString("b", "z", "3");
+        }
+        EXPECT_EQ(Get("a.ini"), "[A]\r\nx=1\r\n;note\r\n\r\n[B]\r\ny=2\r\nz=3\r\n\r\n");
+    }
+}
+
 TEST_F(BigIniFileTest, SameLineAgainIsNoChange) {
     const std::string path = Put("a.ini", "[A]\nx=1\n");
     TBigIniFile ini(path);
@@ -377,6 +402,47 @@ TEST_F(BigIniFileTest, FailedFlushIsSilentAndRetried) {
         std::filesystem::create_directory(dir_ / "later");
     }  // destruction retries
     EXPECT_EQ(Get("later/a.ini"), "[A]\r\nx=1\r\n\r\n");
+}
+
+// A flush that cannot write (full disk, a rename the folder refuses) stays silent, keeps the
+// mark and the old file as it was, tells why to a caller that asks, and succeeds later.
+TEST_F(BigIniFileTest, FailedFlushKeepsTheOldFileAndTheMark) {
+    using Step = testing_support::FailingOps::Step;
+    for (const Step step : {Step::Create, Step::Write, Step::Close, Step::Rename}) {
+        SCOPED_TRACE(static_cast<int>(step));
+        const std::string path = Put("a.ini", "[A]\r\nx=1\r\n\r\n");
+        testing_support::FailingOps failing(step);
+        failing.room = 5;
+        TBigIniFile ini(path);
+        ini.SetFileWriteOps(failing);
+        ini.WriteString("A", "y", "2");
+        ini.FlushFile();
+        EXPECT_TRUE(ini.HasChanged());
+        EXPECT_NE(ini.LastWriteError().find(path), std::string::npos) << ini.LastWriteError();
+        EXPECT_EQ(Get("a.ini"), "[A]\r\nx=1\r\n\r\n");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);
+        ini.SetFileWriteOps(DiskFileOps());
+        ini.FlushFile();
+        EXPECT_FALSE(ini.HasChanged());
+        EXPECT_EQ(ini.LastWriteError(), "");
+        EXPECT_EQ(Get("a.ini"), "[A]\r\nx=1\r\ny=2\r\n\r\n");
+    }
+}
+
+// The longest file names a folder holds are flushed like any other; a killed save's old
+// temporary next to the file goes at the next flush.
+TEST_F(BigIniFileTest, LongNamesAreWrittenAndStaleTemporariesCleared) {
+    const std::string name = std::string(246, 'n') + ".ini";
+    const std::string stale = TemporaryName(name, "k1ll");
+    Put(stale, "[A]\r\nx=");
+    std::filesystem::last_write_time(
+        dir_ / stale, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    TBigIniFile ini(Path(name));
+    ini.WriteString("A", "x", "1");
+    ini.FlushFile();
+    EXPECT_FALSE(ini.HasChanged()) << ini.LastWriteError();
+    EXPECT_EQ(Get(name), "[A]\r\nx=1\r\n\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir_ / stale));
 }
 
 TEST_F(BigIniFileTest, FolderNamedLikeTheFileLoadsNothingAndIsNotReplaced) {

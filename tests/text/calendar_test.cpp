@@ -60,6 +60,17 @@ TEST(DecodeCenturies, JulianGregorianSwitch) {
     EXPECT_DOUBLE_EQ(DateToCenturies(1582, 10, 15, 0.0), (2299160.5 - 2415020.0) / 36525.0);
 }
 
+// The dates left out by the reform are exactly those of October 1582 that century time
+// does not give back.
+TEST(DateToCenturies, LeftOutDatesAreThoseThatDoNotComeBack) {
+    for (std::int32_t d = 1; d <= 31; ++d) {
+        const Decoded back = Decode(DateToCenturies(1582, 10, d, 12.0));
+        EXPECT_EQ(back.d != d, IsLeftOutByCalendarReform(1582, 10, d)) << d;
+    }
+    EXPECT_FALSE(IsLeftOutByCalendarReform(1583, 10, 10));
+    EXPECT_FALSE(IsLeftOutByCalendarReform(1582, 11, 10));
+}
+
 TEST(DateToCenturies, WorkedExamples) {
     EXPECT_DOUBLE_EQ(DateToCenturies(2000, 1, 1, 12.0), 1.0);
     EXPECT_DOUBLE_EQ(DateToCenturies(1899, 12, 31, 12.0), 0.0);
