@@ -20,10 +20,12 @@ struct SimFeedOptions {
     std::int32_t ReadyDelayMs = 300;
 };
 
-// A deterministic simulated market. Each symbol has a price level derived from its name;
-// intraday bars follow a weekday day session (09:30 to 16:00) or the hours a request asks
-// for, daily bars one per weekday. A live tick once a second moves the forming bar and opens
-// new bars at interval boundaries. The same seed and clock give the same bars.
+// A deterministic simulated market with one past. Each symbol has a price level derived from
+// its name and one price path, a pure function of seed, symbol and time, that every interval
+// aggregates: a five-minute bar is exactly its five one-minute bars. Intraday bars follow a
+// weekday day session (09:30 to 16:00) or the hours a request asks for, daily bars one per
+// weekday. A live tick once a second walks the forming bar along the same path and opens new
+// bars at interval boundaries. An empty or blank symbol is not served.
 class SimFeed : public FeedRequests {
   public:
     static constexpr DayWindow kSession{9 * 3600 + 30 * 60, 16 * 3600};
