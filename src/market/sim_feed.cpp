@@ -623,7 +623,7 @@ struct SimFeed::SimRequest : FeedRequests::Request {
 };
 
 SimFeed::SimFeed(const SimFeedOptions& options, MessageLoop& loop, Clock& clock)
-    : options_(options), loop_(loop), clock_(clock), steadyAtStart_(clock.SteadyMs()) {}
+    : options_(options), loop_(loop), clock_(clock) {}
 
 SimFeed::~SimFeed() {
     if (timer_ != 0) loop_.CancelTimer(timer_);
@@ -633,7 +633,7 @@ std::int64_t SimFeed::MarketSeconds() const {
     double days = options_.Start ? *options_.Start : clock_.LocalNow();
     if (!std::isfinite(days) || std::fabs(days) > 3e6) days = 0;
     std::int64_t ms = static_cast<std::int64_t>(std::rint(days * 86400000.0));
-    if (options_.Start) ms += clock_.SteadyMs() - steadyAtStart_;
+    if (options_.Start && steadyAtStart_) ms += clock_.SteadyMs() - *steadyAtStart_;
     return FloorDiv(ms, 1000);
 }
 
@@ -647,6 +647,9 @@ std::int32_t SimFeed::RequestHistory(FeedEventSink& sink, const std::string& sym
     if (!ResolveDayWindow(startTime, endTime, kSession, window))
         throw HooksError("Invalid time range " + std::to_string(startTime) + ", " +
                          std::to_string(endTime));
+    // A fixed start is the instant of the first request, however long the program took to
+    // get there: the same start gives the same bars.
+    if (!steadyAtStart_) steadyAtStart_ = clock_.SteadyMs();
 
     auto r = std::make_unique<SimRequest>(iv, window);
     r->Sink = &sink;

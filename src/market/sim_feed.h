@@ -13,8 +13,8 @@ namespace vela {
 
 struct SimFeedOptions {
     std::uint64_t Seed = 1;
-    // The market's instant when the feed is made (platform days); without it the market runs
-    // on the clock's local time.
+    // The market's instant when the feed is first asked for a history (platform days); from
+    // then on it runs with the clock. Without it the market runs on the clock's local time.
     std::optional<double> Start;
     // How long a history takes to become ready.
     std::int32_t ReadyDelayMs = 300;
@@ -55,7 +55,8 @@ class SimFeed : public FeedRequests {
     SimFeedOptions options_;
     MessageLoop& loop_;
     Clock& clock_;
-    std::int64_t steadyAtStart_;
+    // When the market started running from options_.Start; set by the first request.
+    std::optional<std::int64_t> steadyAtStart_;
     MessageLoop::TimerId timer_ = 0;
 };
 

@@ -388,6 +388,23 @@ TEST_F(SimFeedTest, BlankSymbolsAreReadyAtOnceWithNoBarsAndSaySo) {
     EXPECT_TRUE(sink.Events.empty());
 }
 
+TEST_F(SimFeedTest, AFixedStartIsTheInstantOfTheFirstRequest) {
+    const double start = At(2024, 3, 4, 12, 0);
+    const auto startSecond = static_cast<std::int64_t>(std::llround(start * 86400));
+    SimFeed prompt(Opts(3, start), loop, clock), late(Opts(3, start), loop, clock);
+    const auto promptBars = All(prompt, prompt.RequestHistory(sink, "IBM", "5S", 1, 20, -1, -1));
+    // However long the program takes to ask, the market starts where it was told to.
+    loop.RunFor(4500);
+    EXPECT_EQ(late.MarketSeconds(), startSecond);
+    const auto h = late.RequestHistory(sink, "IBM", "5S", 1, 20, -1, -1);
+    const auto lateBars = All(late, h);
+    ASSERT_EQ(lateBars.size(), promptBars.size());
+    for (std::size_t i = 0; i < lateBars.size(); ++i)
+        EXPECT_TRUE(SameBits(lateBars[i], promptBars[i])) << i;
+    loop.RunFor(2000);
+    EXPECT_EQ(late.MarketSeconds(), startSecond + 2);
+}
+
 TEST_F(SimFeedTest, BadRequestsFailWithAReason) {
     SimFeed feed(Opts(1), loop, clock);
     EXPECT_THROW(feed.RequestHistory(sink, "IBM", "7X", 1, 10, -1, -1), HooksError);
