@@ -385,7 +385,9 @@ class Path {
                                  std::sqrt(static_cast<double>(kDayWeight));
         for (const bool session : {false, true}) {
             const auto weight = static_cast<double>(session ? kSessionWeight : kQuietWeight);
-            const double step = std::min(unitSigma * std::sqrt(weight), 0x1p28);
+            // Far above any price the day level reaches; keeps the fixed-point products of
+            // the steps within 64 bits.
+            const double step = std::min(unitSigma * std::sqrt(weight), 0x1p20);
             minuteSd_[session] = unitSigma * std::sqrt(weight * kStepsPerMinute);
             // A bell of 256 moves one sd; a step reaches up to 0.6 sd beyond its ends.
             stepScale_[session] = Round(step * 0x1p24);
