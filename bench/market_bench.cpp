@@ -77,8 +77,9 @@ void BM_SimGetDataMillionBars(benchmark::State& state) {
 }
 BENCHMARK(BM_SimGetDataMillionBars)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-// Making the simulated history itself, which a request pays once.
-void BM_SimRequestMillionBars(benchmark::State& state) {
+// Making the simulated history itself, which a request pays once: a number of bars of one
+// interval, ending on a Monday morning.
+void SimRequest(benchmark::State& state, const char* interval, std::int32_t count) {
     SettableClock clock(EncodePlatformDateTime(CivilDateTime{2024, 3, 4, 10, 0, 0, 0}));
     VirtualMessageLoop loop(clock);
     SimFeed feed(SimFeedOptions{}, loop, clock);
@@ -86,14 +87,30 @@ void BM_SimRequestMillionBars(benchmark::State& state) {
         void BarsChanged(std::int32_t) override {}
     } sink;
     for (auto _ : state) {
-        const auto h = feed.RequestHistory(sink, "IBM", "5S", 1, kMillion, -1, -1);
-        benchmark::DoNotOptimize(feed.GetNumBars(h));
+        const auto h = feed.RequestHistory(sink, "IBM", interval, 1, count, -1, -1);
+        if (feed.GetNumBars(h) != count) state.SkipWithError("short history");
         feed.ReleaseHistory(h);
     }
     state.counters["per_bar"] = benchmark::Counter(
-        kMillion, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+        count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_SimRequestMillionBars(benchmark::State& state) {
+    SimRequest(state, "5S", kMillion);
 }
 BENCHMARK(BM_SimRequestMillionBars)->Unit(benchmark::kMillisecond);
+
+// A minute bar spans twelve five-second steps of the market.
+void BM_SimRequestMillionMinuteBars(benchmark::State& state) {
+    SimRequest(state, "1", kMillion);
+}
+BENCHMARK(BM_SimRequestMillionMinuteBars)->Unit(benchmark::kMillisecond);
+
+// Twenty years of daily bars, each spanning a whole day session.
+void BM_SimRequestTwentyYearsDaily(benchmark::State& state) {
+    SimRequest(state, "D", 5000);
+}
+BENCHMARK(BM_SimRequestTwentyYearsDaily)->Unit(benchmark::kMillisecond);
 
 // Merging the newest 100 bars (the forming one replaced, the rest as held) must cost the same
 // whatever the number of bars held.

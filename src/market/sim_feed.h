@@ -13,17 +13,19 @@ namespace vela {
 
 struct SimFeedOptions {
     std::uint64_t Seed = 1;
-    // The market's instant when the feed is made (platform days); without it the market runs
-    // on the clock's local time.
+    // The market's instant when the feed is first asked for a history (platform days); from
+    // then on it runs with the clock. Without it the market runs on the clock's local time.
     std::optional<double> Start;
     // How long a history takes to become ready.
     std::int32_t ReadyDelayMs = 300;
 };
 
-// A deterministic simulated market. Each symbol has a price level derived from its name;
-// intraday bars follow a weekday day session (09:30 to 16:00) or the hours a request asks
-// for, daily bars one per weekday. A live tick once a second moves the forming bar and opens
-// new bars at interval boundaries. The same seed and clock give the same bars.
+// A deterministic simulated market with one past. Each symbol has a price level derived from
+// its name and one price path, a pure function of seed, symbol and time, that every interval
+// aggregates: a five-minute bar is exactly its five one-minute bars. Intraday bars follow a
+// weekday day session (09:30 to 16:00) or the hours a request asks for, daily bars one per
+// weekday. A live tick once a second walks the forming bar along the same path and opens new
+// bars at interval boundaries. An empty or blank symbol is not served.
 class SimFeed : public FeedRequests {
   public:
     static constexpr DayWindow kSession{9 * 3600 + 30 * 60, 16 * 3600};
@@ -53,7 +55,8 @@ class SimFeed : public FeedRequests {
     SimFeedOptions options_;
     MessageLoop& loop_;
     Clock& clock_;
-    std::int64_t steadyAtStart_;
+    // When the market started running from options_.Start; set by the first request.
+    std::optional<std::int64_t> steadyAtStart_;
     MessageLoop::TimerId timer_ = 0;
 };
 

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "market/market_test_support.h"
@@ -172,6 +173,244 @@ TEST_F(SimFeedTest, NoLiveChangesWhileTheMarketIsClosed) {
     const auto hs = started.RequestHistory(sink, "IBM", "1", 1, 10, -1, -1);
     loop.RunFor(3000);
     EXPECT_EQ(sink.Events[hs], 3);
+}
+
+// Fine bars gathered into the coarse bar each falls in (the newest coarse bar that starts by
+// its time): first open, highest high, lowest low, last close, summed volume.
+std::map<double, BarData> Gather(const std::vector<BarData>& fine,
+                                 const std::vector<BarData>& coarse) {
+    std::map<double, BarData> out;
+    std::size_t c = 0;
+    for (const BarData& f : fine) {
+        while (c + 1 < coarse.size() && +coarse[c + 1].dtTime <= +f.dtTime) ++c;
+        if (+coarse[c].dtTime > +f.dtTime) continue;
+        const auto [it, first] = out.try_emplace(+coarse[c].dtTime, f);
+        BarData& g = it->second;
+        if (first) {
+            g.dtTime = +coarse[c].dtTime;
+            continue;
+        }
+        g.dHigh = std::max(+g.dHigh, +f.dHigh);
+        g.dLow = std::min(+g.dLow, +f.dLow);
+        g.dClose = +f.dClose;
+        g.dVolume = +g.dVolume + +f.dVolume;
+    }
+    return out;
+}
+
+bool SameBits(const BarData& a, const BarData& b) {
+    return std::memcmp(&a, &b, sizeof(BarData)) == 0;
+}
+
+struct InstantCase {
+    const char* interval;
+    std::int32_t bars;  // asked for at the later instants; 50 at the first
+};
+
+TEST_F(SimFeedTest, ABarIsTheSameWhicheverInstantAndSizeAskForIt) {
+    const std::vector<InstantCase> cases = {{"5S", 8000}, {"1", 1200}, {"60", 200}, {"D", 60}};
+    // Thursday 15:00 and 15:30, then the next Monday 11:00.
+    const std::vector<double> instants = {At(2024, 6, 20, 15, 0), At(2024, 6, 20, 15, 30),
+                                          At(2024, 6, 24, 11, 0)};
+    SimFeed feed(Opts(7), loop, clock);
+    for (const InstantCase& c : cases) {
+        std::vector<std::vector<BarData>> histories;
+        for (const double instant : instants) {
+            clock.SetLocal(instant);
+            const std::int32_t n = histories.empty() ? 50 : c.bars;
+            histories.push_back(
+                All(feed, feed.RequestHistory(sink, "IBM", c.interval, 1, n, -1, -1)));
+            ASSERT_EQ(histories.back().size(), static_cast<std::size_t>(n)) << c.interval;
+        }
+        // Every bar finished at an instant is in each later history that reaches back to it,
+        // to the bit.
+        for (std::size_t early = 0; early + 1 < histories.size(); ++early) {
+            for (std::size_t late = early + 1; late < histories.size(); ++late) {
+                std::map<double, BarData> byTime;
+                for (const BarData& b : histories[late]) byTime[+b.dtTime] = b;
+                const std::vector<BarData>& bars = histories[early];
+                int compared = 0;
+                for (std::size_t i = 0; i + 1 < bars.size(); ++i) {
+                    if (+bars[i].dtTime < byTime.begin()->first) continue;
+                    const auto it = byTime.find(+bars[i].dtTime);
+                    ASSERT_NE(it, byTime.end()) << c.interval << " bar " << i;
+                    EXPECT_TRUE(SameBits(bars[i], it->second)) << c.interval << " bar " << i;
+                    ++compared;
+                }
+                EXPECT_GE(compared, 40) << c.interval << " " << early << " in " << late;
+            }
+        }
+        // A short request is the newest part of a long one.
+        clock.SetLocal(instants.back());
+        const auto few = All(feed, feed.RequestHistory(sink, "IBM", c.interval, 1, 20, -1, -1));
+        const std::vector<BarData>& all = histories.back();
+        ASSERT_EQ(few.size(), 20u);
+        for (std::size_t i = 0; i < few.size(); ++i)
+            EXPECT_TRUE(SameBits(few[i], all[all.size() - 20 + i])) << c.interval << " " << i;
+    }
+}
+
+struct NestingCase {
+    const char* fine;
+    const char* coarse;
+    std::int32_t start, end;  // the request's day window
+    std::int32_t coarseBars, fineBars;
+};
+
+TEST_F(SimFeedTest, EveryIntervalAggregatesTheSamePath) {
+    const std::vector<NestingCase> cases = {
+        {"1S", "5S", -1, -1, 200, 1000}, {"5S", "1", -1, -1, 100, 1200},
+        {"5S", "30S", -1, -1, 100, 600}, {"1", "5", -1, -1, 200, 1000},
+        {"5", "60", -1, -1, 60, 800},    {"60", "D", -1, -1, 20, 140},
+        {"15", "60", 600, 750, 30, 300}, {"60", "D", 0, 1440, 10, 240},
+        {"1", "D", 0, 1440, 3, 4320},
+    };
+    SimFeed feed(Opts(11), loop, clock);
+    // Tuesday 10:17:23: the newest bars are still forming, and gather the same way.
+    clock.SetLocal(At(2024, 3, 5, 10, 17, 23));
+    for (const char* symbol : {"IBM", "$INDU"}) {
+        for (const NestingCase& c : cases) {
+            const auto coarse = All(
+                feed, feed.RequestHistory(sink, symbol, c.coarse, 1, c.coarseBars, c.start, c.end));
+            const auto fine =
+                All(feed, feed.RequestHistory(sink, symbol, c.fine, 1, c.fineBars, c.start, c.end));
+            const auto gathered = Gather(fine, coarse);
+            int compared = 0;
+            for (const BarData& b : coarse) {
+                // The oldest coarse bars may reach back before the fine history.
+                if (+b.dtTime < +fine.front().dtTime) continue;
+                const auto it = gathered.find(+b.dtTime);
+                ASSERT_NE(it, gathered.end()) << c.coarse;
+                EXPECT_TRUE(SameBits(b, it->second))
+                    << symbol << " " << c.fine << " into " << c.coarse << " at " << +b.dtTime;
+                ++compared;
+            }
+            EXPECT_GE(compared, 3) << c.fine << " into " << c.coarse;
+        }
+    }
+}
+
+struct LiveCase {
+    const char* interval;
+    double from;         // when the request is made
+    std::int64_t runMs;  // how long the market then runs
+};
+
+TEST_F(SimFeedTest, LiveTicksWalkThePathALaterRequestFinds) {
+    const std::vector<LiveCase> cases = {
+        {"5S", At(2024, 3, 4, 10, 0, 2), 17'000},
+        {"1", At(2024, 3, 4, 10, 0, 50), 130'000},
+        {"1", At(2024, 3, 4, 15, 58, 30), 180'000},  // past the session's end
+        {"D", At(2024, 3, 4, 15, 59, 50), 20'000},
+        {"60", At(2024, 3, 8, 23, 58, 0), 300'000},  // into the weekend
+    };
+    for (const LiveCase& c : cases) {
+        SimFeed feed(Opts(5), loop, clock);
+        clock.SetLocal(c.from);
+        const auto h = feed.RequestHistory(sink, "MSFT", c.interval, 1, 30, -1, -1);
+        loop.RunFor(c.runMs);
+        const auto live = All(feed, h);
+        const auto fresh =
+            All(feed, feed.RequestHistory(sink, "MSFT", c.interval, 1,
+                                          static_cast<std::int32_t>(live.size()), -1, -1));
+        ASSERT_EQ(live.size(), fresh.size()) << c.interval;
+        for (std::size_t i = 0; i < live.size(); ++i)
+            EXPECT_TRUE(SameBits(live[i], fresh[i])) << c.interval << " bar " << i;
+    }
+}
+
+struct TickCase {
+    const char* symbol;
+    double ticksPerUnit;
+    std::size_t distinctCloses;  // at least, in 300 five-second bars
+};
+
+TEST_F(SimFeedTest, PricesSitOnATickThatSuitsTheLevelAndCheapSymbolsMove) {
+    const std::vector<TickCase> cases = {
+        {"MSFT", 10000, 100}, {"ES", 1000, 60}, {"IBM", 100, 15}, {"$INDU", 100, 100}};
+    SimFeed feed(Opts(7), loop, clock);
+    std::map<std::string, double> spread;  // of five-second returns
+    for (const TickCase& c : cases) {
+        const auto bars = All(feed, feed.RequestHistory(sink, c.symbol, "5S", 1, 300, -1, -1));
+        ASSERT_EQ(bars.size(), 300u);
+        std::set<double> closes;
+        bool finerThanTenTicks = false;
+        double sum2 = 0;
+        for (std::size_t i = 0; i < bars.size(); ++i) {
+            const BarData& b = bars[i];
+            for (const double p : {+b.dOpen, +b.dHigh, +b.dLow, +b.dClose}) {
+                EXPECT_EQ(std::rint(p * c.ticksPerUnit) / c.ticksPerUnit, p) << c.symbol;
+                const double tens = std::rint(p * c.ticksPerUnit / 10);
+                finerThanTenTicks = finerThanTenTicks || tens * 10 != std::rint(p * c.ticksPerUnit);
+            }
+            closes.insert(+b.dClose);
+            if (i > 0) sum2 += std::pow(std::log(+b.dClose / +bars[i - 1].dClose), 2);
+        }
+        EXPECT_TRUE(finerThanTenTicks) << c.symbol;
+        spread[c.symbol] = std::sqrt(sum2 / 299);
+        EXPECT_GE(closes.size(), c.distinctCloses) << c.symbol;
+    }
+    // Stocks move alike in percent whatever their price.
+    EXPECT_GT(spread["MSFT"], spread["IBM"] * 0.5);
+    EXPECT_LT(spread["MSFT"], spread["IBM"] * 2);
+}
+
+struct DecadesCase {
+    const char* symbol;
+    std::int32_t bars;
+    bool backTo1900;  // more bars are asked for than weekdays since 1 January 1900
+};
+
+TEST_F(SimFeedTest, PricesStayNearTheLevelOverDecades) {
+    const std::vector<DecadesCase> cases = {{"MSFT", 40000, true}, {"$INDU", 10000, false}};
+    SimFeed feed(Opts(2), loop, clock);
+    for (const DecadesCase& c : cases) {
+        // Daily bars of one minute each keep the decades quick to make.
+        const auto bars = All(feed, feed.RequestHistory(sink, c.symbol, "D", 1, c.bars, 600, 601));
+        ASSERT_GE(bars.size(), 10000u) << c.symbol;
+        if (c.backTo1900) {
+            EXPECT_EQ(+bars.front().dtTime, At(1900, 1, 1)) << c.symbol;
+        }
+        double lo = 1e300, hi = 0;
+        for (const BarData& b : bars) {
+            lo = std::min(lo, +b.dLow);
+            hi = std::max(hi, +b.dHigh);
+        }
+        EXPECT_LT(hi / lo, 30) << c.symbol;
+    }
+}
+
+TEST_F(SimFeedTest, BlankSymbolsAreReadyAtOnceWithNoBarsAndSaySo) {
+    SimFeed feed(Opts(1), loop, clock);
+    feed.SetReportStream(nullptr);
+    std::vector<std::string> lines;
+    feed.SetReportListener([&lines](const std::string& line) { lines.push_back(line); });
+    for (const char* symbol : {"", "  ", "\t"}) {
+        lines.clear();
+        const auto h = feed.RequestHistory(sink, symbol, "1", 1, 100, -1, -1);
+        EXPECT_TRUE(feed.IsHistoryReady(h)) << '"' << symbol << '"';
+        EXPECT_EQ(feed.GetNumBars(h), 0);
+        EXPECT_EQ(lines, std::vector<std::string>{"sim: no symbol given; no bars"});
+    }
+    loop.RunFor(3000);
+    EXPECT_TRUE(sink.Events.empty());
+}
+
+TEST_F(SimFeedTest, AFixedStartIsTheInstantOfTheFirstRequest) {
+    const double start = At(2024, 3, 4, 12, 0);
+    const auto startSecond = static_cast<std::int64_t>(std::llround(start * 86400));
+    SimFeed prompt(Opts(3, start), loop, clock), late(Opts(3, start), loop, clock);
+    const auto promptBars = All(prompt, prompt.RequestHistory(sink, "IBM", "5S", 1, 20, -1, -1));
+    // However long the program takes to ask, the market starts where it was told to.
+    loop.RunFor(4500);
+    EXPECT_EQ(late.MarketSeconds(), startSecond);
+    const auto h = late.RequestHistory(sink, "IBM", "5S", 1, 20, -1, -1);
+    const auto lateBars = All(late, h);
+    ASSERT_EQ(lateBars.size(), promptBars.size());
+    for (std::size_t i = 0; i < lateBars.size(); ++i)
+        EXPECT_TRUE(SameBits(lateBars[i], promptBars[i])) << i;
+    loop.RunFor(2000);
+    EXPECT_EQ(late.MarketSeconds(), startSecond + 2);
 }
 
 TEST_F(SimFeedTest, BadRequestsFailWithAReason) {
