@@ -111,6 +111,38 @@ class TVegaDoubleList {
     // Column ICol (from 0) of the comma-separated rows written in parentheses: "(1,2)(3,4)".
     std::int32_t FromProfStrMatrix(std::string_view s, std::int32_t ICol);
 
+    // Statistics (double_list_statistics.cpp; the functions of series_statistics.h over the
+    // items with kNullValue as the null). Statistics that cannot be computed give kNullValue.
+
+    double AvValue() const;
+    double AvAbsValue() const;
+    double AvValue1(std::int32_t imin, std::int32_t imax) const;
+    double AvValue_WithoutAbsExtreme(std::uint8_t PercentExtreme) const;
+    double Dispersion(std::uint8_t StatKind) const;
+    void GetSkewKurtosis(long double& Skew, long double& Kert, std::uint8_t StatKind) const;
+    // Advances the process-wide pseudo-random generator.
+    double Changebility() const;
+    double Entropy() const;
+    double EntropyExt(std::uint8_t Kind) const;
+    std::int32_t UndependenIntervalsCount() const;
+    std::int32_t UndependenIntervalsCount1() const;
+    bool LinearInterpolate(double& a, double& b) const;
+    bool LinearInterpolate1(double& a, double& b, std::int32_t imin, std::int32_t imax) const;
+    double ForHurst_RS() const;
+    double ForHurst_DFA() const;
+    double ForHurst_Path() const;
+    double PlusMinusStat(std::int32_t& iplus, std::int32_t& iminus) const;
+    double SQN() const;
+    std::string SQN_Info_Str(std::int32_t Kind) const;
+    void DrawDown(double& AbsValue, double& PercentageValue) const;
+    double MedianValue(std::int32_t imin, std::int32_t imax) const;
+    double AutoCovariation(std::int32_t Lag, bool NormalizeOnAverage) const;
+    double Path_360() const;
+    // Unwraps the angles into a continuous path; when the first angle is at position 0 the
+    // path starts at 0. Kind has no effect.
+    void Set_Path_360(std::uint8_t Kind);
+    std::int32_t Quantum(std::int32_t i_curr, double delta, std::int32_t& i_reach) const;
+
     // Drawing (double_list_drawing.cpp). Lines join the points of neighbouring positions
     // with the canvas's pen, values growing upwards in R (YMin at the bottom, YMax at the
     // top); a segment is drawn only when both its items are non-null, so a null leaves a gap.
