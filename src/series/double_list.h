@@ -157,6 +157,38 @@ class TVegaDoubleList {
     void Draw1Rescaled(Canvas& Canv, const TRect& R, double YMin, double YMax, double TTMin,
                        double TTMax, const TVegaDoubleList& TimeList) const;
 
+    // Distributions (double_list_distributions.cpp; the functions of series_distributions.h
+    // over the items with kNullValue as the null). The last item is left out of every
+    // histogram. Output lists are cleared and refilled; they may be this list.
+
+    void CalculateDistibution(std::int32_t NCount, double VMin, double VMax,
+                              TVegaDoubleList& DistributedValues) const;
+    void CalculateDistibutionWithNormalization(std::int32_t NCount, double VMin, double VMax,
+                                               const TVegaDoubleList& Norm,
+                                               TVegaDoubleList& DistributedValues) const;
+    void CalculateCommulativeDistibution(std::int32_t NCount, double VMin, double VMax,
+                                         TVegaDoubleList& DistributedValues) const;
+    // The fixed-bin histogram over R, its highest count at R.Top: Kind 0 as a line with the
+    // canvas's pen through the counts at the bin positions, Kind 1 as columns filled with the
+    // brush, column k between bins k and k + 1 as high as bin k + 1. DistributedValues, when
+    // given, receives the NCount counts and a final 0. Nothing at all when VMin >= VMax.
+    void DrawDistibution(Canvas& Canv, const TRect& R, std::int32_t NCount, double VMin,
+                         double VMax, TVegaDoubleList* DistributedValues, std::int32_t Kind) const;
+    // The floating-bin histogram as a line over R when a canvas is given, and its values in
+    // DistributedValues when given. Nothing at all when VMin >= VMax.
+    void DrawDistibutionFloatingBins(Canvas* Canv, const TRect& R, std::int32_t NCount,
+                                     std::int32_t NSubdiv, double VMin, double VMax,
+                                     std::int32_t HistKind,
+                                     TVegaDoubleList* DistributedValues) const;
+    // Advances the process-wide pseudo-random generator.
+    double GetRandomDistributed(std::int32_t NCount, double VMin, double VMax) const;
+    std::int32_t Amount_Points_Inside_Interval(double YMin, double YMax) const;
+    void GetMinMaxDistributed(std::uint8_t Per, std::int32_t MaxOutPoints, double& XMin,
+                              double& XMax) const;
+    // Removes at once every item strictly outside GetMinMaxDistributed's range; nulls lie
+    // outside any ordinary range.
+    void DeleteExtremeValues(std::uint8_t Per, std::int32_t MaxOutPoints);
+
     // Free slots for the owner; the library never reads them.
     double UMinV = 0;
     double UMaxV = 0;
