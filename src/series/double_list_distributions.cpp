@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 #include "geometry/value_mapping.h"
@@ -104,19 +106,73 @@ std::vector<double> FloatingBinHistogram(std::span<const double> items, std::int
     const double w = (VMax - VMin) / NCount;
     const double s = ((VMax - VMin) - w) / static_cast<double>(m);
     std::vector<double> h(static_cast<std::size_t>(m), 0.0);
-    if (HistKind != 0 && HistKind != 1) return h;
+    // A range too wide for a double leaves the bins without bounds, so nothing lies inside.
+    if ((HistKind != 0 && HistKind != 1) || !std::isfinite(w) || !std::isfinite(s)) return h;
+
+    // A bin's members form one run of the values in sorted order: a value below the bin that
+    // the interval test still takes (its product rounding to 0) lies closer to the bin than
+    // any value the test refuses. As the bins move up, values only join the ones below and
+    // only leave the ones above, so two cursors that never turn back find every bin's run.
+    struct Ranked {
+        double Value;
+        std::uint32_t Index;  // in `values`
+    };
+    std::vector<Ranked> ranked(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        ranked[i] = Ranked{values[i], static_cast<std::uint32_t>(i)};
+    std::sort(ranked.begin(), ranked.end(),
+              [](const Ranked& a, const Ranked& b) { return a.Value < b.Value; });
+    const std::size_t n = ranked.size();
+    std::size_t first = 0;  // the first value not below the bin
+    std::size_t end = 0;    // the first value above the bin
+    // Weighted bins add their members in the order of the series, so the sums round as the
+    // plain per-bin scan rounds them: the members are kept sorted by position.
+    std::vector<std::uint32_t> members;
+    std::vector<char> isMember(HistKind == 1 ? values.size() : 0, 0);
+    std::vector<std::uint32_t> entering;
+    std::vector<std::uint32_t> merged;
     for (std::int64_t j = 0; j < m; ++j) {
         const double lo = VMin + static_cast<double>(j) * s;
         const double hi = lo + w;
+        auto below = [&](std::size_t r) {
+            const double v = ranked[r].Value;
+            return v < lo && !Inside(v, lo, hi);
+        };
+        auto above = [&](std::size_t r) {
+            const double v = ranked[r].Value;
+            return v > hi && !Inside(v, lo, hi);
+        };
+        const std::size_t oldFirst = first;
+        const std::size_t oldEnd = end;
+        while (first < n && below(first)) ++first;
+        if (end < first) end = first;
+        while (end < n && !above(end)) ++end;
+        if (HistKind == 0) {
+            h[static_cast<std::size_t>(j)] = static_cast<double>(end - first);
+            continue;
+        }
+        const std::size_t leaveEnd = std::min(oldEnd, first);
+        if (oldFirst < leaveEnd) {
+            for (std::size_t r = oldFirst; r < leaveEnd; ++r) isMember[ranked[r].Index] = 0;
+            std::erase_if(members, [&](std::uint32_t i) { return isMember[i] == 0; });
+        }
+        entering.clear();
+        for (std::size_t r = std::max(oldEnd, first); r < end; ++r) {
+            entering.push_back(ranked[r].Index);
+            isMember[ranked[r].Index] = 1;
+        }
+        if (!entering.empty()) {
+            std::sort(entering.begin(), entering.end());
+            merged.clear();
+            std::merge(members.begin(), members.end(), entering.begin(), entering.end(),
+                       std::back_inserter(merged));
+            members.swap(merged);
+        }
         const double centre = lo + w / 2;
         double sum = 0;
-        for (double v : values) {
-            if (!Inside(v, lo, hi)) continue;
-            if (HistKind == 0)
-                sum += 1;
-            else
-                sum = static_cast<double>(sum + LinearMap(0.5, 1, w / 2, 0, std::fabs(v - centre)));
-        }
+        for (std::uint32_t i : members)
+            sum = static_cast<double>(sum +
+                                      LinearMap(0.5, 1, w / 2, 0, std::fabs(values[i] - centre)));
         h[static_cast<std::size_t>(j)] = sum;
     }
     return h;
@@ -153,33 +209,56 @@ std::vector<std::int32_t> RemovedExtremes(std::span<const double> items, std::ui
                                           std::int32_t MaxOutPoints, double null) {
     std::vector<std::int32_t> removed;
     if (Per >= 100) return removed;
-    std::vector<double> work(items.begin(), items.end());
     const std::int64_t share =
         (100 - static_cast<std::int64_t>(Per)) * static_cast<std::int64_t>(items.size());
     const auto target = static_cast<std::int64_t>(std::nearbyint(static_cast<double>(share) / 100));
+
+    // Instead of scanning the series for every pass, the values are sorted once by value and
+    // position. The smallest remaining value's first occurrence is then the lowest remaining
+    // entry; the largest value's first occurrence is the first remaining entry of the top group
+    // of equal values, which the passes use up from its start. A value that no search finds
+    // (not a number) never takes part.
+    struct Entry {
+        double Value;
+        std::int32_t Position;
+    };
+    std::vector<Entry> sorted;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const double v = items[i];
+        if (v != null && !std::isnan(v)) sorted.push_back(Entry{v, static_cast<std::int32_t>(i)});
+    }
+    std::sort(sorted.begin(), sorted.end(), [](const Entry& a, const Entry& b) {
+        if (a.Value < b.Value) return true;
+        if (b.Value < a.Value) return false;
+        return a.Position < b.Position;
+    });
+    std::size_t low = 0;              // the lowest entry no pass has taken from below
+    std::size_t end = sorted.size();  // one past the top group
+    std::size_t group = end;          // where the top group starts
+    std::size_t top = end;            // the top group's first entry not yet taken
     do {
-        double lo = kMinSearchStart;
-        double hi = kMaxSearchStart;
-        std::int32_t loAt = -1;
-        std::int32_t hiAt = -1;
-        for (std::size_t i = 0; i < work.size(); ++i) {
-            const double v = work[i];
-            if (v == null) continue;
-            if (v < lo) {
-                lo = v;
-                loAt = static_cast<std::int32_t>(i);
-            }
-            if (v > hi) {
-                hi = v;
-                hiAt = static_cast<std::int32_t>(i);
-            }
+        // Entries before `low` and in group..top are gone; when the lowest entry reaches the
+        // top group, everything left is one value and both ends take its first occurrence.
+        while (std::max(low, top) >= end && end > low) {
+            end = group;
+            if (end <= low) break;
+            group = end - 1;
+            while (group > 0 && sorted[group - 1].Value == sorted[end - 1].Value) --group;
+            top = group;
         }
+        const std::size_t high = std::max(low, top);
         // Nothing left to remove: the loop would make no more progress.
-        if (loAt < 0 && hiAt < 0) break;
-        if (loAt >= 0) removed.push_back(loAt);
-        if (hiAt >= 0) removed.push_back(hiAt);
-        if (loAt >= 0) work[static_cast<std::size_t>(loAt)] = null;
-        if (hiAt >= 0) work[static_cast<std::size_t>(hiAt)] = null;
+        if (high >= end) break;
+        const std::size_t lowest = low < group ? low : high;
+        const bool takeLow = sorted[lowest].Value < kMinSearchStart;
+        const bool takeHigh = sorted[high].Value > kMaxSearchStart;
+        if (takeLow) removed.push_back(sorted[lowest].Position);
+        if (takeHigh) removed.push_back(sorted[high].Position);
+        if (takeLow) {
+            low = lowest + 1;
+            if (lowest >= group) top = std::max(top, lowest + 1);
+        }
+        if (takeHigh) top = std::max(top, high + 1);
     } while (static_cast<std::int64_t>(removed.size()) < target &&
              static_cast<std::int64_t>(removed.size()) < MaxOutPoints);
     return removed;

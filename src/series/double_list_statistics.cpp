@@ -403,19 +403,31 @@ void DrawDown(std::span<const double> items, double& AbsValue, double& Percentag
     for (double v : items)
         if (w.empty() || v != w.back()) w.push_back(v);
     const std::size_t n = w.size();
-    for (std::size_t i = 0; i + 1 < n; ++i) {
+    if (n < 2) return;
+    // For a given peak both the fall and its percentage only grow as the later value drops
+    // (each rounded step is monotone), so the lowest later value decides; walking backwards
+    // keeps it at hand.
+    double lowest = kInfinity;
+    if (w[n - 1] < lowest) lowest = w[n - 1];
+    for (std::size_t i = n - 1; i-- > 0;) {
         const double p = w[i];
-        if (p == 0) continue;
         const bool peak = i == 0 || i + 2 == n || (w[i - 1] < p && w[i + 1] < p);
-        if (!peak) continue;
-        for (std::size_t j = i + 1; j < n; ++j) {
-            const double y = w[j];
-            if (!(y < p)) continue;
-            if (p - y > AbsValue) AbsValue = p - y;
-            const double percent = (y - p) * 100 / p;
-            if (std::isfinite(percent) && std::fabs(percent) > PercentageValue)
-                PercentageValue = std::fabs(percent);
+        if (p != 0 && peak && lowest < p) {
+            if (p - lowest > AbsValue) AbsValue = p - lowest;
+            const double percent = (lowest - p) * 100 / p;
+            if (std::isfinite(percent)) {
+                if (std::fabs(percent) > PercentageValue) PercentageValue = std::fabs(percent);
+            } else if (std::isfinite(p)) {
+                // The deepest fall overflows its percentage: the others may still count (an
+                // infinite peak has no finite percentage at all).
+                for (std::size_t j = i + 1; j < n; ++j) {
+                    const double other = (w[j] - p) * 100 / p;
+                    if (w[j] < p && std::isfinite(other) && std::fabs(other) > PercentageValue)
+                        PercentageValue = std::fabs(other);
+                }
+            }
         }
+        if (p < lowest) lowest = p;
     }
 }
 

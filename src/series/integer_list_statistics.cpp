@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -27,25 +28,31 @@ void TVegaIntegerList::GetMinMax(std::int32_t& XMin, std::int32_t& XMax) const {
 std::int32_t TVegaIntegerList::TheMostCommonValue(std::int32_t& Occurance,
                                                   std::int32_t NullValue) const {
     if (FList.empty()) return NullValue;
-    std::vector<std::int32_t> work = FList;
-    std::int32_t kept = NullValue;
-    std::int32_t keptCount = 0;
-    for (std::size_t first = 0; first < work.size(); ++first) {
-        const std::int32_t value = work[first];
-        if (value == NullValue) continue;
-        std::int32_t count = 0;
-        for (std::size_t i = first; i < work.size(); ++i) {
-            if (work[i] != value) continue;
-            ++count;
-            work[i] = NullValue;
+    std::vector<std::int32_t> sorted;
+    sorted.reserve(FList.size());
+    for (std::int32_t v : FList)
+        if (v != NullValue) sorted.push_back(v);
+    std::sort(sorted.begin(), sorted.end());
+    // The largest count and, in increasing order, the values that reach it.
+    std::int32_t best = 0;
+    std::vector<std::int32_t> leaders;
+    for (std::size_t i = 0; i < sorted.size();) {
+        std::size_t j = i;
+        while (j < sorted.size() && sorted[j] == sorted[i]) ++j;
+        const auto count = static_cast<std::int32_t>(j - i);
+        if (count > best) {
+            best = count;
+            leaders.clear();
         }
-        if (count > keptCount) {
-            kept = value;
-            keptCount = count;
-        }
+        if (count == best) leaders.push_back(sorted[i]);
+        i = j;
     }
-    Occurance = keptCount;
-    return kept;
+    Occurance = best;
+    if (leaders.empty()) return NullValue;
+    // A tie goes to the value met first.
+    for (std::int32_t v : FList)
+        if (v != NullValue && std::binary_search(leaders.begin(), leaders.end(), v)) return v;
+    return leaders.front();
 }
 
 }  // namespace vela

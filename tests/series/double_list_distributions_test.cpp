@@ -1,9 +1,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
+#include <random>
 #include <vector>
 
+#include "geometry/value_mapping.h"
 #include "platform/pseudo_random.h"
 #include "platform/recording_canvas.h"
 #include "series/double_list.h"
@@ -156,10 +160,15 @@ TEST(Distributions, FloatingBins) {
         std::int32_t count, subdiv, kind;
         std::vector<double> h;
     } cases[] = {
-        {2, 1, 0, {2, 3}},     {2, 2, 0, {2, 2, 3, 2}}, {2, 1, 1, {1.5, 2}},  // weights 1 at the
-                                                                              // centre, 0.5 at the
-                                                                              // ends
-        {2, 1, 3, {0, 0}},     {0, 5, 0, {}},           {2, 0, 0, {}},       {-2, -5, 0, {}},
+        {2, 1, 0, {2, 3}},
+        {2, 2, 0, {2, 2, 3, 2}},
+        {2, 1, 1, {1.5, 2}},  // weights 1 at the
+                              // centre, 0.5 at the
+                              // ends
+        {2, 1, 3, {0, 0}},
+        {0, 5, 0, {}},
+        {2, 0, 0, {}},
+        {-2, -5, 0, {}},
         {100000, 101, 0, {}},   // more than ten million bins
         {65536, 65536, 0, {}},  // 2^32 bins, 0 in 32-bit arithmetic
     };
@@ -278,6 +287,114 @@ TEST(Distributions, DeleteExtremeValues) {
         TVegaDoubleList list = ListOf(c.items);
         list.DeleteExtremeValues(c.per, 100);
         EXPECT_EQ(ItemsOf(list), c.kept);
+    }
+}
+
+// The robust range's removals as defined: a full scan of the working copy per pass.
+std::vector<std::int32_t> PlainRemovedExtremes(const std::vector<double>& items, std::uint8_t per,
+                                               std::int32_t maxOut) {
+    std::vector<std::int32_t> removed;
+    std::vector<double> work = items;
+    const auto target = static_cast<std::int64_t>(std::nearbyint(
+        static_cast<double>((100 - per) * static_cast<std::int64_t>(items.size())) / 100));
+    do {
+        double lo = kMinSearchStart, hi = kMaxSearchStart;
+        std::int32_t loAt = -1, hiAt = -1;
+        for (std::size_t i = 0; i < work.size(); ++i) {
+            if (work[i] == kNull) continue;
+            if (work[i] < lo) lo = work[loAt = static_cast<std::int32_t>(i)];
+            if (work[i] > hi) hi = work[hiAt = static_cast<std::int32_t>(i)];
+        }
+        if (loAt < 0 && hiAt < 0) break;
+        if (loAt >= 0) removed.push_back(loAt);
+        if (hiAt >= 0) removed.push_back(hiAt);
+        if (loAt >= 0) work[static_cast<std::size_t>(loAt)] = kNull;
+        if (hiAt >= 0) work[static_cast<std::size_t>(hiAt)] = kNull;
+    } while (static_cast<std::int64_t>(removed.size()) < target &&
+             static_cast<std::int64_t>(removed.size()) < maxOut);
+    return removed;
+}
+
+TEST(Distributions, RemovalsAgreeWithAScanPerPass) {
+    std::mt19937_64 rng(23);
+    const double specials[] = {
+        kNull,       -0.0, 1e300, -1e300, 2e300, -2e300, std::numeric_limits<double>::infinity(),
+        std::nan("")};
+    for (int round = 0; round < 400; ++round) {
+        // Few distinct values, so ties and lone groups are common.
+        const int spread = std::uniform_int_distribution<int>(0, 6)(rng);
+        std::uniform_int_distribution<int> value(-spread, spread);
+        std::uniform_int_distribution<int> pick(0, 29);
+        std::vector<double> items;
+        const int n = std::uniform_int_distribution<int>(0, 60)(rng);
+        for (int i = 0; i < n; ++i) {
+            const int k = pick(rng);
+            items.push_back(round % 2 == 1 && k < 8 ? specials[k] : value(rng));
+        }
+        const auto per = static_cast<std::uint8_t>(std::uniform_int_distribution<int>(0, 99)(rng));
+        const std::int32_t maxOut = std::uniform_int_distribution<std::int32_t>(-1, 70)(rng);
+        const std::vector<std::int32_t> expected = PlainRemovedExtremes(items, per, maxOut);
+        ASSERT_EQ(stats::RemovedExtremes(items, per, maxOut), expected)
+            << ::testing::PrintToString(items) << " per " << int{per} << " max " << maxOut;
+    }
+}
+
+// The floating-bin histogram as defined: every bin scans every value.
+std::vector<double> PlainFloatingBins(const std::vector<double>& items, std::int32_t count,
+                                      std::int32_t subdiv, double lo, double hi,
+                                      std::int32_t kind) {
+    const std::int64_t m = static_cast<std::int64_t>(subdiv) * count;
+    std::vector<double> values;
+    for (std::size_t i = 0; i + 1 < items.size(); ++i)
+        if (items[i] != kNull && lo <= items[i] && items[i] <= hi) values.push_back(items[i]);
+    const double w = (hi - lo) / count;
+    const double s = ((hi - lo) - w) / static_cast<double>(m);
+    std::vector<double> h(static_cast<std::size_t>(m), 0.0);
+    for (std::int64_t j = 0; j < m; ++j) {
+        const double a = lo + static_cast<double>(j) * s;
+        const double b = a + w;
+        double sum = 0;
+        for (double v : values) {
+            if (!((v - a) * (v - b) <= 0)) continue;
+            if (kind == 0)
+                sum += 1;
+            else
+                sum = static_cast<double>(sum +
+                                          LinearMap(0.5, 1, w / 2, 0, std::fabs(v - (a + w / 2))));
+        }
+        h[static_cast<std::size_t>(j)] = sum;
+    }
+    return h;
+}
+
+TEST(Distributions, FloatingBinsAgreeWithAScanPerBin) {
+    std::mt19937_64 rng(24);
+    for (int round = 0; round < 300; ++round) {
+        // Ordinary prices, coarse values with ties on the bin edges, or values so small that
+        // the interval test's product underflows and takes values just outside a bin.
+        const int mode = round % 3;
+        const double scale = mode == 2 ? 1e-162 : 1;
+        std::uniform_real_distribution<double> fine(-1, 11);
+        std::uniform_int_distribution<int> coarse(-2, 22);
+        std::vector<double> items;
+        const int n = std::uniform_int_distribution<int>(0, 150)(rng);
+        for (int i = 0; i < n; ++i) {
+            if (i % 17 == 5) {
+                items.push_back(kNull);
+                continue;
+            }
+            items.push_back(mode == 1 ? coarse(rng) * 0.5 : fine(rng) * scale);
+        }
+        const std::int32_t count = std::uniform_int_distribution<std::int32_t>(1, 8)(rng);
+        const std::int32_t subdiv = std::uniform_int_distribution<std::int32_t>(1, 12)(rng);
+        const double lo = (mode == 1 ? 0.0 : fine(rng) / 2) * scale;
+        const double hi = lo + std::uniform_real_distribution<double>(0.5, 10)(rng) * scale;
+        for (std::int32_t kind : {0, 1}) {
+            const std::vector<double> expected =
+                PlainFloatingBins(items, count, subdiv, lo, hi, kind);
+            ASSERT_EQ(stats::FloatingBinHistogram(items, count, subdiv, lo, hi, kind), expected)
+                << "round " << round << " kind " << kind;
+        }
     }
 }
 

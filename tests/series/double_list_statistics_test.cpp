@@ -6,6 +6,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -394,12 +395,64 @@ TEST(SeriesStatistics, DrawDown) {
         {"one item", {4}, 0, 0},
         // The percentage overflows and keeps its previous value.
         {"percentage fault", {1e-300, -1e300}, 1e300, 0},
+        {"the others still count", {1e-300, -1e300, -1e-300}, 1e300, 200},
     };
     for (const auto& c : cases) {
         double abs = -1, percent = -1;
         ListOf(c.items).DrawDown(abs, percent);
         EXPECT_EQ(abs, c.abs) << c.what;
         EXPECT_DOUBLE_EQ(percent, c.percent) << c.what;
+    }
+}
+
+// The drawdown as defined: every peak against every later value.
+void PlainDrawDown(const std::vector<double>& items, double& abs, double& percent) {
+    abs = 0;
+    percent = 0;
+    std::vector<double> w;
+    for (double v : items)
+        if (w.empty() || v != w.back()) w.push_back(v);
+    for (std::size_t i = 0; i + 1 < w.size(); ++i) {
+        const double p = w[i];
+        if (p == 0) continue;
+        if (!(i == 0 || i + 2 == w.size() || (w[i - 1] < p && w[i + 1] < p))) continue;
+        for (std::size_t j = i + 1; j < w.size(); ++j) {
+            const double y = w[j];
+            if (!(y < p)) continue;
+            abs = std::max(abs, p - y);
+            const double q = (y - p) * 100 / p;
+            if (std::isfinite(q)) percent = std::max(percent, std::fabs(q));
+        }
+    }
+}
+
+TEST(SeriesStatistics, DrawDownAgreesWithEveryPeakAgainstEveryLaterValue) {
+    std::mt19937_64 rng(21);
+    const double specials[] = {0, -0.0, kNull, 1e-300, -1e300, 1e300, kInf, -kInf, std::nan("")};
+    std::uniform_int_distribution<int> small(-5, 5);
+    std::uniform_int_distribution<int> pick(0, 19);
+    std::normal_distribution<double> step(0, 1);
+    for (int round = 0; round < 300; ++round) {
+        std::vector<double> items;
+        const int n = std::uniform_int_distribution<int>(0, 200)(rng);
+        double walk = 100;
+        // Small integers (ties, zeros, signs), a walk, a walk with rare special values, or
+        // special values among small integers (falls whose percentage overflows).
+        const int mode = round % 4;
+        for (int i = 0; i < n; ++i) {
+            const int k = pick(rng);
+            if ((mode == 2 && k == 0) || (mode == 3 && k < 10))
+                items.push_back(specials[static_cast<std::size_t>(k + small(rng) + 5) % 9]);
+            else if (mode == 0 || mode == 3)
+                items.push_back(small(rng));
+            else
+                items.push_back(walk += step(rng));
+        }
+        double abs = 0, percent = 0, plainAbs = 0, plainPercent = 0;
+        stats::DrawDown(items, abs, percent);
+        PlainDrawDown(items, plainAbs, plainPercent);
+        ASSERT_EQ(abs, plainAbs) << ::testing::PrintToString(items);
+        ASSERT_EQ(percent, plainPercent) << ::testing::PrintToString(items);
     }
 }
 
@@ -512,6 +565,48 @@ TEST(IntegerListStatistics, TheMostCommonValue) {
     std::int32_t occurance = 42;
     EXPECT_EQ(TVegaIntegerList().TheMostCommonValue(occurance, -7), -7);
     EXPECT_EQ(occurance, 42);
+}
+
+// The most common value as defined: count the first remaining value, strike it out, repeat.
+std::int32_t PlainMostCommon(std::vector<std::int32_t> work, std::int32_t& occurance,
+                             std::int32_t null) {
+    std::int32_t kept = null, keptCount = 0;
+    for (std::size_t first = 0; first < work.size(); ++first) {
+        const std::int32_t value = work[first];
+        if (value == null) continue;
+        std::int32_t count = 0;
+        for (std::int32_t& x : work) {
+            if (x != value) continue;
+            ++count;
+            x = null;
+        }
+        if (count > keptCount) {
+            kept = value;
+            keptCount = count;
+        }
+    }
+    occurance = keptCount;
+    return kept;
+}
+
+TEST(IntegerListStatistics, TheMostCommonValueAgreesWithStrikingOut) {
+    std::mt19937_64 rng(22);
+    for (int round = 0; round < 300; ++round) {
+        const int spread = std::uniform_int_distribution<int>(1, 30)(rng);
+        std::uniform_int_distribution<std::int32_t> value(-spread, spread);
+        TVegaIntegerList list;
+        std::vector<std::int32_t> items;
+        const int n = std::uniform_int_distribution<int>(1, 120)(rng);
+        for (int i = 0; i < n; ++i) {
+            items.push_back(value(rng));
+            list.Add(items.back());
+        }
+        const std::int32_t null = value(rng);
+        std::int32_t occurance = -1, plainOccurance = -1;
+        ASSERT_EQ(list.TheMostCommonValue(occurance, null),
+                  PlainMostCommon(items, plainOccurance, null));
+        ASSERT_EQ(occurance, plainOccurance);
+    }
 }
 
 }  // namespace
