@@ -1,9 +1,11 @@
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 
 #include "series/double_list.h"
+#include "series/integer_list.h"
 
 namespace {
 
@@ -41,5 +43,84 @@ void BM_RangeAscending100k(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * source.Count());
 }
 BENCHMARK(BM_RangeAscending100k)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+namespace {
+
+// A random walk of closes around 100 with a null every 97 bars.
+vela::TVegaDoubleList RandomWalk(std::int64_t n) {
+    vela::TVegaDoubleList list;
+    std::mt19937_64 rng(3);
+    std::normal_distribution<double> step(0.0, 0.5);
+    double price = 100;
+    for (std::int64_t i = 0; i < n; ++i) {
+        price = std::max(1.0, price + step(rng));
+        list.Add(i % 97 == 0 ? vela::kNullValue : price);
+    }
+    return list;
+}
+
+void BM_DrawDown(benchmark::State& state) {
+    const vela::TVegaDoubleList list = RandomWalk(state.range(0));
+    for (auto _ : state) {
+        double abs = 0;
+        double percent = 0;
+        list.DrawDown(abs, percent);
+        benchmark::DoNotOptimize(abs);
+        benchmark::DoNotOptimize(percent);
+    }
+    state.SetItemsProcessed(state.iterations() * list.Count());
+}
+BENCHMARK(BM_DrawDown)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// A hundred thousand distinct values, each about ten times.
+void BM_TheMostCommonValue(benchmark::State& state) {
+    vela::TVegaIntegerList list;
+    std::mt19937_64 rng(4);
+    std::uniform_int_distribution<std::int32_t> value(0, 99999);
+    for (std::int64_t i = 0; i < state.range(0); ++i) list.Add(value(rng));
+    for (auto _ : state) {
+        std::int32_t occurance = 0;
+        benchmark::DoNotOptimize(list.TheMostCommonValue(occurance, -1));
+    }
+    state.SetItemsProcessed(state.iterations() * list.Count());
+}
+BENCHMARK(BM_TheMostCommonValue)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// Ten percent of the points removed as extremes.
+void BM_GetMinMaxDistributed90(benchmark::State& state) {
+    const vela::TVegaDoubleList list = RandomWalk(state.range(0));
+    for (auto _ : state) {
+        double lo = 0;
+        double hi = 0;
+        list.GetMinMaxDistributed(90, INT32_MAX, lo, hi);
+        benchmark::DoNotOptimize(lo);
+        benchmark::DoNotOptimize(hi);
+    }
+    state.SetItemsProcessed(state.iterations() * list.Count());
+}
+BENCHMARK(BM_GetMinMaxDistributed90)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// A thousand floating bins (100 bins of width, 10 steps each); kind 0 counts, kind 1 weighs.
+void BM_FloatingBins(benchmark::State& state) {
+    const vela::TVegaDoubleList list = RandomWalk(state.range(0));
+    double lo = 0;
+    double hi = 0;
+    list.GetMinMax(lo, hi);
+    const auto kind = static_cast<std::int32_t>(state.range(1));
+    vela::TVegaDoubleList h;
+    for (auto _ : state) {
+        list.DrawDistibutionFloatingBins(nullptr, vela::TRect{}, 100, 10, lo, hi, kind, &h);
+        benchmark::DoNotOptimize(h.GetItem(0));
+    }
+    state.SetItemsProcessed(state.iterations() * list.Count());
+}
+BENCHMARK(BM_FloatingBins)
+    ->Args({10000, 0})
+    ->Args({10000, 1})
+    ->Args({1000000, 0})
+    ->Args({1000000, 1})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

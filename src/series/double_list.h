@@ -111,6 +111,38 @@ class TVegaDoubleList {
     // Column ICol (from 0) of the comma-separated rows written in parentheses: "(1,2)(3,4)".
     std::int32_t FromProfStrMatrix(std::string_view s, std::int32_t ICol);
 
+    // Statistics (double_list_statistics.cpp; the functions of series_statistics.h over the
+    // items with kNullValue as the null). Statistics that cannot be computed give kNullValue.
+
+    double AvValue() const;
+    double AvAbsValue() const;
+    double AvValue1(std::int32_t imin, std::int32_t imax) const;
+    double AvValue_WithoutAbsExtreme(std::uint8_t PercentExtreme) const;
+    double Dispersion(std::uint8_t StatKind) const;
+    void GetSkewKurtosis(long double& Skew, long double& Kert, std::uint8_t StatKind) const;
+    // Advances the process-wide pseudo-random generator.
+    double Changebility() const;
+    double Entropy() const;
+    double EntropyExt(std::uint8_t Kind) const;
+    std::int32_t UndependenIntervalsCount() const;
+    std::int32_t UndependenIntervalsCount1() const;
+    bool LinearInterpolate(double& a, double& b) const;
+    bool LinearInterpolate1(double& a, double& b, std::int32_t imin, std::int32_t imax) const;
+    double ForHurst_RS() const;
+    double ForHurst_DFA() const;
+    double ForHurst_Path() const;
+    double PlusMinusStat(std::int32_t& iplus, std::int32_t& iminus) const;
+    double SQN() const;
+    std::string SQN_Info_Str(std::int32_t Kind) const;
+    void DrawDown(double& AbsValue, double& PercentageValue) const;
+    double MedianValue(std::int32_t imin, std::int32_t imax) const;
+    double AutoCovariation(std::int32_t Lag, bool NormalizeOnAverage) const;
+    double Path_360() const;
+    // Unwraps the angles into a continuous path; when the first angle is at position 0 the
+    // path starts at 0. Kind has no effect.
+    void Set_Path_360(std::uint8_t Kind);
+    std::int32_t Quantum(std::int32_t i_curr, double delta, std::int32_t& i_reach) const;
+
     // Drawing (double_list_drawing.cpp). Lines join the points of neighbouring positions
     // with the canvas's pen, values growing upwards in R (YMin at the bottom, YMax at the
     // top); a segment is drawn only when both its items are non-null, so a null leaves a gap.
@@ -185,6 +217,38 @@ class TVegaDoubleList {
     // colours run from ZeroColor to MaxPlusColor (upwards) or MaxMinusColor (downwards).
     void DrawFire(Canvas& Canv, const TRect& R, std::int32_t XMin, std::int32_t XMax,
                   TColor MaxPlusColor, TColor MaxMinusColor, TColor ZeroColor) const;
+
+    // Distributions (double_list_distributions.cpp; the functions of series_distributions.h
+    // over the items with kNullValue as the null). The last item is left out of every
+    // histogram. Output lists are cleared and refilled; they may be this list.
+
+    void CalculateDistibution(std::int32_t NCount, double VMin, double VMax,
+                              TVegaDoubleList& DistributedValues) const;
+    void CalculateDistibutionWithNormalization(std::int32_t NCount, double VMin, double VMax,
+                                               const TVegaDoubleList& Norm,
+                                               TVegaDoubleList& DistributedValues) const;
+    void CalculateCommulativeDistibution(std::int32_t NCount, double VMin, double VMax,
+                                         TVegaDoubleList& DistributedValues) const;
+    // The fixed-bin histogram over R, its highest count at R.Top: Kind 0 as a line with the
+    // canvas's pen through the counts at the bin positions, Kind 1 as columns filled with the
+    // brush, column k between bins k and k + 1 as high as bin k + 1. DistributedValues, when
+    // given, receives the NCount counts and a final 0. Nothing at all when VMin >= VMax.
+    void DrawDistibution(Canvas& Canv, const TRect& R, std::int32_t NCount, double VMin,
+                         double VMax, TVegaDoubleList* DistributedValues, std::int32_t Kind) const;
+    // The floating-bin histogram as a line over R when a canvas is given, and its values in
+    // DistributedValues when given. Nothing at all when VMin >= VMax.
+    void DrawDistibutionFloatingBins(Canvas* Canv, const TRect& R, std::int32_t NCount,
+                                     std::int32_t NSubdiv, double VMin, double VMax,
+                                     std::int32_t HistKind,
+                                     TVegaDoubleList* DistributedValues) const;
+    // Advances the process-wide pseudo-random generator.
+    double GetRandomDistributed(std::int32_t NCount, double VMin, double VMax) const;
+    std::int32_t Amount_Points_Inside_Interval(double YMin, double YMax) const;
+    void GetMinMaxDistributed(std::uint8_t Per, std::int32_t MaxOutPoints, double& XMin,
+                              double& XMax) const;
+    // Removes at once every item strictly outside GetMinMaxDistributed's range; nulls lie
+    // outside any ordinary range.
+    void DeleteExtremeValues(std::uint8_t Per, std::int32_t MaxOutPoints);
 
     // Free slots for the owner; the library never reads them.
     double UMinV = 0;

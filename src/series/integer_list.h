@@ -64,6 +64,18 @@ class TVegaIntegerList {
                              std::int32_t ValueMax, TColor ColorMin, TColor ColorMax,
                              std::int32_t LMin, std::int32_t LMax) const;
 
+    // Statistics (integer_list_statistics.cpp).
+
+    // The sum of all items, wrapping around on overflow as 32-bit arithmetic does.
+    std::int32_t Sum() const;
+    // Strict extremes of all items, starting from 2147483647 and -2147483648 (which an empty
+    // list keeps).
+    void GetMinMax(std::int32_t& XMin, std::int32_t& XMax) const;
+    // The value other than NullValue that occurs most often, the one met first on a tie, with
+    // its count in Occurance; NullValue with a count of 0 when every item is NullValue. An empty
+    // list gives NullValue and leaves Occurance as it was.
+    std::int32_t TheMostCommonValue(std::int32_t& Occurance, std::int32_t NullValue) const;
+
   private:
     std::vector<std::int32_t> FList;
 };
