@@ -87,6 +87,20 @@ std::string FitToMask(std::string_view text, std::string_view mask) {
     return EncodeUtf8(fitted);
 }
 
+// Whether the text, fitted to the mask, has the mask's literals in their places and digits,
+// signs or blanks in its input positions.
+bool FitsMask(std::string_view text, std::string_view mask) {
+    const std::u32string layout = MaskLayout(mask);
+    const std::u32string fitted = DecodeUtf8(FitToMask(text, mask));
+    if (fitted.size() != layout.size()) return false;
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        const char32_t c = fitted[i];
+        const bool input = (c >= U'0' && c <= U'9') || c == U'-' || c == U'+' || c == U' ';
+        if (layout[i] == 0 ? !input : c != layout[i]) return false;
+    }
+    return true;
+}
+
 std::string TwoDigits(std::int32_t n) {
     return n < 10 ? "0" + std::to_string(n) : std::to_string(n);
 }
@@ -110,8 +124,10 @@ void HEditMaskEngine::SetHEditMaskType(THEditMaskType type) {
     type_ = type;
     const HEditMaskTypeInfo& info = InfoOf(type);
     editMask_ = std::string(info.EditMask);
-    // An empty default would blank the edit; it only means none has been chosen yet.
-    if (!CheckText() || DefaultText_.empty()) DefaultText_ = std::string(info.DefaultText);
+    // An empty default would blank the edit (it only means none has been chosen yet), and a
+    // default of another layout (hours after degrees) would not fit the new mask.
+    if (!CheckText() || !FitsMask(DefaultText_, editMask_))
+        DefaultText_ = std::string(info.DefaultText);
     DMaxValue_ = info.MaxValue;
     ShowText(DefaultText_);
 }

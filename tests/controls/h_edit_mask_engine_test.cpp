@@ -58,6 +58,11 @@ TEST_F(HEditMaskEngineTest, AnAcceptedTextKeepsTheDefaultTextWhenTheTypeChanges)
     e.SetText("20  h 00 m  00 s");
     e.SetHEditMaskType(T::H12);
     EXPECT_EQ(e.DefaultText(), "00  h 00 m  00 s");
+    // From hours to degrees the text is valid, but the hours' default does not fit the mask.
+    e.SetText("10  h 00 m  00 s");
+    e.SetHEditMaskType(T::L90);
+    EXPECT_EQ(e.DefaultText(), "00  ° 00 '  00 \"");
+    EXPECT_EQ(e.Text(), "00  ° 00 '  00 \" ");
 }
 
 TEST_F(HEditMaskEngineTest, CheckTextHoldsTheTypesLimitsAndTheMaximum) {
