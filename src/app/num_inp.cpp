@@ -41,8 +41,10 @@ TCustomNumInp::TCustomNumInp(QWidget* parent)
       qtAlerts_(this),
       engine_(qtAlerts_, NumberLocaleOf(locale()), FromQColor(palette().color(QPalette::Text))) {
     setMaxLength(kQtUnlimited);
-    // Every change of the text goes through the engine, so nothing is dropped in.
+    // Every change of the text goes through the engine: nothing is dropped in, and text comes
+    // as key presses rather than from input methods.
     setAcceptDrops(false);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
     resize(85, sizeHint().height());
     UpdateTextMargin();
     PushEditState();
@@ -259,9 +261,12 @@ void TCustomNumInp::changeEvent(QEvent* event) {
 void TCustomNumInp::contextMenuEvent(QContextMenuEvent* event) {
     QMenu* menu = createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    // Pasting from the menu goes through the engine as control-V does.
+    // Pasting from the menu goes through the engine as control-V does. Qt names its actions
+    // only by their texts, which end in the shortcut.
+    const QString pasteKey =
+        QLatin1Char('\t') + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
     for (QAction* action : menu->actions()) {
-        if (action->objectName() != QStringLiteral("edit-paste")) continue;
+        if (!action->text().endsWith(pasteKey)) continue;
         disconnect(action, &QAction::triggered, nullptr, nullptr);
         connect(action, &QAction::triggered, this, [this] {
             PullEditState();

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QImage>
 #include <QLocale>
+#include <QMenu>
 #include <QTest>
 #include <limits>
 
@@ -64,6 +66,23 @@ TEST_F(NumInpWidgetTest, PasteStoresTheValueAndUndoesAnOverlongText) {
     QTest::keyClick(control_, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(control_->text(), "42");
     EXPECT_EQ(control_->Value(), 42);  // at once, before leaving
+}
+
+TEST_F(NumInpWidgetTest, PasteFromTheContextMenuGoesThroughTheEngineToo) {
+    QApplication::clipboard()->setText("12345678901234567");
+    const QPoint at(5, 5);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, control_->mapToGlobal(at));
+    QApplication::sendEvent(control_, &event);
+    QMenu* menu = control_->findChild<QMenu*>();
+    ASSERT_NE(menu, nullptr);
+    QAction* paste = nullptr;
+    for (QAction* action : menu->actions())
+        if (action->text().contains("Paste")) paste = action;
+    ASSERT_NE(paste, nullptr);
+    paste->trigger();
+    menu->close();
+    EXPECT_EQ(control_->text(), "0");
+    EXPECT_EQ(alerts_.Beeps().size(), 2u);
 }
 
 TEST_F(NumInpWidgetTest, AValueOutOfRangeKeepsTheFocus) {
