@@ -1,6 +1,5 @@
 #include "app/h_edit_mask.h"
 
-#include <QCoreApplication>
 #include <QFocusEvent>
 #include <algorithm>
 
@@ -31,9 +30,7 @@ void THEditMask::SetEditMaskTypeIndex(int i) {
 }
 
 void THEditMask::focusOutEvent(QFocusEvent* event) {
-    const Qt::FocusReason reason = event->reason();
-    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
-        !QCoreApplication::closingDown()) {
+    if (LeavesTheControl(*event)) {
         engine_.SetText(displayText().toStdString());
         engine_.FocusExit();
         Show();

@@ -1,6 +1,5 @@
 #include "app/long_edit_mask.h"
 
-#include <QCoreApplication>
 #include <QFocusEvent>
 #include <algorithm>
 
@@ -39,9 +38,7 @@ void TLongEditMask::SetLongTypeIndex(int i) {
 }
 
 void TLongEditMask::focusOutEvent(QFocusEvent* event) {
-    const Qt::FocusReason reason = event->reason();
-    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
-        !QCoreApplication::closingDown()) {
+    if (LeavesTheControl(*event)) {
         engine_.SetText(displayText().toStdString());
         engine_.FocusExit();
         Show();

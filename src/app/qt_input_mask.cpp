@@ -1,5 +1,7 @@
 #include "app/qt_input_mask.h"
 
+#include <QCoreApplication>
+
 #include <string>
 
 #include "text/utf8_chars.h"
@@ -74,6 +76,12 @@ QString QtInputMask(std::string_view mask) {
             out += QLatin1Char(';') + QString::fromUcs4(&chars[third + 1], 1);
     }
     return out;
+}
+
+bool LeavesTheControl(const QFocusEvent& event) {
+    const Qt::FocusReason reason = event.reason();
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+           !QCoreApplication::closingDown();
 }
 
 }  // namespace vela::app

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFocusEvent>
 #include <QString>
 #include <string_view>
 
@@ -12,5 +13,9 @@ namespace vela::app {
 //   them as mask characters), the leading "!" is dropped; of the fields after ";" only the
 //   blank character (third field) is kept, as keeping the literals is Qt's way anyway.
 QString QtInputMask(std::string_view mask);
+
+// Whether a focus loss means the user left the control, so that its text is checked: not a
+// switch to another window, an opened menu or the program shutting down.
+bool LeavesTheControl(const QFocusEvent& event);
 
 }  // namespace vela::app

@@ -263,6 +263,10 @@ class TVegaDoubleList {
     void* PP = nullptr;
 
   private:
+    // The coloured segments of the whole list over its own range; colourFor(lo, hi) makes
+    // the colour rule.
+    template <class ColourFor>
+    void DrawWholeListColoured(Canvas& Canv, const TRect& R, ColourFor colourFor) const;
     // The time-window segments of Draw2Rescaled1 and Draw2Rescaled10.
     void DrawTimeWindow(Canvas& Canv, const TRect& R, double TTMin, double TTMax, double YMin,
                         double YMax, const TVegaDoubleList& TimeList, double MaxXStep) const;

@@ -236,6 +236,20 @@ void CheckSpan(std::int32_t first, std::int32_t last, std::int32_t count) {
 
 }  // namespace
 
+template <class ColourFor>
+void TVegaDoubleList::DrawWholeListColoured(Canvas& Canv, const TRect& R,
+                                            ColourFor colourFor) const {
+    double lo = 0, hi = 0;
+    GetMinMax(lo, hi);
+    if (!(hi > lo)) return;
+    const std::int32_t count = Count();
+    const PixelMapping x(R.Left, R.Right, 0, count - 1);
+    const PixelMapping y(R.Bottom, R.Top, lo, hi);
+    WalkSegments(
+        Canv, FList.data(), 0, count - 1, count, [&](std::int32_t k) { return x(k); }, true, y,
+        kEverySegment, colourFor(lo, hi));
+}
+
 void TVegaDoubleList::Draw(Canvas& Canv, const TRect& R) const {
     double lo = 0, hi = 0;
     GetMinMax(lo, hi);
@@ -324,28 +338,14 @@ void TVegaDoubleList::DrawTimeWindow(Canvas& Canv, const TRect& R, double TTMin,
 
 void TVegaDoubleList::DrawDifferentColor(Canvas& Canv, const TRect& R, TColor cl_Minus,
                                          TColor cl_Plus) const {
-    double lo = 0, hi = 0;
-    GetMinMax(lo, hi);
-    if (!(hi > lo)) return;
-    const std::int32_t count = Count();
-    const PixelMapping x(R.Left, R.Right, 0, count - 1);
-    const PixelMapping y(R.Bottom, R.Top, lo, hi);
-    WalkSegments(
-        Canv, FList.data(), 0, count - 1, count, [&](std::int32_t k) { return x(k); }, true, y,
-        kEverySegment, SignColour{cl_Minus, cl_Plus});
+    DrawWholeListColoured(Canv, R, [&](double, double) { return SignColour{cl_Minus, cl_Plus}; });
 }
 
 void TVegaDoubleList::DrawDifferentColor10(Canvas& Canv, const TRect& R, TColor cl_Minus,
                                            TColor cl_Plus) const {
-    double lo = 0, hi = 0;
-    GetMinMax(lo, hi);
-    if (!(hi > lo)) return;
-    const std::int32_t count = Count();
-    const PixelMapping x(R.Left, R.Right, 0, count - 1);
-    const PixelMapping y(R.Bottom, R.Top, lo, hi);
-    WalkSegments(
-        Canv, FList.data(), 0, count - 1, count, [&](std::int32_t k) { return x(k); }, true, y,
-        kEverySegment, GradientColour{cl_Minus, cl_Plus, lo, hi});
+    DrawWholeListColoured(Canv, R, [&](double lo, double hi) {
+        return GradientColour{cl_Minus, cl_Plus, lo, hi};
+    });
 }
 
 void TVegaDoubleList::DrawDifferentColor1(Canvas& Canv, const TRect& R, TColor cl_Minus,
