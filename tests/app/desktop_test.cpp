@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <filesystem>
 #include <random>
 
@@ -266,6 +267,27 @@ TEST_F(DesktopTest, ASecondOpenWhileRunningIsRefusedAndClosedWindowsAreSkipped) 
     DeleteDeferred();
     EXPECT_EQ(seen, 3);
     EXPECT_EQ(TForm2::ChartWindows().size(), 2u);
+}
+
+}  // namespace
+}  // namespace vela::app
+
+namespace vela::app {
+namespace {
+
+TEST(DesktopFolder, ProgramFolderWhenWritableElseTheUsersDataFolder) {
+    QStandardPaths::setTestModeEnabled(true);
+    const std::string writable = std::filesystem::temp_directory_path().string() + "/";
+    EXPECT_EQ(TForm2::DesktopFolderFor(writable), writable);
+    const std::string elsewhere = TForm2::DesktopFolderFor("/no/such/program/folder/");
+    EXPECT_NE(elsewhere, "/no/such/program/folder/");
+    EXPECT_EQ(elsewhere.back(), '/');
+    EXPECT_TRUE(std::filesystem::is_directory(elsewhere));
+    QStandardPaths::setTestModeEnabled(false);
+}
+
+TEST(DesktopFolder, DialogFilter) {
+    EXPECT_EQ(TForm2::DesktopFilter(), "Vela eSignal Desctop (*.dsc_1)");
 }
 
 }  // namespace
