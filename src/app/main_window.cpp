@@ -285,6 +285,12 @@ void TForm2::ReportDesktopFailure(const std::string& what) {
 }
 
 void TForm2::BitBtn4Click() {
+    if (openingDesktop_) {
+        // Said before the dialog, not after the user has chosen a file in vain.
+        Memo1->appendPlainText(
+            "A desktop is still opening its windows; open another when it is done");
+        return;
+    }
     QPointer<TForm2> self(this);
     const QString name = QFileDialog::getOpenFileName(this, "Open Desctop",
                                                       FromUtf8(DesktopFolder()), DesktopFilter());

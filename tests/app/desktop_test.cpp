@@ -259,6 +259,8 @@ TEST_F(DesktopTest, ASecondOpenWhileRunningIsRefusedAndClosedWindowsAreSkipped) 
         if (seen == 1) {
             EXPECT_FALSE(main_->OpenDesktop(file, &nestedError));
             EXPECT_TRUE(main_->OpeningDesktop());
+            main_->BitBtn4Click();  // the button says so without asking for a file
+            EXPECT_TRUE(main_->Memo1->toPlainText().contains("still opening"));
             form->RequestClose();  // the user closes the first restored window
         }
     }));
