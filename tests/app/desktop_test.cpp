@@ -242,6 +242,35 @@ TEST_F(DesktopTest, OutOfRangeValuesFallBack) {
     EXPECT_EQ(windows[0]->SpinEdit2->value(), 1);
 }
 
+TEST_F(DesktopTest, RandomValuesInEveryKeyGiveWindowsInsideTheArea) {
+    const char* values[] = {"",    "-1",         "0",   "99",  "2000000000", "-2000000000",
+                            "1e9", "0x7FFFFFFF", "abc", "~~~", "$INDU",      "3.5"};
+    const char* keys[] = {"Edit1", "ComboBox1", "SpinEdit1", "SpinEdit2", "CheckBox2"};
+    std::mt19937 gen(11);
+    auto pick = [&] { return std::string(values[gen() % std::size(values)]); };
+    for (int round = 0; round < 8; ++round) {
+        const int count = static_cast<int>(gen() % 3) + 1;
+        std::string text;
+        for (int i = 0; i < count; ++i) {
+            text += "[W_" + std::to_string(i) + "]\r\n";
+            for (const char* key : keys) text += std::string(key) + "=" + pick() + "\r\n";
+            text += "[FORM_" + std::to_string(i) + "]\r\n";
+            for (const char* key : {"W", "H", "L", "T"})
+                text += std::string(key) + "=" + pick() + "\r\n";
+        }
+        text += "[OPTIONS]\r\nCOUNT=" + std::to_string(count) + "\r\n";
+        ASSERT_TRUE(main_->OpenDesktop(Put("r.dsc_1", text))) << text;
+        DeleteDeferred();
+        const std::vector<TForm1*> windows = TForm2::ChartWindows();
+        ASSERT_EQ(windows.size(), static_cast<std::size_t>(count)) << text;
+        const QRect area(QPoint(0, 0), main_->MdiArea()->contentsRect().size());
+        for (TForm1* form : windows) {
+            EXPECT_TRUE(form->parentWidget()->geometry().intersects(area)) << text;
+            EXPECT_GE(form->ComboBox1->currentIndex(), 0) << text;
+        }
+    }
+}
+
 TEST_F(DesktopTest, HugeCountIsClamped) {
     const std::string file = Put("huge.dsc_1", "[OPTIONS]\r\nCOUNT=2000000000\r\n");
     ASSERT_TRUE(main_->OpenDesktop(file));
