@@ -17,6 +17,27 @@ env -u DISPLAY -u WAYLAND_DISPLAY timeout 120 "$program" --snapshot "$out/again"
 cmp -s "$out/snap/chart-1.txt" "$out/again/chart-1.txt" || fail "tables differ between runs"
 cmp -s "$out/snap/chart-1.png" "$out/again/chart-1.png" || fail "pictures differ between runs"
 
+# A desktop of three windows: each written in creation order, the same on every run.
+printf '[W_0]\r\nEdit1=IBM\r\nComboBox1=5\r\nSpinEdit1=80\r\nSpinEdit2=1\r\nCheckBox2=1\r\n\r\n[FORM_0]\r\nW=400\r\nH=300\r\nL=0\r\nT=0\r\n\r\n[W_1]\r\nEdit1=$INDU\r\nComboBox1=9\r\nSpinEdit1=60\r\n\r\n[W_2]\r\nEdit1=MSFT\r\nComboBox1=99\r\n\r\n[OPTIONS]\r\nCOUNT=3\r\n' > "$out/three.dsc_1"
+for run in d1 d2; do
+    env -u DISPLAY -u WAYLAND_DISPLAY timeout 120 "$program" --snapshot "$out/$run" --desktop "$out/three.dsc_1" \
+        > "$out/log" 2>&1 || fail "desktop snapshot exited non-zero: $(cat "$out/log")"
+done
+[ "$(wc -l < "$out/d1/chart-1.txt")" -eq 80 ] || fail "the desktop's first window does not have 80 bars"
+[ "$(wc -l < "$out/d1/chart-2.txt")" -eq 60 ] || fail "the desktop's second window does not have 60 bars"
+grep -q 'chart-3.png  .*MSFT  1 min' "$out/log" || fail "the third window is not MSFT in 1 min: $(cat "$out/log")"
+for n in 1 2 3; do
+    cmp -s "$out/d1/chart-$n.txt" "$out/d2/chart-$n.txt" || fail "desktop tables differ between runs"
+    cmp -s "$out/d1/chart-$n.png" "$out/d2/chart-$n.png" || fail "desktop pictures differ between runs"
+done
+mkdir -p "$out/folder.dsc_1"
+for desk in "$out/missing.dsc_1" "$out/folder.dsc_1"; do
+    if env -u DISPLAY timeout 120 "$program" --snapshot "$out/x" --desktop "$desk" > "$out/log" 2>&1; then
+        fail "desktop \"$desk\" succeeded"
+    fi
+    grep -q 'vela-monitor: cannot read the desktop' "$out/log" || fail "no word on desktop \"$desk\": $(cat "$out/log")"
+done
+
 timeout 120 "$program" --help | grep -q -- '--snapshot' || fail "--help does not describe --snapshot"
 
 # A window without bars is still written, and the run says which and why and exits 3.
@@ -38,4 +59,4 @@ for bad in "--bogus" "--bars 0" "--feed nowhere --snapshot $out/x" "--feed csv:$
 done
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 120 "$program" > "$out/log" 2>&1 && fail "no display but exit 0"
 grep -q 'no display' "$out/log" || fail "no display but no message"
-echo "program smoke test: 10 passed, 0 failed"
+echo "program smoke test: 13 passed, 0 failed"

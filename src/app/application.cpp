@@ -8,10 +8,12 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QSpinBox>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <future>
 #include <iostream>
 #include <system_error>
@@ -148,34 +150,34 @@ int Application::RunSnapshot(const CommandLine& options) {
         std::cerr << "vela-monitor: cannot create the snapshot folder \"" << dir << "\"\n";
         return 1;
     }
+    std::string desktop;
     if (options.DesktopFile) {
-        std::cerr << "vela-monitor: --desktop is not available yet\n";
-        return 2;
+        desktop = *options.DesktopFile;
+        // Asked for by name: a desktop that is not there is a mistake here, not an empty desktop.
+        std::ifstream probe(desktop, std::ios::binary);
+        if (!fs::is_regular_file(desktop, ec) || !probe) {
+            std::cerr << "vela-monitor: cannot read the desktop file \"" << desktop << "\"\n";
+            return 2;
+        }
     }
 
     TForm2 mainWindow;
     mainWindow.resize(1280, 900);
-    TForm1* form = mainWindow.BitBtn1Click();
-    if (options.Symbol) form->Edit1->setText(QString::fromStdString(*options.Symbol));
-    if (options.IntervalIndex) form->ComboBox1->setCurrentIndex(*options.IntervalIndex);
-    if (options.Bars) form->SpinEdit1->setValue(*options.Bars);
-    if (options.Period) form->SpinEdit2->setValue(*options.Period);
-    form->CheckBox2->setChecked(options.HighLow);
 
     int n = 0;
     bool allHaveBars = true;
     bool allWritten = true;
-    for (TForm1* chart : TForm2::ChartWindows()) {
+    // Each window is written as soon as its run is done, before later windows' runs let it
+    // stream on: the files then do not depend on how long the others took.
+    const auto write = [&](TForm1* chart) {
         ++n;
-        heard_.clear();
-        chart->BitBtn1Click();
         const std::string base = (fs::path(dir) / ("chart-" + std::to_string(n))).string();
         const std::vector<std::string> failed =
             WriteChartFiles(*chart, base, options.Width, options.Height);
         for (const std::string& message : failed) std::cerr << "vela-monitor: " << message << "\n";
         if (!failed.empty()) {
             allWritten = false;
-            continue;
+            return;
         }
         const std::string what = chart->Edit1->text().toStdString() + "  " +
                                  chart->ComboBox1->currentText().toStdString();
@@ -189,6 +191,30 @@ int Application::RunSnapshot(const CommandLine& options) {
             if (chart->E().LCurr.Count() == 1) why = "one bar only; a chart needs two";
             std::cerr << "vela-monitor: chart-" << n << " (" << what << ") got no bars: " << why
                       << "\n";
+        }
+        heard_.clear();
+    };
+
+    if (options.DesktopFile) {
+        heard_.clear();
+        std::string error;
+        if (!mainWindow.OpenDesktop(desktop, &error, write)) {
+            std::cerr << "vela-monitor: " << error << "\n";
+            return 2;
+        }
+        if (n == 0) std::cerr << "vela-monitor: the desktop \"" << desktop << "\" has no windows\n";
+    } else {
+        TForm1* form = mainWindow.BitBtn1Click();
+        if (options.Symbol) form->Edit1->setText(QString::fromStdString(*options.Symbol));
+        if (options.IntervalIndex) form->ComboBox1->setCurrentIndex(*options.IntervalIndex);
+        if (options.Bars) form->SpinEdit1->setValue(*options.Bars);
+        if (options.Period) form->SpinEdit2->setValue(*options.Period);
+        form->CheckBox2->setChecked(options.HighLow);
+        for (TForm1* chart : TForm2::ChartWindows()) {
+            heard_.clear();
+            QPointer<TForm1> guard(chart);
+            chart->BitBtn1Click();
+            if (guard) write(chart);
         }
     }
     // A file not written is worse news than a window without bars.

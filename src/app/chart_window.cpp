@@ -28,6 +28,7 @@
 #include <span>
 
 #include "app/bar_table_model.h"
+#include "app/control_kinds.h"
 #include "app/flicker_free_paint_box.h"
 #include "app/interval_table.h"
 #include "app/widget_helpers.h"
@@ -392,10 +393,8 @@ void TForm1::BuildControls() {
     Panel2->setPalette(white);
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     statusLayout->addWidget(Panel2, 1);
-    Shape1 = Named(new QFrame(Panel3), "Shape1");
+    Shape1 = Named(new TShape(Panel3), "Shape1");
     Shape1->setFixedSize(22, 23);
-    Shape1->setAutoFillBackground(true);
-    Shape1->setFrameStyle(QFrame::Box | QFrame::Plain);
     statusLayout->addWidget(Shape1);
     chartLayout->addWidget(Panel3);
     FlickerFreePaintBox1 = Named(new TFlickerFreePaintBox(TabSheet1), "FlickerFreePaintBox1");

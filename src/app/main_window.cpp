@@ -1,26 +1,41 @@
 #include "app/main_window.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSpinBox>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <filesystem>
+#include <system_error>
 
 #include "app/chart_window.h"
+#include "app/control_persistence.h"
+#include "app/interval_table.h"
 #include "app/program_icon.h"
 #include "app/widget_helpers.h"
 #include "market/esignal_downloader.h"
 #include "platform/message_loop.h"
+#include "settings/desktop_layout.h"
+#include "settings/extended_ini_file.h"
 
 namespace vela::app {
 
@@ -116,6 +131,192 @@ void TForm2::ResetChartWindows() {
     CurrentMessageLoop().ProcessPendingMessages();
 }
 
+namespace {
+
+const char* const kDesktopFilter = "Vela eSignal Desctop|*.dsc_1";
+
+std::vector<QObject*> DesktopControls(TForm1* form) {
+    return {form->Edit1, form->ComboBox1, form->SpinEdit1, form->SpinEdit2, form->CheckBox2};
+}
+
+QString FromUtf8(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+}  // namespace
+
+QString TForm2::DesktopFilter() {
+    const QString filter(kDesktopFilter);
+    const auto bar = filter.indexOf('|');
+    return filter.left(bar) + " (" + filter.mid(bar + 1) + ")";
+}
+
+std::string TForm2::DesktopFolderFor(const std::string& programFolder) {
+    const QFileInfo folder(FromUtf8(programFolder));
+    if (folder.isDir() && folder.isWritable()) return programFolder;
+    // An installed program's folder belongs to the system; the user's own data folder serves.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (data.isEmpty() || !QDir().mkpath(data)) return programFolder;
+    return QDir(data).absolutePath().toStdString() + "/";
+}
+
+std::string TForm2::DesktopFolder() {
+    return DesktopFolderFor(AppFolder());
+}
+
+bool TForm2::SaveDesktop(const std::string& FileName, std::string* error) {
+    auto fail = [&](const std::string& what) {
+        if (error != nullptr) *error = what;
+        return false;
+    };
+    try {
+        TSpecIniFile ini(FileName);
+        int n = 0;
+        ForEachChartWindow([&](TForm1* form) {
+            WriteControls(ini, DesktopControlsSection(n), DesktopControls(form));
+            const QWidget* frame = form->parentWidget() != nullptr ? form->parentWidget() : form;
+            const std::string section = DesktopFormSection(n);
+            ini.WriteInteger(section, "W", frame->width());
+            ini.WriteInteger(section, "H", frame->height());
+            ini.WriteInteger(section, "L", frame->x());
+            ini.WriteInteger(section, "T", frame->y());
+            ++n;
+        });
+        ini.WriteInteger(kDesktopOptionsSection, "COUNT", n);
+        ini.FlushFile();
+        if (!ini.LastWriteError().empty()) return fail(ini.LastWriteError());
+        return true;
+    } catch (const std::exception& e) {
+        // The old file could not be read: writing now would lose what it holds.
+        return fail("cannot read \"" + FileName + "\" to update it: " + e.what());
+    }
+}
+
+bool TForm2::OpenDesktop(const std::string& FileName, std::string* error,
+                         const std::function<void(TForm1*)>& afterRun) {
+    auto fail = [&](const std::string& what) {
+        if (error != nullptr) *error = what;
+        return false;
+    };
+    if (openingDesktop_)
+        return fail("a desktop is still opening its windows; open another when it is done");
+    std::unique_ptr<TSpecIniFile> ini;
+    std::error_code ec;
+    if (std::filesystem::exists(FileName, ec) && !std::filesystem::is_regular_file(FileName, ec))
+        return fail("cannot read the desktop \"" + FileName + "\": it is not a file");
+    try {
+        ini = std::make_unique<TSpecIniFile>(FileName);
+    } catch (const std::exception& e) {
+        return fail("cannot read the desktop \"" + FileName + "\": " + e.what());
+    }
+
+    QPointer<TForm2> self(this);
+    openingDesktop_ = true;
+    struct Done {
+        QPointer<TForm2> self;
+        ~Done() {
+            if (self) self->openingDesktop_ = false;
+        }
+    } done{self};
+
+    for (TForm1* form : ChartWindows()) form->RequestClose();
+    const int n = ClampDesktopCount(ini->ReadInteger(kDesktopOptionsSection, "COUNT", 0));
+    for (int i = 0; i < n; ++i) {
+        QPointer<TForm1> form(BitBtn1Click());
+        CurrentMessageLoop().ProcessPendingMessages();
+        if (!self) return false;
+        // The user may close a restored window at any moment; the next one comes all the same.
+        if (!form || form->Closing()) continue;
+        ReadControls(*ini, DesktopControlsSection(i), DesktopControls(form));
+        if (form->ComboBox1->currentIndex() < 0)
+            form->ComboBox1->setCurrentIndex(kDefaultIntervalIndex);
+        if (QWidget* frame = form->parentWidget()) {
+            const std::string section = DesktopFormSection(i);
+            DesktopBounds b{ini->ReadInteger(section, "W", frame->width()),
+                            ini->ReadInteger(section, "H", frame->height()),
+                            ini->ReadInteger(section, "L", frame->x()),
+                            ini->ReadInteger(section, "T", frame->y())};
+            // As new windows are placed: a frame not shown yet has not sized its viewport.
+            const QSize area = mdiArea_->contentsRect().size();
+            b = BringIntoArea(ClampDesktopBounds(b), area.width(), area.height());
+            frame->resize(b.W, b.H);
+            frame->move(b.L, b.T);
+        }
+        CurrentMessageLoop().ProcessPendingMessages();
+        if (!self) return false;
+        if (!form || form->Closing()) continue;
+        form->BitBtn1Click();
+        if (!self) return false;
+        if (form && !form->Closing() && afterRun) afterRun(form);
+        CurrentMessageLoop().ProcessPendingMessages();
+        if (!self) return false;
+    }
+    return true;
+}
+
+bool TForm2::SaveDesktopAs(const std::string& chosen) {
+    const std::string path = ChangeFileExt(chosen, kDesktopExt);
+    std::string error;
+    if (SaveDesktop(path, &error)) return true;
+    ReportDesktopFailure("The desktop was not saved: " + error);
+    return false;
+}
+
+bool TForm2::SaveDefaultDesktop() {
+    const std::string program = AppFolder();
+    const std::string folder = DesktopFolderFor(program);
+    const std::string path = folder + std::string(kDefaultDesktopName);
+    std::string error;
+    if (!SaveDesktop(path, &error)) {
+        ReportDesktopFailure("The default desktop was not saved: " + error);
+        return false;
+    }
+    if (folder != program) Memo1->appendPlainText("Default desktop saved as " + FromUtf8(path));
+    return true;
+}
+
+void TForm2::ReportDesktopFailure(const std::string& what) {
+    const QString text = FromUtf8(what);
+    Memo1->appendPlainText(text);
+    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setObjectName("DesktopFailure");
+    box->open();
+}
+
+void TForm2::BitBtn4Click() {
+    if (openingDesktop_) {
+        // Said before the dialog, not after the user has chosen a file in vain.
+        Memo1->appendPlainText(
+            "A desktop is still opening its windows; open another when it is done");
+        return;
+    }
+    QPointer<TForm2> self(this);
+    const QString name = QFileDialog::getOpenFileName(this, "Open Desctop",
+                                                      FromUtf8(DesktopFolder()), DesktopFilter());
+    if (!self || name.isEmpty()) return;
+    std::string error;
+    if (!OpenDesktop(name.toStdString(), &error) && self) {
+        if (openingDesktop_)
+            Memo1->appendPlainText(FromUtf8(error));
+        else
+            ReportDesktopFailure(error);
+    }
+}
+
+void TForm2::BitBtn5Click() {
+    QPointer<TForm2> self(this);
+    const QString name =
+        QFileDialog::getSaveFileName(this, "Save Desctop", FromUtf8(DesktopFolder()),
+                                     DesktopFilter(), nullptr, QFileDialog::DontConfirmOverwrite);
+    if (!self || name.isEmpty()) return;
+    SaveDesktopAs(name.toStdString());
+}
+
+void TForm2::BitBtn6Click() {
+    SaveDefaultDesktop();
+}
+
 void TForm2::HandleMessage(std::uint32_t msg, std::int64_t wparam, std::int64_t lparam) {
     // The downloader reports its progress on long downloads; show it while it lasts.
     if (msg != kProgressMessage || wparam != 100) return;
@@ -200,6 +401,9 @@ void TForm2::BuildControls() {
     connect(BitBtn7, &QPushButton::clicked, this, &TForm2::BitBtn7Click);
     connect(BitBtn8, &QPushButton::clicked, this, &TForm2::BitBtn8Click);
     connect(BitBtn9, &QPushButton::clicked, this, &TForm2::BitBtn9Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TForm2::BitBtn4Click);
+    connect(BitBtn5, &QPushButton::clicked, this, &TForm2::BitBtn5Click);
+    connect(BitBtn6, &QPushButton::clicked, this, &TForm2::BitBtn6Click);
     connect(Timer1, &QTimer::timeout, this, &TForm2::Timer1Timer);
     connect(BitBtn2, &QPushButton::clicked, mdiArea_, &QMdiArea::cascadeSubWindows);
     connect(BitBtn3, &QPushButton::clicked, this, &TForm2::TileHorizontally);

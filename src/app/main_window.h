@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/form_list.h"
@@ -34,7 +36,33 @@ class TForm2 : public QMainWindow, public MessageReceiver {
     void BitBtn7Click();  // All: start streaming
     void BitBtn8Click();  // All: stop streaming
     void BitBtn9Click();  // connect
+    void BitBtn4Click();  // Open Desctop
+    void BitBtn5Click();  // Save Desctop
+    void BitBtn6Click();  // Use this desctop as default
     void ResetChartWindows();
+
+    // Writes every chart window's settings and bounds, in creation order, and their count.
+    // False with what failed; the old file is then kept as it was.
+    bool SaveDesktop(const std::string& FileName, std::string* error = nullptr);
+    // Replaces the chart windows by those of the file and runs each in turn, messages being
+    // handled meanwhile; afterRun sees each window when its run is done. The file is read
+    // before any window closes: false, with the windows left alone, when it cannot be read or
+    // another desktop is still opening. A name that names no file gives an empty desktop.
+    bool OpenDesktop(const std::string& FileName, std::string* error = nullptr,
+                     const std::function<void(TForm1*)>& afterRun = {});
+    bool OpeningDesktop() const { return openingDesktop_; }
+    // What the Save button does with a confirmed name: the extension becomes ".dsc_1".
+    bool SaveDesktopAs(const std::string& chosen);
+    // What the default button does; the file is named in the memo when it went elsewhere
+    // than the program folder.
+    bool SaveDefaultDesktop();
+
+    // Where the desktop dialogs start and the default desktop goes: the program folder, or
+    // the user's data folder for the program when the program folder is not writable.
+    static std::string DesktopFolder();
+    static std::string DesktopFolderFor(const std::string& programFolder);
+    // The dialogs' filter in Qt's spelling.
+    static QString DesktopFilter();
 
     // The chart windows in creation order that are still open and not closing.
     static std::vector<TForm1*> ChartWindows();
@@ -94,7 +122,11 @@ class TForm2 : public QMainWindow, public MessageReceiver {
     // Where the next new chart window opens (Windows' MDI cascade).
     void PlaceNewWindow(QMdiSubWindow* sub);
 
+    // A desktop failure in the memo and in a message box that does not block.
+    void ReportDesktopFailure(const std::string& what);
+
     QMdiArea* mdiArea_ = nullptr;
+    bool openingDesktop_ = false;
     int nextPlace_ = 0;
     std::unique_ptr<MemoSink> memoSink_;
 };

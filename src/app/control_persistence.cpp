@@ -1,0 +1,172 @@
+#include "app/control_persistence.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <string>
+
+#include "app/control_kinds.h"
+#include "app/h_edit_mask.h"
+#include "app/long_edit_mask.h"
+#include "app/num_inp.h"
+#include "settings/desktop_layout.h"
+#include "settings/extended_ini_file.h"
+
+namespace vela::app {
+
+namespace {
+
+constexpr char kLineDelimiter = '~';
+
+std::string Utf8(const QString& s) {
+    return s.toUtf8().toStdString();
+}
+
+QString FromUtf8(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+std::vector<std::string> LinesOf(const QString& text) {
+    std::vector<std::string> lines;
+    if (text.isEmpty()) return lines;
+    for (const QString& line : text.split('\n')) lines.push_back(Utf8(line));
+    return lines;
+}
+
+QString JoinLines(const std::vector<std::string>& lines) {
+    QStringList out;
+    for (const std::string& line : lines) out.append(FromUtf8(line));
+    return out.join('\n');
+}
+
+// Plain edits only: the input controls are line edits underneath but have kinds of their own.
+QLineEdit* PlainLineEdit(QObject* c) {
+    if (dynamic_cast<THEditMask*>(c) || dynamic_cast<TLongEditMask*>(c) ||
+        dynamic_cast<TCustomNumInp*>(c))
+        return nullptr;
+    return dynamic_cast<QLineEdit*>(c);
+}
+
+QListWidget* PlainListBox(QObject* c) {
+    if (dynamic_cast<TCheckListBox*>(c)) return nullptr;
+    return dynamic_cast<QListWidget*>(c);
+}
+
+QComboBox* PlainComboBox(QObject* c) {
+    if (dynamic_cast<TColorComboBox*>(c)) return nullptr;
+    return dynamic_cast<QComboBox*>(c);
+}
+
+}  // namespace
+
+void WriteControls(TSpecIniFile& ini, std::string_view Section,
+                   const std::vector<QObject*>& Controls) {
+    for (QObject* c : Controls) {
+        if (c == nullptr || c->objectName().isEmpty()) continue;
+        const std::string key = Utf8(c->objectName());
+        if (auto* color = dynamic_cast<TColorComboBox*>(c)) {
+            ini.WriteInteger(Section, key, color->Selected());
+        } else if (auto* hmask = dynamic_cast<THEditMask*>(c)) {
+            ini.WriteDouble(Section, key, hmask->ValueDouble());
+        } else if (auto* pages = dynamic_cast<QTabWidget*>(c)) {
+            ini.WriteInteger(Section, key, pages->currentIndex());
+        } else if (auto* lmask = dynamic_cast<TLongEditMask*>(c)) {
+            ini.WriteInteger(Section, key, lmask->GetValue());
+        } else if (auto* check = dynamic_cast<QCheckBox*>(c)) {
+            ini.WriteBool(Section, key, check->isChecked());
+        } else if (auto* combo = PlainComboBox(c)) {
+            ini.WriteInteger(Section, key, combo->currentIndex());
+        } else if (auto* spin = dynamic_cast<QSpinBox*>(c)) {
+            ini.WriteInteger(Section, key, spin->value());
+        } else if (auto* num = dynamic_cast<TCustomNumInp*>(c)) {
+            ini.WriteDouble(Section, key, ClampToDouble(num->Value()));
+        } else if (auto* list = PlainListBox(c)) {
+            ini.WriteInteger(Section, key, list->currentRow());
+        } else if (auto* scroll = dynamic_cast<QScrollBar*>(c)) {
+            ini.WriteInteger(Section, key, scroll->value());
+        } else if (auto* checks = dynamic_cast<TCheckListBox*>(c)) {
+            std::vector<std::pair<std::string, bool>> items;
+            for (int i = 0; i < checks->count(); ++i)
+                items.emplace_back(Utf8(checks->item(i)->text()), checks->Checked(i));
+            ini.WriteString(Section, key, CheckListValue(items));
+        } else if (auto* edit = PlainLineEdit(c)) {
+            ini.WriteString(Section, key, Utf8(edit->text()));
+        } else if (auto* memo = dynamic_cast<QPlainTextEdit*>(c)) {
+            ini.WriteStrings(Section, key, LinesOf(memo->toPlainText()), kLineDelimiter);
+        } else if (auto* rich = dynamic_cast<QTextEdit*>(c)) {
+            ini.WriteStrings(Section, key, LinesOf(rich->toPlainText()), kLineDelimiter);
+        } else if (auto* shape = dynamic_cast<TShape*>(c)) {
+            ini.WriteInteger(Section, key, shape->BrushColor());
+        }
+        if (auto* track = dynamic_cast<QSlider*>(c)) ini.WriteInteger(Section, key, track->value());
+    }
+}
+
+void ReadControls(TSpecIniFile& ini, std::string_view Section,
+                  const std::vector<QObject*>& Controls) {
+    for (QObject* c : Controls) {
+        if (c == nullptr || c->objectName().isEmpty()) continue;
+        const std::string key = Utf8(c->objectName());
+        if (auto* color = dynamic_cast<TColorComboBox*>(c)) {
+            color->SetSelected(ini.ReadInteger(Section, key, color->Selected()));
+        } else if (auto* hmask = dynamic_cast<THEditMask*>(c)) {
+            double d = 0;
+            hmask->SetValue(ini.ReadDouble(Section, key, hmask->ValueDouble(), d));
+        } else if (auto* pages = dynamic_cast<QTabWidget*>(c)) {
+            const int index = ini.ReadInteger(Section, key, -1);
+            if (index != -1) pages->setCurrentIndex(index);
+        } else if (auto* lmask = dynamic_cast<TLongEditMask*>(c)) {
+            lmask->SetValue(ini.ReadInteger(Section, key, lmask->GetValue()));
+        } else if (auto* check = dynamic_cast<QCheckBox*>(c)) {
+            check->setChecked(ini.ReadBool(Section, key, check->isChecked()));
+        } else if (auto* shape = dynamic_cast<TShape*>(c)) {
+            shape->SetBrushColor(ini.ReadInteger(Section, key, shape->BrushColor()));
+        } else if (auto* combo = PlainComboBox(c)) {
+            combo->setCurrentIndex(ini.ReadInteger(Section, key, combo->currentIndex()));
+        } else if (auto* spin = dynamic_cast<QSpinBox*>(c)) {
+            spin->setValue(ini.ReadInteger(Section, key, spin->value()));
+        } else if (auto* num = dynamic_cast<TCustomNumInp*>(c)) {
+            double d = 0;
+            num->SetValue(ini.ReadDouble(Section, key, ClampToDouble(num->Value()), d));
+        } else if (auto* list = PlainListBox(c)) {
+            list->setCurrentRow(ini.ReadInteger(Section, key, list->currentRow()));
+        } else if (auto* scroll = dynamic_cast<QScrollBar*>(c)) {
+            scroll->setValue(ini.ReadInteger(Section, key, scroll->value()));
+        } else if (auto* checks = dynamic_cast<TCheckListBox*>(c)) {
+            const std::string value = ini.ReadString(Section, key, "");
+            for (int i = 0; i < checks->count(); ++i)
+                checks->SetChecked(i, CheckListItemChecked(value, Utf8(checks->item(i)->text())));
+        } else if (auto* edit = PlainLineEdit(c)) {
+            try {
+                edit->setText(FromUtf8(ini.ReadString(Section, key, Utf8(edit->text()))));
+            } catch (...) {  // a text that cannot be restored leaves the edit as it was
+            }
+        }
+        if (auto* track = dynamic_cast<QSlider*>(c)) {
+            track->setValue(ini.ReadInteger(Section, key, track->value()));
+        } else if (auto* memo = dynamic_cast<QPlainTextEdit*>(c)) {
+            try {
+                std::vector<std::string> lines;
+                ini.ReadStrings(Section, key, lines, kLineDelimiter);
+                memo->setPlainText(JoinLines(lines));
+            } catch (...) {  // as the edit: the lines are kept as they were
+            }
+        } else if (auto* rich = dynamic_cast<QTextEdit*>(c)) {
+            try {
+                std::vector<std::string> lines;
+                ini.ReadStrings(Section, key, lines, kLineDelimiter);
+                rich->setPlainText(JoinLines(lines));
+            } catch (...) {
+            }
+        }
+    }
+}
+
+}  // namespace vela::app

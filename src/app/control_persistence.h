@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+class QObject;
+
+namespace vela {
+class TSpecIniFile;
+}
+
+namespace vela::app {
+
+// Stores each control's state under its object name in the section, encoded by its kind
+// (colour combo box, time and integer mask edits, page control, check box, combo box, spin
+// box, numeric edit, list box, scroll bar, check list box, single-line edit, memo, rich edit,
+// shape, track bar). Controls of any other kind, and unnamed ones (an empty key would erase
+// the section), write nothing.
+void WriteControls(TSpecIniFile& ini, std::string_view Section,
+                   const std::vector<QObject*>& Controls);
+
+// Sets each control to what its key holds, its current state being the default, so a
+// missing key leaves it as it was (except check list boxes, which are unchecked, and memos
+// and rich edits, which are emptied). Null entries are skipped.
+void ReadControls(TSpecIniFile& ini, std::string_view Section,
+                  const std::vector<QObject*>& Controls);
+
+}  // namespace vela::app

@@ -1,0 +1,325 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <filesystem>
+#include <random>
+
+#include "app/app_fixture.h"
+#include "app/chart_window.h"
+#include "app/main_window.h"
+#include "platform/atomic_file.h"
+#include "settings/extended_ini_file.h"
+
+namespace vela::app {
+namespace {
+
+struct WindowSettings {
+    QString symbol;
+    int interval;
+    int bars;
+    int period;
+    bool highLow;
+    QRect bounds;
+};
+
+class DesktopTest : public AppFixture {
+  protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        dir_ = std::filesystem::temp_directory_path() /
+               ("vela-desktop-" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        main_ = std::make_unique<TForm2>();
+        main_->resize(1280, 900);
+    }
+    void TearDown() override {
+        main_.reset();
+        std::filesystem::remove_all(dir_);
+        AppFixture::TearDown();
+    }
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string Put(const std::string& name, const std::string& content) const {
+        EXPECT_TRUE(WriteFileAtomically(Path(name), content));
+        return Path(name);
+    }
+    static void DeleteDeferred() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    TForm1* Open(const WindowSettings& s) {
+        TForm1* form = main_->BitBtn1Click();
+        form->Edit1->setText(s.symbol);
+        form->ComboBox1->setCurrentIndex(s.interval);
+        form->SpinEdit1->setValue(s.bars);
+        form->SpinEdit2->setValue(s.period);
+        form->CheckBox2->setChecked(s.highLow);
+        form->parentWidget()->setGeometry(s.bounds);
+        return form;
+    }
+
+    static WindowSettings SettingsOf(TForm1* form) {
+        return {form->Edit1->text(),          form->ComboBox1->currentIndex(),
+                form->SpinEdit1->value(),     form->SpinEdit2->value(),
+                form->CheckBox2->isChecked(), form->parentWidget()->geometry()};
+    }
+
+    std::filesystem::path dir_;
+    std::unique_ptr<TForm2> main_;
+};
+
+const WindowSettings kThree[] = {
+    {"IBM", 5, 200, 3, true, QRect(10, 20, 400, 300)},
+    {"$INDU", 9, 50, 0, false, QRect(300, 150, 500, 350)},
+    {"MSFT", 0, 120, 7, true, QRect(40, 400, 460, 280)},
+};
+
+TEST_F(DesktopTest, ThreeWindowsComeBackInOrderWithSettingsAndBounds) {
+    for (const auto& s : kThree) Open(s)->CheckBox1->setChecked(true);
+    const std::string file = Path("three.dsc_1");
+    std::string error;
+    ASSERT_TRUE(main_->SaveDesktop(file, &error)) << error;
+
+    // Something else on the desktop meanwhile; it goes when the file opens.
+    Open({"OTHER", 1, 10, 1, false, QRect(0, 0, 300, 200)});
+    std::vector<QString> runOrder;
+    ASSERT_TRUE(main_->OpenDesktop(file, &error, [&](TForm1* form) {
+        runOrder.push_back(form->Edit1->text());
+        EXPECT_GT(form->State().LClose.Count(), 0) << "run before the next window";
+    })) << error;
+    DeleteDeferred();
+
+    const std::vector<TForm1*> windows = TForm2::ChartWindows();
+    ASSERT_EQ(windows.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        const WindowSettings got = SettingsOf(windows[i]);
+        EXPECT_EQ(got.symbol, kThree[i].symbol) << i;
+        EXPECT_EQ(got.interval, kThree[i].interval) << i;
+        EXPECT_EQ(got.bars, kThree[i].bars) << i;
+        EXPECT_EQ(got.period, kThree[i].period) << i;
+        EXPECT_EQ(got.highLow, kThree[i].highLow) << i;
+        EXPECT_EQ(got.bounds, kThree[i].bounds) << i;
+        EXPECT_FALSE(windows[i]->CheckBox1->isChecked()) << "Whole day is not stored";
+    }
+    EXPECT_EQ(runOrder, (std::vector<QString>{"IBM", "$INDU", "MSFT"}));
+}
+
+TEST_F(DesktopTest, FileLayoutAndSectionsOfALargerSaveStay) {
+    for (const auto& s : kThree) Open(s);
+    const std::string file = Path("d.dsc_1");
+    ASSERT_TRUE(main_->SaveDesktop(file));
+    {
+        TSpecIniFile ini(file);
+        std::vector<std::string> sections;
+        ini.ReadSections(sections);
+        EXPECT_EQ(sections, (std::vector<std::string>{"W_0", "FORM_0", "W_1", "FORM_1", "W_2",
+                                                      "FORM_2", "OPTIONS"}));
+        std::vector<std::string> keys;
+        ini.ReadSection("W_0", keys);
+        EXPECT_EQ(keys, (std::vector<std::string>{"Edit1", "ComboBox1", "SpinEdit1", "SpinEdit2",
+                                                  "CheckBox2"}));
+        EXPECT_EQ(ini.ReadString("W_0", "CheckBox2", ""), "1");
+        EXPECT_EQ(ini.ReadString("W_1", "ComboBox1", ""), "9");
+        keys.clear();
+        ini.ReadSection("FORM_1", keys);
+        EXPECT_EQ(keys, (std::vector<std::string>{"W", "H", "L", "T"}));
+        EXPECT_EQ(ini.ReadInteger("FORM_1", "L", -1), 300);
+    }
+
+    TForm2::ChartWindows().back()->RequestClose();
+    DeleteDeferred();
+    ASSERT_TRUE(main_->SaveDesktop(file));
+    {
+        TSpecIniFile ini(file);
+        EXPECT_EQ(ini.ReadInteger("OPTIONS", "COUNT", -1), 2);
+        EXPECT_EQ(ini.ReadString("W_2", "Edit1", ""), "MSFT");
+    }
+    ASSERT_TRUE(main_->OpenDesktop(file));
+    DeleteDeferred();
+    EXPECT_EQ(TForm2::ChartWindows().size(), 2u);
+}
+
+TEST_F(DesktopTest, NoWindowsSavesCountZeroAndOpensNone) {
+    const std::string file = Path("empty.dsc_1");
+    ASSERT_TRUE(main_->SaveDesktop(file));
+    TSpecIniFile ini(file);
+    EXPECT_EQ(ini.ReadString("OPTIONS", "COUNT", ""), "0");
+    Open(kThree[0]);
+    ASSERT_TRUE(main_->OpenDesktop(file));
+    DeleteDeferred();
+    EXPECT_TRUE(TForm2::ChartWindows().empty());
+}
+
+TEST_F(DesktopTest, SaveAsChangesTheExtension) {
+    Open(kThree[0]);
+    for (const char* name : {"report.txt", "report2", ".foo"}) {
+        ASSERT_TRUE(main_->SaveDesktopAs(Path(name))) << name;
+    }
+    EXPECT_TRUE(std::filesystem::exists(Path("report.dsc_1")));
+    EXPECT_TRUE(std::filesystem::exists(Path("report2.dsc_1")));
+    EXPECT_TRUE(std::filesystem::exists(Path(".dsc_1")));
+    EXPECT_FALSE(std::filesystem::exists(Path("report.txt")));
+}
+
+TEST_F(DesktopTest, AFailedSaveKeepsTheOldFileAndSaysWhy) {
+    Open(kThree[0]);
+    std::string error;
+    EXPECT_FALSE(main_->SaveDesktop(Path("no/such/folder/d.dsc_1"), &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(main_->SaveDesktopAs(Path("no/such/folder/d")));
+    EXPECT_TRUE(main_->Memo1->toPlainText().contains("The desktop was not saved"));
+    EXPECT_NE(main_->findChild<QMessageBox*>("DesktopFailure"), nullptr);
+}
+
+TEST_F(DesktopTest, UnreadableFileLeavesTheDesktopAsItWas) {
+    Open(kThree[0]);
+    std::filesystem::create_directories(dir_ / "folder.dsc_1");
+    std::string error;
+    EXPECT_FALSE(main_->OpenDesktop(Path("folder.dsc_1"), &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(TForm2::ChartWindows().size(), 1u);
+    // A name that names no file is an empty desktop.
+    EXPECT_TRUE(main_->OpenDesktop(Path("missing.dsc_1"), &error));
+    DeleteDeferred();
+    EXPECT_TRUE(TForm2::ChartWindows().empty());
+}
+
+TEST_F(DesktopTest, BadFilesNeverCrashAndGiveSoundWindows) {
+    std::string random(4000, '\0');
+    std::mt19937 gen(5);
+    for (char& c : random) c = static_cast<char>(gen() & 0xFF);
+    const struct {
+        const char* name;
+        std::string content;
+        std::size_t windows;
+    } cases[] = {
+        {"empty", "", 0},
+        {"random", random, 0},
+        {"no options", "[W_0]\r\nEdit1=IBM\r\n", 0},
+        {"count -1", "[OPTIONS]\r\nCOUNT=-1\r\n", 0},
+        {"count text", "[OPTIONS]\r\nCOUNT=many\r\n", 0},
+        {"garbled", "[W_0\r\nEdit1\r\n]]\r\n[OPTIONS\r\nCOUNT=1\r\n", 0},
+        {"sections missing", "[OPTIONS]\r\nCOUNT=2\r\n", 2},
+    };
+    for (const auto& c : cases) {
+        const std::string file = Put("bad.dsc_1", c.content);
+        std::string error;
+        EXPECT_TRUE(main_->OpenDesktop(file, &error)) << c.name << ": " << error;
+        DeleteDeferred();
+        EXPECT_EQ(TForm2::ChartWindows().size(), c.windows) << c.name;
+    }
+}
+
+TEST_F(DesktopTest, OutOfRangeValuesFallBack) {
+    const std::string file =
+        Put("bad.dsc_1",
+            "[W_0]\r\nEdit1=IBM\r\nComboBox1=99\r\nSpinEdit1=-5\r\nSpinEdit2=x\r\n"
+            "[FORM_0]\r\nW=abc\r\nH=0\r\nL=99999\r\nT=-99999\r\n"
+            "[W_1]\r\nComboBox1=-7\r\n[FORM_1]\r\nW=2000000000\r\nH=300\r\nL=10\r\nT=10\r\n"
+            "[OPTIONS]\r\nCOUNT=2\r\n");
+    ASSERT_TRUE(main_->OpenDesktop(file));
+    const std::vector<TForm1*> windows = TForm2::ChartWindows();
+    ASSERT_EQ(windows.size(), 2u);
+    const QSize area = main_->MdiArea()->contentsRect().size();
+    for (TForm1* form : windows) {
+        EXPECT_EQ(form->ComboBox1->currentText(), "1 min");
+        const QRect r = form->parentWidget()->geometry();
+        EXPECT_TRUE(r.intersects(QRect(QPoint(0, 0), area))) << r.x() << "," << r.y();
+        EXPECT_GE(r.height(), 50);
+        EXPECT_LE(r.width(), 16000);
+    }
+    EXPECT_EQ(windows[0]->SpinEdit1->value(), 1);
+    EXPECT_EQ(windows[0]->SpinEdit2->value(), 1);
+}
+
+TEST_F(DesktopTest, RandomValuesInEveryKeyGiveWindowsInsideTheArea) {
+    const char* values[] = {"",    "-1",         "0",   "99",  "2000000000", "-2000000000",
+                            "1e9", "0x7FFFFFFF", "abc", "~~~", "$INDU",      "3.5"};
+    const char* keys[] = {"Edit1", "ComboBox1", "SpinEdit1", "SpinEdit2", "CheckBox2"};
+    std::mt19937 gen(11);
+    auto pick = [&] { return std::string(values[gen() % std::size(values)]); };
+    for (int round = 0; round < 8; ++round) {
+        const int count = static_cast<int>(gen() % 3) + 1;
+        std::string text;
+        for (int i = 0; i < count; ++i) {
+            text += "[W_" + std::to_string(i) + "]\r\n";
+            for (const char* key : keys) text += std::string(key) + "=" + pick() + "\r\n";
+            text += "[FORM_" + std::to_string(i) + "]\r\n";
+            for (const char* key : {"W", "H", "L", "T"})
+                text += std::string(key) + "=" + pick() + "\r\n";
+        }
+        text += "[OPTIONS]\r\nCOUNT=" + std::to_string(count) + "\r\n";
+        ASSERT_TRUE(main_->OpenDesktop(Put("r.dsc_1", text))) << text;
+        DeleteDeferred();
+        const std::vector<TForm1*> windows = TForm2::ChartWindows();
+        ASSERT_EQ(windows.size(), static_cast<std::size_t>(count)) << text;
+        const QRect area(QPoint(0, 0), main_->MdiArea()->contentsRect().size());
+        for (TForm1* form : windows) {
+            EXPECT_TRUE(form->parentWidget()->geometry().intersects(area)) << text;
+            EXPECT_GE(form->ComboBox1->currentIndex(), 0) << text;
+        }
+    }
+}
+
+TEST_F(DesktopTest, HugeCountIsClamped) {
+    const std::string file = Put("huge.dsc_1", "[OPTIONS]\r\nCOUNT=2000000000\r\n");
+    ASSERT_TRUE(main_->OpenDesktop(file));
+    EXPECT_EQ(TForm2::ChartWindows().size(), 64u);
+}
+
+TEST_F(DesktopTest, ASecondOpenWhileRunningIsRefusedAndClosedWindowsAreSkipped) {
+    for (const auto& s : kThree) Open(s);
+    const std::string file = Path("three.dsc_1");
+    ASSERT_TRUE(main_->SaveDesktop(file));
+    int seen = 0;
+    std::string nestedError;
+    ASSERT_TRUE(main_->OpenDesktop(file, nullptr, [&](TForm1* form) {
+        ++seen;
+        if (seen == 1) {
+            EXPECT_FALSE(main_->OpenDesktop(file, &nestedError));
+            EXPECT_TRUE(main_->OpeningDesktop());
+            main_->BitBtn4Click();  // the button says so without asking for a file
+            EXPECT_TRUE(main_->Memo1->toPlainText().contains("still opening"));
+            form->RequestClose();  // the user closes the first restored window
+        }
+    }));
+    EXPECT_FALSE(nestedError.empty());
+    EXPECT_FALSE(main_->OpeningDesktop());
+    DeleteDeferred();
+    EXPECT_EQ(seen, 3);
+    EXPECT_EQ(TForm2::ChartWindows().size(), 2u);
+}
+
+}  // namespace
+}  // namespace vela::app
+
+namespace vela::app {
+namespace {
+
+TEST(DesktopFolder, ProgramFolderWhenWritableElseTheUsersDataFolder) {
+    QStandardPaths::setTestModeEnabled(true);
+    const std::string writable = std::filesystem::temp_directory_path().string() + "/";
+    EXPECT_EQ(TForm2::DesktopFolderFor(writable), writable);
+    const std::string elsewhere = TForm2::DesktopFolderFor("/no/such/program/folder/");
+    EXPECT_NE(elsewhere, "/no/such/program/folder/");
+    EXPECT_EQ(elsewhere.back(), '/');
+    EXPECT_TRUE(std::filesystem::is_directory(elsewhere));
+    QStandardPaths::setTestModeEnabled(false);
+}
+
+TEST(DesktopFolder, DialogFilter) {
+    EXPECT_EQ(TForm2::DesktopFilter(), "Vela eSignal Desctop (*.dsc_1)");
+}
+
+}  // namespace
+}  // namespace vela::app
