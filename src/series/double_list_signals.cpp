@@ -1,0 +1,237 @@
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <span>
+#include <vector>
+
+#include "series/double_list.h"
+#include "series/integer_list.h"
+#include "series/list_error.h"
+#include "series/series_statistics.h"
+
+namespace vela {
+
+namespace {
+
+std::size_t At(std::int32_t i) {
+    return static_cast<std::size_t>(i);
+}
+
+// Turning points over a series whose nulls are indexed once, so that each neighbour lookup of
+// the forward scans costs one step instead of a walk over a run of nulls.
+class WavePoints {
+  public:
+    WavePoints(std::span<const double> y, double delta)
+        : y_(y), delta_(delta), last_(y.size()), first_(y.size()) {
+        const auto n = static_cast<std::int32_t>(y.size());
+        std::int32_t last = -1;
+        for (std::int32_t i = 0; i < n; ++i) {
+            if (y[At(i)] != kNullValue) last = i;
+            last_[At(i)] = last;
+        }
+        std::int32_t first = -1;
+        for (std::int32_t i = n - 1; i >= 0; --i) {
+            if (y[At(i)] != kNullValue) first = i;
+            first_[At(i)] = first;
+        }
+    }
+
+    // Everything before the first turning point counts as null from then on.
+    void ForgetBefore(std::int32_t i) { floor_ = i; }
+
+    bool Trough(std::int32_t i) const { return Holds(i, -1); }
+    bool Peak(std::int32_t i) const { return Holds(i, 1); }
+
+  private:
+    // The last non-null position <= i - 2, or -1.
+    std::int32_t Prev(std::int32_t i) const {
+        if (i - 2 < 0) return -1;
+        const std::int32_t p = last_[At(i - 2)];
+        return p >= floor_ ? p : -1;
+    }
+    // The first non-null position >= i + 2, or -1.
+    std::int32_t Next(std::int32_t i) const { return i + 2 < Size() ? first_[At(i + 2)] : -1; }
+    std::int32_t Size() const { return static_cast<std::int32_t>(y_.size()); }
+    double Y(std::int32_t i) const { return y_[At(i)]; }
+
+    // side -1: y[i] is a local minimum confirmed by a later local maximum above y[i] + Delta
+    // before any lower value; side 1: the mirror, confirmed by a local minimum below
+    // y[i] + Delta. Working with s * y turns the peak test into the trough test, except for
+    // the threshold, which is y[i] + Delta on both sides.
+    bool Holds(std::int32_t i, int side) const {
+        const double yi = Y(i);
+        if (yi == kNullValue) return false;
+        const std::int32_t pi = Prev(i);
+        const std::int32_t ni = Next(i);
+        if (pi < 0 || ni < 0) return false;
+        auto below = [side](double a, double b) { return side < 0 ? a < b : a > b; };
+        auto below_or_equal = [side](double a, double b) { return side < 0 ? a <= b : a >= b; };
+        if (!(below(yi, Y(pi)) && below_or_equal(yi, Y(ni)))) return false;
+        const std::int32_t n = Size();
+        for (std::int32_t j = i + 1 < n ? first_[At(i + 1)] : -1; j >= 0;
+             j = j + 1 < n ? first_[At(j + 1)] : -1) {
+            const double yj = Y(j);
+            if (below(yj, yi)) return false;
+            const std::int32_t pj = Prev(j);
+            const std::int32_t nj = Next(j);
+            if (pj < 0 || nj < 0) return false;
+            if (below(Y(pj), yj) && below_or_equal(Y(nj), yj) &&
+                (side < 0 ? yj > yi + delta_ : yj < yi + delta_))
+                return true;
+        }
+        return false;
+    }
+
+    std::span<const double> y_;
+    double delta_;
+    std::vector<std::int32_t> last_;
+    std::vector<std::int32_t> first_;
+    std::int32_t floor_ = 0;
+};
+
+// The forward half of the buy test (side -1) and of the sell test (side 1): from it + 1 on,
+// the first non-null value that passes a by Swing in the trade's direction comes before any
+// value beyond a against it.
+bool ReachesSwing(std::span<const double> items, std::int32_t it, double a, double swing,
+                  int side) {
+    for (std::size_t j = At(it) + 1; j < items.size(); ++j) {
+        const double v = items[j];
+        if (v == kNullValue) continue;
+        if (side < 0 ? v < a : v > a) return false;
+        if (side < 0 ? v >= a + swing : v <= a - swing) return true;
+    }
+    return false;
+}
+
+// Whether item it is a non-null extreme of prev..it - 1 (ties allowed) that reaches Swing.
+bool TurningPoint(const TVegaDoubleList& list, std::int32_t prev, std::int32_t it, double swing,
+                  int side) {
+    const double a = list.GetItem(it);
+    if (a == kNullValue) return false;
+    for (std::int32_t j = prev; j < it; ++j) {
+        const double v = list.GetItem(j);
+        if (v != kNullValue && (side < 0 ? v < a : v > a)) return false;
+    }
+    return ReachesSwing(list.Items(), it, a, swing, side);
+}
+
+}  // namespace
+
+void TVegaDoubleList::GetFilteredWavePoints(double Delta, std::int32_t /*MinL*/,
+                                            std::int32_t /*SmoothFactor*/,
+                                            TVegaIntegerList& FilteredWaveTurnigPoints) const {
+    if (FList.empty()) throw ListIndexError(0);
+    WavePoints w(FList, Delta);
+    FilteredWaveTurnigPoints = TVegaIntegerList::Create10(Count(), 0);
+    int state = 0;
+    bool marked = false;
+    for (std::int32_t i = 0; i < Count(); ++i) {
+        if (state != -1 && w.Trough(i)) {
+            FilteredWaveTurnigPoints.SetItem(i, -1);
+            state = -1;
+            if (!marked) w.ForgetBefore(i);
+            marked = true;
+        }
+        if (state != 1 && w.Peak(i)) {
+            FilteredWaveTurnigPoints.SetItem(i, 1);
+            state = 1;
+            if (!marked) w.ForgetBefore(i);
+            marked = true;
+        }
+    }
+}
+
+bool TVegaDoubleList::This_Buy_Point(std::int32_t prev_sell, std::int32_t it, double Swing) const {
+    return TurningPoint(*this, prev_sell, it, Swing, -1);
+}
+
+bool TVegaDoubleList::This_Sell_Point(std::int32_t prev_buy, std::int32_t it, double Swing) const {
+    return TurningPoint(*this, prev_buy, it, Swing, 1);
+}
+
+std::int32_t TVegaDoubleList::Find_Enter_Point(std::int32_t from_it, double Swing) const {
+    // The running minimum since from_it stands for the backward half of each buy test.
+    double lowest = kMinSearchStart;
+    for (std::int32_t i = from_it; i < Count(); ++i) {
+        const double a = GetItem(i);
+        if (a == kNullValue) continue;
+        if (!(lowest < a) && ReachesSwing(FList, i, a, Swing, -1)) return i;
+        if (a < lowest) lowest = a;
+    }
+    return -1;
+}
+
+void TVegaDoubleList::Find_Buy_Sell_Signals(std::int32_t imin, std::int32_t imax, double Swing,
+                                            TVegaIntegerList& LL1) const {
+    LL1 = TVegaIntegerList::Create10(Count(), 0);
+    std::int32_t b = Find_Enter_Point(imin, Swing);
+    if (b == -1 || b > imax) return;
+    LL1.SetItem(b, -1);
+    int expected = 1;
+    // The extreme of the non-null items b..it - 1 against the expected trade: the highest
+    // while a sell is expected, the lowest while a buy is, so each test's backward half is one
+    // comparison instead of a walk back to b.
+    double extreme = kNullValue;
+    for (std::int32_t it = b; it <= imax; ++it) {
+        if (it > b) {
+            const double a = GetItem(it);
+            if (a != kNullValue &&
+                (extreme == kNullValue || !(expected > 0 ? extreme > a : extreme < a)) &&
+                ReachesSwing(FList, it, a, Swing, expected)) {
+                LL1.SetItem(it, expected);
+                b = it;
+                expected = -expected;
+                extreme = a;
+                continue;
+            }
+        }
+        const double v = GetItem(it);
+        if (v != kNullValue &&
+            (extreme == kNullValue || (expected > 0 ? v > extreme : v < extreme)))
+            extreme = v;
+    }
+}
+
+void TVegaDoubleList::DoSmartInversion(std::int32_t VirifySize, std::int32_t MinError) {
+    // The history holds the last VirifySize entry values, newest first, as AddAsStack keeps
+    // it; only its count of losses matters.
+    std::deque<double> history;
+    std::int32_t losses = 0;
+    double sign = 1;
+    for (double& item : FList) {
+        const double entry = item;
+        history.push_front(entry);
+        if (entry < 0) ++losses;
+        if (static_cast<std::int32_t>(history.size()) > VirifySize) {
+            if (history.back() < 0) --losses;
+            history.pop_back();
+        }
+        item *= sign;
+        if (static_cast<std::int32_t>(history.size()) == VirifySize)
+            sign = losses >= MinError ? -1 : 1;
+    }
+}
+
+double TVegaDoubleList::OptimizeSmartInvesionParameters(std::int32_t MaxVerifySize,
+                                                        std::int32_t& VirifySize,
+                                                        std::int32_t& MinError) const {
+    std::int32_t best = -1;
+    for (std::int32_t v = 1; v <= MaxVerifySize; ++v) {
+        for (std::int32_t e = 1; e <= v; ++e) {
+            TVegaDoubleList trial;
+            trial.FList = FList;
+            trial.DoSmartInversion(v, e);
+            std::int32_t plus = 0;
+            std::int32_t minus = 0;
+            trial.PlusMinusStat(plus, minus);
+            if (plus > best) {
+                best = plus;
+                VirifySize = v;
+                MinError = e;
+            }
+        }
+    }
+    return best;
+}
+
+}  // namespace vela
