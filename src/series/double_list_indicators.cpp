@@ -190,6 +190,7 @@ void TVegaDoubleList::SetNonLagMovingAverages(const TVegaDoubleList& Buffer, std
     iimin = std::clamp(iimin, 0, n - 1);
     iimax = std::clamp(iimax, 0, n - 1);
     if (Kind == 0) {
+        if (_Win < 0) return;  // an empty window either side
         for (std::int32_t i = iimin; i <= iimax; ++i) {
             double sum = 0;
             std::int32_t k = 0;
