@@ -184,6 +184,12 @@ TEST(NonLagMovingAveragesTest, CentredFromBufferWithinTheRange) {
     list.SetNonLagMovingAverages(buffer, 1, 1, 4, 0);
     EXPECT_THAT(ItemsOf(list), ElementsAre(1, 4, 4, 8, 10, 20));
 
+    // The list as its own buffer: each mean sees the means already written.
+    TVegaDoubleList self = MakeDoubleList({1, 3, 5});
+    self.SetNonLagMovingAverages(self, 1, 0, 2, 0);
+    EXPECT_THAT(ItemsOf(self),
+                ElementsAre(2, DoubleNear(10.0 / 3, 1e-12), DoubleNear(25.0 / 6, 1e-12)));
+
     // Clamped bounds; a position without a buffer value keeps its own.
     TVegaDoubleList gaps = MakeDoubleList({kNull, kNull, 5, 7});
     const TVegaDoubleList gap_buffer = MakeDoubleList({kNull, kNull, kNull, 9});

@@ -115,9 +115,11 @@ std::vector<std::int32_t> PlainSignals(const TVegaDoubleList& list, int imin, in
 
 TEST(WavePointsTest, AlternatingTroughsAndPeaks) {
     TVegaIntegerList marks = test::MakeIntegerList({7});
-    // The trough at 1 is confirmed by the maximum 9 at 4, the peak at 4 by the minimum at 6.
+    // The trough at 2 is confirmed by the maximum 6 at 3, the peak 9 by the minimum 2 at 6,
+    // which the maximum 8 confirms in turn; the peak 8 has no minimum with neighbours after it.
     const TVegaDoubleList list = MakeDoubleList({5, 4, 3, 6, 9, 5, 2, 4, 8, 7, 7, 7});
     list.GetFilteredWavePoints(1, 0, 0, marks);
+    EXPECT_THAT(ItemsOf(marks), ElementsAre(0, 0, -1, 0, 1, 0, -1, 0, 0, 0, 0, 0));
     EXPECT_EQ(ItemsOf(marks), PlainWavePoints(list, 1));
     EXPECT_EQ(marks.Count(), list.Count());
 
