@@ -155,27 +155,41 @@ void BM_SetRSI(benchmark::State& state) {
 }
 BENCHMARK(BM_SetRSI)->Unit(benchmark::kMillisecond);
 
-// Signals over 100,000 bars: the swing is a few typical steps of the walk.
+// Signals over 100,000 bars, the swing (and the wave delta) from a few typical steps of the
+// walk to more than its whole range, where every forward scan runs longest.
 void BM_Find_Buy_Sell_Signals(benchmark::State& state) {
     const vela::TVegaDoubleList list = RandomWalk(100000);
     vela::TVegaIntegerList signals;
     for (auto _ : state) {
-        list.Find_Buy_Sell_Signals(0, list.Count() - 1, 2.0, signals);
+        list.Find_Buy_Sell_Signals(0, list.Count() - 1, static_cast<double>(state.range(0)),
+                                   signals);
         benchmark::DoNotOptimize(signals.GetItem(0));
     }
     state.SetItemsProcessed(state.iterations() * list.Count());
 }
-BENCHMARK(BM_Find_Buy_Sell_Signals)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Find_Buy_Sell_Signals)->Arg(2)->Arg(20)->Arg(200)->Unit(benchmark::kMillisecond);
 
 void BM_GetFilteredWavePoints(benchmark::State& state) {
     const vela::TVegaDoubleList list = RandomWalk(100000);
     vela::TVegaIntegerList points;
     for (auto _ : state) {
-        list.GetFilteredWavePoints(2.0, 0, 0, points);
+        list.GetFilteredWavePoints(static_cast<double>(state.range(0)), 0, 0, points);
         benchmark::DoNotOptimize(points.GetItem(0));
     }
     state.SetItemsProcessed(state.iterations() * list.Count());
 }
-BENCHMARK(BM_GetFilteredWavePoints)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GetFilteredWavePoints)->Arg(2)->Arg(20)->Arg(200)->Unit(benchmark::kMillisecond);
+
+// A price that does not move for 100,000 bars: every bar is a candidate of the same value.
+void BM_Find_Buy_Sell_SignalsFlat(benchmark::State& state) {
+    vela::TVegaDoubleList list = vela::TVegaDoubleList::Create10(100000, 100);
+    vela::TVegaIntegerList signals;
+    for (auto _ : state) {
+        list.Find_Buy_Sell_Signals(0, list.Count() - 1, 1.0, signals);
+        benchmark::DoNotOptimize(signals.GetItem(0));
+    }
+    state.SetItemsProcessed(state.iterations() * list.Count());
+}
+BENCHMARK(BM_Find_Buy_Sell_SignalsFlat)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -91,17 +91,55 @@ class WavePoints {
 
 // The forward half of the buy test (side -1) and of the sell test (side 1): from it + 1 on,
 // the first non-null value that passes a by Swing in the trade's direction comes before any
-// value beyond a against it.
-bool ReachesSwing(std::span<const double> items, std::int32_t it, double a, double swing,
-                  int side) {
+// value beyond a against it. Returns where the scan stopped (the item count when it ran out).
+std::size_t SwingScanEnd(std::span<const double> items, std::int32_t it, double a, double swing,
+                         int side, bool& reached) {
+    reached = false;
     for (std::size_t j = At(it) + 1; j < items.size(); ++j) {
         const double v = items[j];
         if (v == kNullValue) continue;
-        if (side < 0 ? v < a : v > a) return false;
-        if (side < 0 ? v >= a + swing : v <= a - swing) return true;
+        if (side < 0 ? v < a : v > a) return j;
+        if (side < 0 ? v >= a + swing : v <= a - swing) {
+            reached = true;
+            return j;
+        }
     }
-    return false;
+    return items.size();
 }
+
+bool ReachesSwing(std::span<const double> items, std::int32_t it, double a, double swing,
+                  int side) {
+    bool reached = false;
+    SwingScanEnd(items, it, a, swing, side, reached);
+    return reached;
+}
+
+// The forward scans of one signal search. Candidates of one value inside a flat stretch share
+// a scan: what the scan from the first passed over neither broke nor confirmed that value, so
+// a later candidate before the scan's stop ends the same way. A flat series stays linear.
+class SwingScans {
+  public:
+    SwingScans(std::span<const double> items, double swing) : items_(items), swing_(swing) {}
+
+    bool Reaches(std::int32_t it, double a, int side) {
+        if (side != side_ || a != value_ || At(it) < start_ || At(it) >= stop_) {
+            side_ = side;
+            value_ = a;
+            start_ = At(it);
+            stop_ = SwingScanEnd(items_, it, a, swing_, side, reached_);
+        }
+        return reached_;
+    }
+
+  private:
+    std::span<const double> items_;
+    double swing_;
+    int side_ = 0;
+    double value_ = 0;
+    std::size_t start_ = 0;
+    std::size_t stop_ = 0;
+    bool reached_ = false;
+};
 
 // Whether item it is a non-null extreme of prev..it - 1 (ties allowed) that reaches Swing.
 bool TurningPoint(const TVegaDoubleList& list, std::int32_t prev, std::int32_t it, double swing,
@@ -152,10 +190,11 @@ bool TVegaDoubleList::This_Sell_Point(std::int32_t prev_buy, std::int32_t it, do
 std::int32_t TVegaDoubleList::Find_Enter_Point(std::int32_t from_it, double Swing) const {
     // The running minimum since from_it stands for the backward half of each buy test.
     double lowest = kMinSearchStart;
+    SwingScans scans(FList, Swing);
     for (std::int32_t i = from_it; i < Count(); ++i) {
         const double a = GetItem(i);
         if (a == kNullValue) continue;
-        if (!(lowest < a) && ReachesSwing(FList, i, a, Swing, -1)) return i;
+        if (!(lowest < a) && scans.Reaches(i, a, -1)) return i;
         if (a < lowest) lowest = a;
     }
     return -1;
@@ -172,12 +211,13 @@ void TVegaDoubleList::Find_Buy_Sell_Signals(std::int32_t imin, std::int32_t imax
     // while a sell is expected, the lowest while a buy is, so each test's backward half is one
     // comparison instead of a walk back to b.
     double extreme = kNullValue;
+    SwingScans scans(FList, Swing);
     for (std::int32_t it = b; it <= imax; ++it) {
         if (it > b) {
             const double a = GetItem(it);
             if (a != kNullValue &&
                 (extreme == kNullValue || !(expected > 0 ? extreme > a : extreme < a)) &&
-                ReachesSwing(FList, it, a, Swing, expected)) {
+                scans.Reaches(it, a, expected)) {
                 LL1.SetItem(it, expected);
                 b = it;
                 expected = -expected;

@@ -182,6 +182,20 @@ TEST(BuySellTest, WorkedExample) {
     EXPECT_THROW(list.Find_Buy_Sell_Signals(0, 9, 2, signals), ListIndexError);
 }
 
+TEST(BuySellTest, FlatStretchesAsInThePlainReading) {
+    // Long runs of one price, with nulls inside some of them.
+    TVegaDoubleList steps;
+    const std::vector<double> levels = {100, 103, 103, 99, 99, 104, 101, 101, 107, 96};
+    for (std::size_t k = 0; k < levels.size(); ++k)
+        for (int i = 0; i < 40; ++i) steps.Add(k % 3 == 1 && i % 7 == 3 ? kNull : levels[k]);
+    for (double swing : {0.0, 2.0, 4.0, 20.0}) {
+        TVegaIntegerList signals;
+        steps.Find_Buy_Sell_Signals(0, steps.Count() - 1, swing, signals);
+        EXPECT_EQ(ItemsOf(signals), PlainSignals(steps, 0, steps.Count() - 1, swing))
+            << "swing " << swing;
+    }
+}
+
 TEST(BuySellTest, SameAsThePlainReading) {
     for (unsigned seed = 1; seed <= 6; ++seed) {
         const TVegaDoubleList list = RandomWalk(500, seed, seed % 2 == 0 ? 1.0 : 0.01);
