@@ -1,6 +1,9 @@
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <limits>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -13,12 +16,60 @@ namespace vela {
 
 namespace {
 
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
 std::size_t At(std::int32_t i) {
     return static_cast<std::size_t>(i);
 }
 
-// Turning points over a series whose nulls are indexed once, so that each neighbour lookup of
-// the forward scans costs one step instead of a walk over a run of nulls.
+// The first position from a given one on whose value lies beyond a threshold (below it for a
+// tree of minima, above it for a tree of maxima), found by descending a tree of block
+// extremes instead of walking the positions one by one.
+class FirstBeyond {
+  public:
+    FirstBeyond(const std::vector<double>& values, bool minima)
+        : count_(values.size()), minima_(minima) {
+        while (leaves_ < count_) leaves_ *= 2;
+        const double none = minima ? kInfinity : -kInfinity;
+        tree_.assign(2 * leaves_, none);
+        std::copy(values.begin(), values.end(),
+                  tree_.begin() + static_cast<std::ptrdiff_t>(leaves_));
+        for (std::size_t k = leaves_ - 1; k > 0; --k)
+            tree_[k] = minima ? std::min(tree_[2 * k], tree_[2 * k + 1])
+                              : std::max(tree_[2 * k], tree_[2 * k + 1]);
+    }
+
+    // The item count when there is none.
+    std::size_t Find(std::size_t from, double threshold) const {
+        const std::size_t found = Find(1, 0, leaves_, from, threshold);
+        return std::min(found, count_);
+    }
+
+  private:
+    bool Beyond(double v, double threshold) const {
+        return minima_ ? v < threshold : v > threshold;
+    }
+    std::size_t Find(std::size_t node, std::size_t lo, std::size_t hi, std::size_t from,
+                     double threshold) const {
+        if (hi <= from || !Beyond(tree_[node], threshold)) return count_;
+        if (hi - lo == 1) return lo;
+        const std::size_t mid = lo + (hi - lo) / 2;
+        const std::size_t left = Find(2 * node, lo, mid, from, threshold);
+        return left < count_ ? left : Find(2 * node + 1, mid, hi, from, threshold);
+    }
+
+    std::size_t count_;
+    bool minima_;
+    std::size_t leaves_ = 1;
+    std::vector<double> tree_;
+};
+
+// Turning points. Nulls are indexed once, so that each neighbour lookup costs one step, and
+// the forward scan of a test is answered by three searches instead of a walk: where the first
+// value beyond y[i] lies, where the first confirming turn lies, and where neighbours start to
+// run out (near the last value); the test holds when the turn comes strictly first. A scan
+// from i only meets positions whose previous neighbour lies at or after i's own, so the turns
+// can be found once, before any value is forgotten.
 class WavePoints {
   public:
     WavePoints(std::span<const double> y, double delta)
@@ -34,6 +85,28 @@ class WavePoints {
             if (y[At(i)] != kNullValue) first = i;
             first_[At(i)] = first;
         }
+        last_value_ = n > 0 ? last_[At(n - 1)] : -1;
+        std::vector<double> values(y.size());
+        std::vector<double> maxima(y.size(), -kInfinity);
+        std::vector<double> minima(y.size(), kInfinity);
+        for (std::int32_t j = 0; j < n; ++j) {
+            const double yj = Y(j);
+            values[At(j)] = yj;
+            if (yj == kNullValue) continue;
+            const std::int32_t pj = Prev(j);
+            const std::int32_t nj = Next(j);
+            if (pj < 0 || nj < 0) continue;
+            if (Y(pj) < yj && Y(nj) <= yj) maxima[At(j)] = yj;
+            if (Y(pj) > yj && Y(nj) >= yj) minima[At(j)] = yj;
+        }
+        for (std::int32_t j = 0; j < n; ++j)
+            if (values[At(j)] == kNullValue) values[At(j)] = kInfinity;
+        lower_.emplace(values, true);
+        maxima_.emplace(maxima, false);
+        minima_.emplace(minima, true);
+        for (std::int32_t j = 0; j < n; ++j)
+            if (values[At(j)] == kInfinity) values[At(j)] = -kInfinity;
+        higher_.emplace(values, false);
     }
 
     // Everything before the first turning point counts as null from then on.
@@ -56,30 +129,24 @@ class WavePoints {
 
     // side -1: y[i] is a local minimum confirmed by a later local maximum above y[i] + Delta
     // before any lower value; side 1: the mirror, confirmed by a local minimum below
-    // y[i] + Delta. Working with s * y turns the peak test into the trough test, except for
-    // the threshold, which is y[i] + Delta on both sides.
+    // y[i] + Delta (the threshold is y[i] + Delta on both sides). A later position without
+    // both neighbours ends the scan as a failure.
     bool Holds(std::int32_t i, int side) const {
         const double yi = Y(i);
         if (yi == kNullValue) return false;
         const std::int32_t pi = Prev(i);
         const std::int32_t ni = Next(i);
         if (pi < 0 || ni < 0) return false;
-        auto below = [side](double a, double b) { return side < 0 ? a < b : a > b; };
-        auto below_or_equal = [side](double a, double b) { return side < 0 ? a <= b : a >= b; };
-        if (!(below(yi, Y(pi)) && below_or_equal(yi, Y(ni)))) return false;
-        const std::int32_t n = Size();
-        for (std::int32_t j = i + 1 < n ? first_[At(i + 1)] : -1; j >= 0;
-             j = j + 1 < n ? first_[At(j + 1)] : -1) {
-            const double yj = Y(j);
-            if (below(yj, yi)) return false;
-            const std::int32_t pj = Prev(j);
-            const std::int32_t nj = Next(j);
-            if (pj < 0 || nj < 0) return false;
-            if (below(Y(pj), yj) && below_or_equal(Y(nj), yj) &&
-                (side < 0 ? yj > yi + delta_ : yj < yi + delta_))
-                return true;
-        }
-        return false;
+        if (side < 0 ? !(yi < Y(pi) && yi <= Y(ni)) : !(yi > Y(pi) && yi >= Y(ni))) return false;
+        const std::size_t from = At(i) + 1;
+        const std::size_t beyond = side < 0 ? lower_->Find(from, yi) : higher_->Find(from, yi);
+        const std::size_t turn =
+            side < 0 ? maxima_->Find(from, yi + delta_) : minima_->Find(from, yi + delta_);
+        // Next(j) is missing from the last value's position - 1 on.
+        const std::int32_t edge = std::max(i + 1, last_value_ - 1);
+        const std::size_t end =
+            edge < Size() && first_[At(edge)] >= 0 ? At(first_[At(edge)]) : y_.size();
+        return turn < std::min(beyond, end);
     }
 
     std::span<const double> y_;
@@ -87,6 +154,11 @@ class WavePoints {
     std::vector<std::int32_t> last_;
     std::vector<std::int32_t> first_;
     std::int32_t floor_ = 0;
+    std::int32_t last_value_ = -1;
+    std::optional<FirstBeyond> lower_;
+    std::optional<FirstBeyond> higher_;
+    std::optional<FirstBeyond> maxima_;
+    std::optional<FirstBeyond> minima_;
 };
 
 // The forward half of the buy test (side -1) and of the sell test (side 1): from it + 1 on,

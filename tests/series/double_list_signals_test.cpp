@@ -130,12 +130,12 @@ TEST(WavePointsTest, AlternatingTroughsAndPeaks) {
 TEST(WavePointsTest, SameAsThePlainReading) {
     for (unsigned seed = 1; seed <= 6; ++seed) {
         const TVegaDoubleList list = RandomWalk(600, seed, seed % 2 == 0 ? 1.0 : 0.01);
-        for (double delta : {-1.0, 0.0, 2.0, 5.0}) {
+        for (double delta : {-1.0, 0.0, 2.0, 5.0, 30.0}) {
             TVegaIntegerList marks;
             list.GetFilteredWavePoints(delta, 3, 3, marks);
             EXPECT_EQ(ItemsOf(marks), PlainWavePoints(list, delta))
                 << "seed " << seed << " delta " << delta;
-            EXPECT_GT(marks.PresentsAmount(1), 3) << "seed " << seed << " delta " << delta;
+            EXPECT_GT(marks.PresentsAmount(1), 0) << "seed " << seed << " delta " << delta;
         }
     }
 }
