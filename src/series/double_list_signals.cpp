@@ -86,12 +86,10 @@ class WavePoints {
             first_[At(i)] = first;
         }
         last_value_ = n > 0 ? last_[At(n - 1)] : -1;
-        std::vector<double> values(y.size());
         std::vector<double> maxima(y.size(), -kInfinity);
         std::vector<double> minima(y.size(), kInfinity);
         for (std::int32_t j = 0; j < n; ++j) {
             const double yj = Y(j);
-            values[At(j)] = yj;
             if (yj == kNullValue) continue;
             const std::int32_t pj = Prev(j);
             const std::int32_t nj = Next(j);
@@ -99,14 +97,17 @@ class WavePoints {
             if (Y(pj) < yj && Y(nj) <= yj) maxima[At(j)] = yj;
             if (Y(pj) > yj && Y(nj) >= yj) minima[At(j)] = yj;
         }
-        for (std::int32_t j = 0; j < n; ++j)
-            if (values[At(j)] == kNullValue) values[At(j)] = kInfinity;
-        lower_.emplace(values, true);
         maxima_.emplace(maxima, false);
         minima_.emplace(minima, true);
-        for (std::int32_t j = 0; j < n; ++j)
-            if (values[At(j)] == kInfinity) values[At(j)] = -kInfinity;
-        higher_.emplace(values, false);
+        // A null is never beyond anything.
+        auto values_with_nulls_as = [&](double none) {
+            std::vector<double> values(y.begin(), y.end());
+            for (double& v : values)
+                if (v == kNullValue) v = none;
+            return values;
+        };
+        lower_.emplace(values_with_nulls_as(kInfinity), true);
+        higher_.emplace(values_with_nulls_as(-kInfinity), false);
     }
 
     // Everything before the first turning point counts as null from then on.
