@@ -157,10 +157,11 @@ class TVegaDoubleList {
     // Replaces the items by a moving average over the entry values, alpha = 2 / (_Win + 1);
     // _Win = 0 or an unknown _Type changes nothing.
     //  0: trailing simple mean of the last min(k, _Win) non-null values up to each non-null
-    //     item (k = non-null values so far), so it is defined from the first item on; nulls
-    //     stay. A list without a non-null item raises ListIndexError(Count).
-    //  1: exponential, seeded with item 0 (kept as it is) and restarted with the value itself
-    //     after every null.
+    //     item (k = non-null values so far): defined from the first non-null item on, over
+    //     fewer values until _Win have been seen; nulls stay. A list without a non-null item
+    //     raises ListIndexError(Count).
+    //  1: exponential, seeded with item 0 itself (kept as it is, no simple-mean seed) and
+    //     restarted with the value itself after every null.
     //  2: centred simple mean of the non-null values within _Win positions either side, null
     //     where there is none; above kWindowLimit it is type 3.
     //  3: type 1 forwards, then the same backwards from the last item over the entry values.
@@ -177,8 +178,8 @@ class TVegaDoubleList {
     // exponential averages of the gains and losses between neighbouring non-null items,
     // alpha = 2 / (Win + 1), both seeded at 0 before the first change (not Wilder's seeding
     // with a simple mean); a zero change counts as a loss of 0. Item 0 is null, and so is every
-    // item up to the first loss (while L = 0) and every item next to a null. MA_Kind has no
-    // effect.
+    // item up to the first loss (while L = 0), every null item and the item after it. MA_Kind
+    // has no effect.
     void SetRSI(std::int32_t Win, std::int32_t MA_Kind);
     // Autoregressive forecast of order Order fitted exactly on the last 2 * Order items (all
     // of them non-null). False, with both lists untouched, on too short a series, a null in
@@ -213,6 +214,8 @@ class TVegaDoubleList {
     // The mirror: the highest since prev_buy, reaching it - Swing before rising above it.
     bool This_Sell_Point(std::int32_t prev_buy, std::int32_t it, double Swing) const;
     // Fills LL1 with alternating buys and sells at imin..imax, starting with the entry point.
+    // A position takes one signal at most: one that completes a sell is not tested as a buy
+    // (both can hold only for Swing <= 0).
     void Find_Buy_Sell_Signals(std::int32_t imin, std::int32_t imax, double Swing,
                                TVegaIntegerList& LL1) const;
     // The items as trade results: each is negated when the VirifySize entry values before it
