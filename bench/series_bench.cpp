@@ -124,3 +124,72 @@ BENCHMARK(BM_FloatingBins)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+namespace {
+
+// A million closes through each moving average, copying the list outside the timing.
+void BM_SetMovingAverages(benchmark::State& state) {
+    const vela::TVegaDoubleList source = RandomWalk(1000000);
+    const auto type = static_cast<std::int32_t>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        vela::TVegaDoubleList list = source;
+        state.ResumeTiming();
+        list.SetMovingAverages(type == 2 ? 15 : 50, type);
+        benchmark::DoNotOptimize(list.GetItem(list.Count() - 1));
+    }
+    state.SetItemsProcessed(state.iterations() * source.Count());
+}
+BENCHMARK(BM_SetMovingAverages)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+
+void BM_SetRSI(benchmark::State& state) {
+    const vela::TVegaDoubleList source = RandomWalk(1000000);
+    for (auto _ : state) {
+        state.PauseTiming();
+        vela::TVegaDoubleList list = source;
+        state.ResumeTiming();
+        list.SetRSI(14, 0);
+        benchmark::DoNotOptimize(list.GetItem(list.Count() - 1));
+    }
+    state.SetItemsProcessed(state.iterations() * source.Count());
+}
+BENCHMARK(BM_SetRSI)->Unit(benchmark::kMillisecond);
+
+// Signals over 100,000 bars, the swing (and the wave delta) from a few typical steps of the
+// walk to more than its whole range, where every forward scan runs longest.
+void BM_Find_Buy_Sell_Signals(benchmark::State& state) {
+    const vela::TVegaDoubleList list = RandomWalk(100000);
+    vela::TVegaIntegerList signals;
+    for (auto _ : state) {
+        list.Find_Buy_Sell_Signals(0, list.Count() - 1, static_cast<double>(state.range(0)),
+                                   signals);
+        benchmark::DoNotOptimize(signals.GetItem(0));
+    }
+    state.SetItemsProcessed(state.iterations() * list.Count());
+}
+BENCHMARK(BM_Find_Buy_Sell_Signals)->Arg(2)->Arg(20)->Arg(200)->Unit(benchmark::kMillisecond);
+
+void BM_GetFilteredWavePoints(benchmark::State& state) {
+    const vela::TVegaDoubleList list = RandomWalk(100000);
+    vela::TVegaIntegerList points;
+    for (auto _ : state) {
+        list.GetFilteredWavePoints(static_cast<double>(state.range(0)), 0, 0, points);
+        benchmark::DoNotOptimize(points.GetItem(0));
+    }
+    state.SetItemsProcessed(state.iterations() * list.Count());
+}
+BENCHMARK(BM_GetFilteredWavePoints)->Arg(2)->Arg(20)->Arg(200)->Unit(benchmark::kMillisecond);
+
+// A price that does not move for 100,000 bars: every bar is a candidate of the same value.
+void BM_Find_Buy_Sell_SignalsFlat(benchmark::State& state) {
+    vela::TVegaDoubleList list = vela::TVegaDoubleList::Create10(100000, 100);
+    vela::TVegaIntegerList signals;
+    for (auto _ : state) {
+        list.Find_Buy_Sell_Signals(0, list.Count() - 1, 1.0, signals);
+        benchmark::DoNotOptimize(signals.GetItem(0));
+    }
+    state.SetItemsProcessed(state.iterations() * list.Count());
+}
+BENCHMARK(BM_Find_Buy_Sell_SignalsFlat)->Unit(benchmark::kMillisecond);
+
+}  // namespace

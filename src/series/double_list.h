@@ -21,6 +21,12 @@ inline constexpr double kNullValue = 1e10;
 inline constexpr double kMinSearchStart = 1e300;
 inline constexpr double kMaxSearchStart = -1e300;
 
+// Centred averages wider than this many positions either side switch to their exponential
+// forms (SetMovingAverages type 2, SetNonLagMovingAverages).
+inline constexpr std::int32_t kWindowLimit = 15;
+// The most unknowns the autoregressive solver takes.
+inline constexpr std::int32_t kMaxLinearSystemOrder = 400;
+
 // An ordered series of doubles in which kNullValue marks a position without a value.
 // Positions are 0-based; a position outside the list raises ListIndexError.
 //
@@ -142,6 +148,84 @@ class TVegaDoubleList {
     // path starts at 0. Kind has no effect.
     void Set_Path_360(std::uint8_t Kind);
     std::int32_t Quantum(std::int32_t i_curr, double delta, std::int32_t& i_reach) const;
+
+    // Indicators and forecasts (double_list_indicators.cpp). Null items are passed over and
+    // never produced from numbers. A window of -1 (alpha = 2 / 0) raises
+    // ListDivisionByZeroError, and SetMovingAverages raises ListError for any other negative
+    // window, both before the list is touched.
+
+    // Replaces the items by a moving average over the entry values, alpha = 2 / (_Win + 1);
+    // _Win = 0 or an unknown _Type changes nothing.
+    //  0: trailing simple mean of the last min(k, _Win) non-null values up to each non-null
+    //     item (k = non-null values so far): defined from the first non-null item on, over
+    //     fewer values until _Win have been seen; nulls stay. A list without a non-null item
+    //     raises ListIndexError(Count).
+    //  1: exponential, seeded with item 0 itself (kept as it is, no simple-mean seed) and
+    //     restarted with the value itself after every null.
+    //  2: centred simple mean of the non-null values within _Win positions either side, null
+    //     where there is none; above kWindowLimit it is type 3.
+    //  3: type 1 forwards, then the same backwards from the last item over the entry values.
+    void SetMovingAverages(std::int32_t _Win, std::int32_t _Type);
+    // Over positions iimin..iimax (clamped into the list), _Win above kWindowLimit acting as
+    // Kind 1. Kind 0: centred simple mean of the non-null Buffer values within _Win positions
+    // either side and inside the range; an item without one keeps its value. Buffer is read as
+    // the pass goes, so it should be a copy when it is this list. Kind 1: zero-lag
+    // exponential, alpha = 2 / (_Win + 1), a forward pass then a backward pass in place, each
+    // step only between two non-null neighbours. Other kinds change nothing.
+    void SetNonLagMovingAverages(const TVegaDoubleList& Buffer, std::int32_t _Win,
+                                 std::int32_t iimin, std::int32_t iimax, std::uint8_t Kind);
+    // Replaces the items by the relative strength index 100 - 100 / (G / L + 1). G and L are
+    // exponential averages of the gains and losses between neighbouring non-null items,
+    // alpha = 2 / (Win + 1), both seeded at 0 before the first change (not Wilder's seeding
+    // with a simple mean); a zero change counts as a loss of 0. Item 0 is null, and so is every
+    // item up to the first loss (while L = 0), every null item and the item after it. MA_Kind
+    // has no effect.
+    void SetRSI(std::int32_t Win, std::int32_t MA_Kind);
+    // Autoregressive forecast of order Order fitted exactly on the last 2 * Order items (all
+    // of them non-null). False, with both lists untouched, on too short a series, a null in
+    // it, an order outside 1..kMaxLinearSystemOrder or a singular system. On success
+    // LBeforeLast (when given) is emptied and LAfterLast receives the items followed by up to
+    // CountAfterLast - 1 forecasts, the extension stopping after a forecast s with
+    // |s| > 12 * (last item). CountBeforeLast has no effect.
+    bool AR_Model_Forecast(std::int32_t Order, TVegaDoubleList* LBeforeLast,
+                           TVegaDoubleList& LAfterLast, std::int32_t CountBeforeLast,
+                           std::int32_t CountAfterLast) const;
+    // The one-step forecast of the same fit, or kNullValue when it fails.
+    double AR_Model_ForecastNext(std::int32_t Order) const;
+    // Fits x[t] = a1 x[t-1] + a2 x[t-2] by least squares over the non-null triples and, when
+    // the fit exists and its roots are complex, appends sqrt(-(a1^2 + 4 a2)) / 2 to CyclesL.
+    void DominantCycles(TVegaDoubleList& CyclesL) const;
+
+    // Signals (double_list_signals.cpp). Signal lists hold one entry per item: 0 nothing,
+    // -1 a trough or buy, +1 a peak or sell. Positions given by the caller are not checked
+    // beforehand; reading outside the list raises ListIndexError.
+
+    // Alternating troughs and peaks: a trough is confirmed by a later local maximum more than
+    // Delta above it before any lower value, a peak by a later local minimum below its value
+    // + Delta before any higher value; neighbours compared are at least two positions away.
+    // MinL and SmoothFactor have no effect. An empty list raises ListIndexError(0).
+    void GetFilteredWavePoints(double Delta, std::int32_t MinL, std::int32_t SmoothFactor,
+                               TVegaIntegerList& FilteredWaveTurnigPoints) const;
+    // The first position from from_it on that is a buy point with prev_sell = from_it, or -1.
+    std::int32_t Find_Enter_Point(std::int32_t from_it, double Swing) const;
+    // Item it is non-null, the lowest non-null value since prev_sell (ties allowed), and the
+    // items after it reach it + Swing before falling below it.
+    bool This_Buy_Point(std::int32_t prev_sell, std::int32_t it, double Swing) const;
+    // The mirror: the highest since prev_buy, reaching it - Swing before rising above it.
+    bool This_Sell_Point(std::int32_t prev_buy, std::int32_t it, double Swing) const;
+    // Fills LL1 with alternating buys and sells at imin..imax, starting with the entry point.
+    // A position takes one signal at most: one that completes a sell is not tested as a buy
+    // (both can hold only for Swing <= 0).
+    void Find_Buy_Sell_Signals(std::int32_t imin, std::int32_t imax, double Swing,
+                               TVegaIntegerList& LL1) const;
+    // The items as trade results: each is negated when the VirifySize entry values before it
+    // held at least MinError losses (a negated null becomes -1e10).
+    void DoSmartInversion(std::int32_t VirifySize, std::int32_t MinError);
+    // Tries DoSmartInversion(v, e) on copies for 1 <= e <= v <= MaxVerifySize and keeps the
+    // first pair with the most positive items; returns that count, or -1 when nothing was
+    // tried (the outputs are then unchanged).
+    double OptimizeSmartInvesionParameters(std::int32_t MaxVerifySize, std::int32_t& VirifySize,
+                                           std::int32_t& MinError) const;
 
     // Drawing (double_list_drawing.cpp). Lines join the points of neighbouring positions
     // with the canvas's pen, values growing upwards in R (YMin at the bottom, YMax at the
