@@ -2,11 +2,37 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/graphics_types.h"
 #include "series/double_list.h"
 
 namespace vela {
+
+// How the bars are drawn: the close line (as specified), or OHLC bars or candles.
+enum class BarStyle { Line, Ohlc, Candles };
+
+// A moving average drawn over the bars: SetMovingAverages' type and window.
+struct ChartAverage {
+    std::int32_t Type = 0;
+    std::int32_t Window = 20;
+    friend bool operator==(const ChartAverage&, const ChartAverage&) = default;
+};
+
+// The extras a trader switches on from the chart's menu; all off, the chart is exactly the
+// specified one.
+struct ChartExtras {
+    BarStyle Style = BarStyle::Line;
+    bool Volume = false;                 // a volume pane under the plot
+    std::vector<ChartAverage> Averages;  // at most three
+    std::int32_t RsiWindow = 0;          // an RSI pane when above 0
+    bool Crosshair = false;              // a crosshair and the bar under the mouse
+    bool AnyOn() const {
+        return Style != BarStyle::Line || Volume || !Averages.empty() || RsiWindow > 0 ||
+               Crosshair;
+    }
+    friend bool operator==(const ChartExtras&, const ChartExtras&) = default;
+};
 
 // What a chart window keeps for painting: four series (bars oldest first, then 15 future
 // positions) and the fields derived from them.
@@ -25,6 +51,7 @@ struct ChartState {
     double DeltaClose = 0;
     bool Intraday = false;
     bool HighLow = false;  // the "H/L" check box: draw high and low lines
+    ChartExtras Extras;
 };
 
 // The status line above the chart, as the last paint that got past the range check left it.
