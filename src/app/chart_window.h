@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QPoint>
+#include <QRegion>
 #include <QSize>
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "chart/chart_state.h"
@@ -14,11 +17,13 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListView;
+class QMenu;
 class QPushButton;
 class QSpinBox;
 class QTabWidget;
 class QTimer;
 class QFrame;
+class QPainter;
 
 namespace vela {
 class Canvas;
@@ -79,6 +84,17 @@ class TForm1 : public QWidget, public MessageReceiver {
     const ChartState& State() const { return state_; }
     const ChartStatus& Status() const { return status_; }
 
+    // The chart's extras, all off until switched on from the chart's context menu.
+    const ChartExtras& Extras() const { return state_.Extras; }
+    void SetExtras(const ChartExtras& extras);
+    // The chart's context menu; its actions are named after what they switch.
+    QMenu* ExtrasMenu() const { return extrasMenu_; }
+    // The crosshair follows a point of the paint box; the readout names the bar under it
+    // (empty when there is none or the crosshair is off).
+    void ChartMouseMove(QPoint point);
+    void ChartMouseLeave();
+    const std::string& CrosshairReadout() const { return readout_; }
+
     void HandleMessage(std::uint32_t msg, std::int64_t wparam, std::int64_t lparam) override;
 
     // Controls, by the names desktop files store them under.
@@ -114,6 +130,7 @@ class TForm1 : public QWidget, public MessageReceiver {
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     class BusyScope;
@@ -122,11 +139,18 @@ class TForm1 : public QWidget, public MessageReceiver {
     // Runs pending messages; false when this window must stop working (it is closing).
     bool Pump();
     void FinishPendingClose(bool deferred);
+    void BuildExtrasMenu();
+    void SyncExtrasMenu();
+    void PaintCrosshair(QPainter& painter) const;
+    QRegion CrosshairRegion() const;
 
     std::unique_ptr<TEsignalDownloader> downloader_;
     ChartState state_;
     ChartStatus status_;
     BarTableModel* table_ = nullptr;
+    QMenu* extrasMenu_ = nullptr;
+    std::optional<QPoint> hover_;  // inside the plot, with the crosshair on
+    std::string readout_;
     int busy_ = 0;
     bool running_ = false;
     bool closing_ = false;

@@ -10,12 +10,15 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "app/control_kinds.h"
 #include "app/h_edit_mask.h"
 #include "app/long_edit_mask.h"
 #include "app/num_inp.h"
+#include "chart/bar_under_mouse.h"
 #include "settings/desktop_layout.h"
 #include "settings/extended_ini_file.h"
 
@@ -167,6 +170,56 @@ void ReadControls(TSpecIniFile& ini, std::string_view Section,
             }
         }
     }
+}
+
+namespace {
+
+constexpr std::string_view kStyleKey = "ChartStyle";
+constexpr std::string_view kVolumeKey = "ChartVolume";
+constexpr std::string_view kAveragesKey = "ChartAverages";
+constexpr std::string_view kRsiKey = "ChartRSI";
+constexpr std::string_view kCrosshairKey = "ChartCrosshair";
+constexpr std::string_view kExtrasKeys[] = {kStyleKey, kVolumeKey, kAveragesKey, kRsiKey,
+                                            kCrosshairKey};
+
+}  // namespace
+
+void WriteChartExtras(TSpecIniFile& ini, std::string_view Section, const ChartExtras& extras) {
+    if (!extras.AnyOn()) {
+        std::vector<std::string> keys;
+        ini.ReadSection(Section, keys);
+        const bool left = std::any_of(keys.begin(), keys.end(), [](const std::string& key) {
+            return std::find(std::begin(kExtrasKeys), std::end(kExtrasKeys), key) !=
+                   std::end(kExtrasKeys);
+        });
+        if (!left) return;
+    }
+    ini.WriteInteger(Section, kStyleKey, static_cast<std::int32_t>(extras.Style));
+    ini.WriteBool(Section, kVolumeKey, extras.Volume);
+    ini.WriteString(Section, kAveragesKey, AveragesValue(extras.Averages));
+    ini.WriteInteger(Section, kRsiKey, extras.RsiWindow);
+    ini.WriteBool(Section, kCrosshairKey, extras.Crosshair);
+}
+
+ChartExtras ReadChartExtras(TSpecIniFile& ini, std::string_view Section) {
+    ChartExtras extras;
+    switch (ini.ReadInteger(Section, kStyleKey, 0)) {
+        case static_cast<std::int32_t>(BarStyle::Ohlc):
+            extras.Style = BarStyle::Ohlc;
+            break;
+        case static_cast<std::int32_t>(BarStyle::Candles):
+            extras.Style = BarStyle::Candles;
+            break;
+        default:
+            break;
+    }
+    extras.Volume = ini.ReadBool(Section, kVolumeKey, false);
+    extras.Averages = AveragesFromValue(ini.ReadString(Section, kAveragesKey, ""));
+    // An RSI needs two bars at least; anything else in the file is no RSI.
+    const std::int32_t rsi = ini.ReadInteger(Section, kRsiKey, 0);
+    extras.RsiWindow = rsi >= 2 && rsi <= 1000 ? rsi : 0;
+    extras.Crosshair = ini.ReadBool(Section, kCrosshairKey, false);
+    return extras;
 }
 
 }  // namespace vela::app

@@ -3,6 +3,8 @@
 #include <string_view>
 #include <vector>
 
+#include "chart/chart_state.h"
+
 class QObject;
 
 namespace vela {
@@ -24,5 +26,11 @@ void WriteControls(TSpecIniFile& ini, std::string_view Section,
 // and rich edits, which are emptied). Null entries are skipped.
 void ReadControls(TSpecIniFile& ini, std::string_view Section,
                   const std::vector<QObject*>& Controls);
+
+// A chart window's extras under keys of their own after the controls' keys. All off, they
+// are written only over keys an earlier save left, so such a section keeps the controls'
+// keys alone; missing keys read as off.
+void WriteChartExtras(TSpecIniFile& ini, std::string_view Section, const ChartExtras& extras);
+ChartExtras ReadChartExtras(TSpecIniFile& ini, std::string_view Section);
 
 }  // namespace vela::app

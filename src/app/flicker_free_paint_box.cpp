@@ -1,5 +1,6 @@
 #include "app/flicker_free_paint_box.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QtGlobal>
 #include <exception>
@@ -43,20 +44,33 @@ QImage TFlickerFreePaintBox::ComposeFrame() {
                              [this](Canvas& canvas) { onPaint_(*this, canvas); });
 }
 
-void TFlickerFreePaintBox::paintEvent(QPaintEvent*) {
+void TFlickerFreePaintBox::UpdateOverlay(const QRegion& region) {
+    overlayOnly_ = true;
+    update(region);
+}
+
+void TFlickerFreePaintBox::paintEvent(QPaintEvent* event) {
     if (!onPaint_) return;
-    QImage frame;
-    try {
-        frame = ComposeFrame();
-    } catch (const std::exception& e) {
-        // An exception must not unwind through Qt's event loop; the window keeps its last
-        // frame, as it would had the paint been abandoned.
-        qWarning("Paint box: %s", e.what());
-        return;
+    const bool overlayOnly = overlayOnly_;
+    overlayOnly_ = false;
+    // Qt merges pending updates: a region covering the whole box may include a full update().
+    const bool whole = QRegion(rect()).subtracted(event->region()).isEmpty();
+    if (!overlayOnly || whole || frame_.isNull() || frame_.size() != size()) {
+        QImage frame;
+        try {
+            frame = ComposeFrame();
+        } catch (const std::exception& e) {
+            // An exception must not unwind through Qt's event loop; the window keeps its last
+            // frame, as it would had the paint been abandoned.
+            qWarning("Paint box: %s", e.what());
+            return;
+        }
+        if (frame.isNull()) return;
+        frame_ = std::move(frame);
     }
-    if (frame.isNull()) return;
     QPainter painter(this);
-    painter.drawImage(0, 0, frame);
+    painter.drawImage(0, 0, frame_);
+    if (onOverlay_) onOverlay_(painter);
 }
 
 }  // namespace vela::app

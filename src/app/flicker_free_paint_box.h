@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRegion>
 #include <QSize>
 #include <QWidget>
 #include <functional>
@@ -8,12 +9,16 @@
 #include "platform/canvas.h"
 #include "platform/graphics_types.h"
 
+class QPainter;
+
 namespace vela::app {
 
 class TFlickerFreePaintBox;
 
 // The paint handler: the paint box and the canvas of the frame being composed.
 using TFFPaintEvent = std::function<void(TFlickerFreePaintBox& Sender, Canvas& Canvas)>;
+// Draws over the composed frame on the window (a crosshair), never into the frame itself.
+using TFFOverlayEvent = std::function<void(QPainter& Painter)>;
 
 // Composes one frame off screen: an image of `size` filled with `color`, a canvas on it with
 // `font`, then draw. A null image for an empty size or an image that cannot be allocated
@@ -40,6 +45,12 @@ class TFlickerFreePaintBox : public QWidget {
     const CanvasFont& FrameFont() const { return font_; }
     void SetFrameFont(const CanvasFont& font) { font_ = font; }
 
+    // Drawn over every frame shown; nothing without one.
+    void SetOnOverlay(TFFOverlayEvent handler) { onOverlay_ = std::move(handler); }
+    // Repaints `region` from the last composed frame plus the overlay, so a moving overlay
+    // does not compose the whole frame again. A full update() pending as well still composes.
+    void UpdateOverlay(const QRegion& region);
+
     // The frame the next paint shows, at the box's current size; a null image without a
     // handler. Exceptions from the handler pass on.
     QImage ComposeFrame();
@@ -49,6 +60,9 @@ class TFlickerFreePaintBox : public QWidget {
 
   private:
     TFFPaintEvent onPaint_;
+    TFFOverlayEvent onOverlay_;
+    QImage frame_;  // the last composed frame, what overlay-only paints start from
+    bool overlayOnly_ = false;
     TColor color_ = clWhite;
     CanvasFont font_;
 };

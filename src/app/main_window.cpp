@@ -174,6 +174,7 @@ bool TForm2::SaveDesktop(const std::string& FileName, std::string* error) {
         int n = 0;
         ForEachChartWindow([&](TForm1* form) {
             WriteControls(ini, DesktopControlsSection(n), DesktopControls(form));
+            WriteChartExtras(ini, DesktopControlsSection(n), form->Extras());
             const QWidget* frame = form->parentWidget() != nullptr ? form->parentWidget() : form;
             const std::string section = DesktopFormSection(n);
             ini.WriteInteger(section, "W", frame->width());
@@ -228,6 +229,7 @@ bool TForm2::OpenDesktop(const std::string& FileName, std::string* error,
         // The user may close a restored window at any moment; the next one comes all the same.
         if (!form || form->Closing()) continue;
         ReadControls(*ini, DesktopControlsSection(i), DesktopControls(form));
+        form->SetExtras(ReadChartExtras(*ini, DesktopControlsSection(i)));
         if (form->ComboBox1->currentIndex() < 0)
             form->ComboBox1->setCurrentIndex(kDefaultIntervalIndex);
         if (QWidget* frame = form->parentWidget()) {

@@ -149,6 +149,65 @@ TEST_F(DesktopTest, FileLayoutAndSectionsOfALargerSaveStay) {
     EXPECT_EQ(TForm2::ChartWindows().size(), 2u);
 }
 
+TEST_F(DesktopTest, ChartExtrasComeBackAfterTheControlsKeys) {
+    ChartExtras on;
+    on.Style = BarStyle::Candles;
+    on.Volume = true;
+    on.Averages = {{0, 20}, {1, 20}};
+    on.RsiWindow = 14;
+    on.Crosshair = true;
+    ChartExtras averagesOnly;
+    averagesOnly.Averages = {{0, 50}};
+    Open(kThree[0])->SetExtras(on);
+    Open(kThree[1]);
+    Open(kThree[2])->SetExtras(averagesOnly);
+    const std::string file = Path("extras.dsc_1");
+    ASSERT_TRUE(main_->SaveDesktop(file));
+    {
+        TSpecIniFile ini(file);
+        std::vector<std::string> keys;
+        ini.ReadSection("W_0", keys);
+        EXPECT_EQ(keys, (std::vector<std::string>{"Edit1", "ComboBox1", "SpinEdit1", "SpinEdit2",
+                                                  "CheckBox2", "ChartStyle", "ChartVolume",
+                                                  "ChartAverages", "ChartRSI", "ChartCrosshair"}));
+        EXPECT_EQ(ini.ReadString("W_0", "ChartAverages", ""), "0:20,1:20");
+        keys.clear();
+        ini.ReadSection("W_1", keys);
+        EXPECT_EQ(keys.size(), 5u) << "all off: the controls' keys alone";
+    }
+    ASSERT_TRUE(main_->OpenDesktop(file));
+    DeleteDeferred();
+    std::vector<TForm1*> windows = TForm2::ChartWindows();
+    ASSERT_EQ(windows.size(), 3u);
+    EXPECT_EQ(windows[0]->Extras(), on);
+    EXPECT_EQ(windows[1]->Extras(), ChartExtras{});
+    EXPECT_EQ(windows[2]->Extras(), averagesOnly);
+
+    // Switched off again, a window's old keys are overwritten, not left to switch them on.
+    windows[0]->SetExtras(ChartExtras{});
+    ASSERT_TRUE(main_->SaveDesktop(file));
+    ASSERT_TRUE(main_->OpenDesktop(file));
+    DeleteDeferred();
+    windows = TForm2::ChartWindows();
+    ASSERT_EQ(windows.size(), 3u);
+    EXPECT_EQ(windows[0]->Extras(), ChartExtras{});
+    EXPECT_EQ(windows[2]->Extras(), averagesOnly);
+}
+
+TEST_F(DesktopTest, DesktopsWithoutOrWithBadExtrasKeysOpenWithExtrasOff) {
+    const std::string file = Put("old.dsc_1",
+                                 "[W_0]\nEdit1=IBM\nComboBox1=3\nSpinEdit1=100\nSpinEdit2=0\n"
+                                 "CheckBox2=0\n\n[W_1]\nEdit1=MSFT\nChartStyle=7\n"
+                                 "ChartAverages=x,9:\nChartRSI=-3\nChartVolume=yes\n\n"
+                                 "[OPTIONS]\nCOUNT=2\n");
+    Open(kThree[0])->SetExtras(ChartExtras{BarStyle::Ohlc, true, {}, 14, true});
+    ASSERT_TRUE(main_->OpenDesktop(file));
+    DeleteDeferred();
+    const std::vector<TForm1*> windows = TForm2::ChartWindows();
+    ASSERT_EQ(windows.size(), 2u);
+    for (TForm1* form : windows) EXPECT_EQ(form->Extras(), ChartExtras{});
+}
+
 TEST_F(DesktopTest, NoWindowsSavesCountZeroAndOpensNone) {
     const std::string file = Path("empty.dsc_1");
     ASSERT_TRUE(main_->SaveDesktop(file));

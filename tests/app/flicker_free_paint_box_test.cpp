@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
 #include <stdexcept>
 
 #include "app/chart_render.h"
@@ -151,6 +152,60 @@ TEST(RenderChart, BlankChartLeavesTheStatusAlone) {
     EXPECT_TRUE(RenderChart(MinuteChart(10), 0, 0, &status).isNull());
     EXPECT_EQ(status.Text, "kept");
     EXPECT_FALSE(RenderChart(MinuteChart(10), 200, 100, nullptr).isNull());
+}
+
+}  // namespace
+}  // namespace vela::app
+
+namespace vela::app {
+namespace {
+
+// An overlay repaint shows the last composed frame; a full repaint, even one merged with an
+// overlay repaint, composes again, so a changed chart is never covered by an old frame.
+TEST(FlickerFreePaintBox, OverlayRepaintsReuseTheFrameUnlessTheWholeBoxIsDue) {
+    TFlickerFreePaintBox box;
+    box.resize(30, 20);
+    int calls = 0;
+    TColor fill = clBlue;
+    box.SetOnPaint([&](TFlickerFreePaintBox&, Canvas& canvas) {
+        ++calls;
+        canvas.Brush().Color = fill;
+        canvas.FillRect(TRect{0, 0, 30, 20});
+    });
+    QPoint mark(-1, -1);
+    box.SetOnOverlay([&](QPainter& painter) {
+        if (mark.x() >= 0) painter.fillRect(QRect(mark, QSize(1, 1)), Qt::red);
+    });
+    const auto render = [&](const QRegion& region) {
+        QImage image(box.size(), QImage::Format_RGB32);
+        image.fill(Qt::gray);
+        // A source region is drawn with its top left corner at the target offset.
+        const QPoint at = region.isEmpty() ? QPoint() : region.boundingRect().topLeft();
+        box.render(&image, at, region, QWidget::RenderFlags());
+        return image;
+    };
+    render(QRegion());
+    ASSERT_EQ(calls, 1);
+
+    fill = clGreen;  // would show if the frame were composed again
+    mark = QPoint(5, 6);
+    box.UpdateOverlay(QRect(5, 6, 1, 1));
+    QImage shown = render(QRect(0, 6, 30, 1));
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(At(shown, 5, 6), clRed);
+    EXPECT_EQ(At(shown, 6, 6), clBlue);
+
+    box.UpdateOverlay(QRect(5, 6, 1, 1));
+    shown = render(QRegion());
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(At(shown, 6, 6), clGreen);
+    EXPECT_EQ(At(shown, 5, 6), clRed);
+
+    // A partial repaint nobody asked for as an overlay composes, as the box always did.
+    fill = clAqua;
+    shown = render(QRect(0, 0, 10, 10));
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(At(shown, 1, 1), clAqua);
 }
 
 }  // namespace

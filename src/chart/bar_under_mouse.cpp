@@ -1,0 +1,92 @@
+#include "chart/bar_under_mouse.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+#include "text/date_time_text.h"
+#include "text/number_text.h"
+
+namespace vela {
+
+namespace {
+
+constexpr std::size_t kMaxAverages = 3;
+
+std::optional<std::int32_t> BarAt(std::int64_t position, std::int32_t bars) {
+    if (position < 0 || position >= bars) return std::nullopt;
+    return static_cast<std::int32_t>(position);
+}
+
+}  // namespace
+
+std::optional<std::int32_t> BarUnderMouse(std::span<const double> times, std::int32_t bars,
+                                          bool intraday, const TRect& plot, std::int32_t x) {
+    const std::int64_t n = static_cast<std::int64_t>(times.size());
+    bars = static_cast<std::int32_t>(std::min<std::int64_t>(bars, n));
+    if (n < 2 || bars < 1 || x < plot.Left || x > plot.Right || plot.Right <= plot.Left)
+        return std::nullopt;
+    const double fraction = static_cast<double>(x - plot.Left) / (plot.Right - plot.Left);
+    if (intraday) return BarAt(std::llround(fraction * static_cast<double>(n - 1)), bars);
+
+    const double tmin = times.front();
+    const double tmax = times.back();
+    if (!(tmax > tmin)) return BarAt(0, bars);
+    const double t = tmin + fraction * (tmax - tmin);
+    const auto after = std::lower_bound(times.begin(), times.end(), t);
+    if (after == times.begin()) return BarAt(0, bars);
+    if (after == times.end()) return BarAt(n - 1, bars);
+    const auto before = after - 1;
+    const auto nearest = (t - *before <= *after - t) ? before : after;
+    return BarAt(nearest - times.begin(), bars);
+}
+
+std::string BarReadout(const BarPrices& bar) {
+    std::string text = DateTimeToText(0, '.', bar.dtTime);
+    const auto add = [&text](const char* name, double v) {
+        text += "  ";
+        text += name;
+        text += ' ';
+        AppendRealText(text, 0, v);
+    };
+    add("O", bar.dOpen);
+    add("H", bar.dHigh);
+    add("L", bar.dLow);
+    add("C", bar.dClose);
+    add("V", bar.dVolume);
+    return text;
+}
+
+std::string AveragesValue(const std::vector<ChartAverage>& averages) {
+    std::string value;
+    for (const ChartAverage& a : averages) {
+        if (!value.empty()) value += ',';
+        value += std::to_string(a.Type) + ':' + std::to_string(a.Window);
+    }
+    return value;
+}
+
+std::vector<ChartAverage> AveragesFromValue(const std::string& value) {
+    std::vector<ChartAverage> averages;
+    std::size_t start = 0;
+    while (start <= value.size() && averages.size() < kMaxAverages) {
+        const std::size_t end = std::min(value.find(',', start), value.size());
+        const std::string_view item(value.data() + start, end - start);
+        const std::size_t colon = item.find(':');
+        ChartAverage a;
+        if (colon != std::string_view::npos) {
+            const char* typeEnd = item.data() + colon;
+            const char* windowEnd = item.data() + item.size();
+            const auto t = std::from_chars(item.data(), typeEnd, a.Type);
+            const auto w = std::from_chars(typeEnd + 1, windowEnd, a.Window);
+            if (t.ec == std::errc() && t.ptr == typeEnd && w.ec == std::errc() &&
+                w.ptr == windowEnd && a.Type >= 0 && a.Window > 0)
+                averages.push_back(a);
+        }
+        start = end + 1;
+    }
+    return averages;
+}
+
+}  // namespace vela
