@@ -1,12 +1,15 @@
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
 #include <QSpinBox>
 #include <memory>
 
 #include "app/bar_table_model.h"
 #include "app/chart_window.h"
+#include "app/flicker_free_paint_box.h"
 #include "app/main_window.h"
 #include "app/qt_message_loop.h"
+#include "chart/chart_painting.h"
 #include "market/esignal_downloader.h"
 #include "market/feed_factory.h"
 #include "market/market_feed.h"
@@ -65,6 +68,64 @@ void BM_StreamingUpdateMillionBars(benchmark::State& state) {
     state.counters["bars"] = form->Table()->LineCount();
 }
 BENCHMARK(BM_StreamingUpdateMillionBars)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(20);
+
+// The crosshair following the mouse over a shown chart of a million bars: one mouse move and
+// the paint it asks for. The chart itself is composed once, before the moves.
+void BM_CrosshairMoveMillionBars(benchmark::State& state) {
+    ProgramEnvironment env;
+    TForm2 main;
+    main.resize(1280, 900);
+    main.show();
+    TForm1* form = main.BitBtn1Click();
+    form->SpinEdit1->setValue(1'000'000);
+    form->SpinEdit2->setValue(0);
+    form->parentWidget()->resize(1200, 850);
+    form->BitBtn1Click();
+    vela::ChartExtras extras;
+    extras.Crosshair = true;
+    form->SetExtras(extras);
+    QApplication::processEvents();
+    vela::app::TFlickerFreePaintBox* box = form->FlickerFreePaintBox1;
+    const vela::TRect plot =
+        vela::ChartLayoutFor(vela::TRect{0, 0, box->width(), box->height()}).Plot;
+    int step = 0;
+    for (auto _ : state) {
+        const int x = plot.Left + (step * 7) % (plot.Right - plot.Left);
+        const int y = plot.Top + (step * 3) % (plot.Bottom - plot.Top);
+        ++step;
+        form->ChartMouseMove(QPoint(x, y));
+        QApplication::processEvents();
+    }
+    state.counters["bars"] = form->Table()->LineCount();
+    state.counters["width"] = box->width();
+    state.counters["height"] = box->height();
+}
+BENCHMARK(BM_CrosshairMoveMillionBars)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(200);
+
+// For comparison: what each move would cost if it composed the whole chart again.
+void BM_FullChartPaintMillionBars(benchmark::State& state) {
+    ProgramEnvironment env;
+    TForm2 main;
+    main.resize(1280, 900);
+    main.show();
+    TForm1* form = main.BitBtn1Click();
+    form->SpinEdit1->setValue(1'000'000);
+    form->SpinEdit2->setValue(0);
+    form->parentWidget()->resize(1200, 850);
+    form->BitBtn1Click();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        form->FlickerFreePaintBox1->update();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_FullChartPaintMillionBars)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(20);

@@ -455,6 +455,8 @@ void TForm1::UpdateChart() {
         table_->SetBars(BarsOf(state_.LTime, state_.ILastPrice),
                         BarsOf(state_.LClose, state_.ILastPrice));
         FlickerFreePaintBox1->update();
+        // New bars may have moved the bar under a resting mouse.
+        if (hover_) ChartMouseMove(*hover_);
         if (!Pump()) return;
     } while (updateAgain_);
     updating_ = false;
