@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QMenu>
@@ -66,6 +67,20 @@ TEST_F(ChartExtrasTest, MenuActionsSwitchTheFields) {
         Trigger(form, step.action);
         EXPECT_EQ(form->Extras(), step.after) << step.action;
     }
+}
+
+TEST_F(ChartExtrasTest, RightClickOnTheChartOpensTheMenuShowingTheFields) {
+    TForm2 main;
+    TForm1* form = main.BitBtn1Click();
+    ChartExtras extras;
+    extras.Volume = true;
+    form->SetExtras(extras);
+    form->ExtrasMenu()->findChild<QAction*>("ActionVolume")->setChecked(false);  // stale
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(20, 20), QPoint(20, 20));
+    QCoreApplication::sendEvent(form->FlickerFreePaintBox1, &click);
+    EXPECT_TRUE(form->ExtrasMenu()->isVisible());
+    EXPECT_TRUE(form->ExtrasMenu()->findChild<QAction*>("ActionVolume")->isChecked());
+    form->ExtrasMenu()->hide();
 }
 
 TEST_F(ChartExtrasTest, AtMostThreeAveragesAndTheMenuFollowsSetExtras) {
