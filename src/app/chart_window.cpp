@@ -302,6 +302,11 @@ void TForm1::CheckBox2Click() {
     FlickerFreePaintBox1->update();
 }
 
+void TForm1::SetExtras(const ChartExtras& extras) {
+    state_.Extras = extras;
+    FlickerFreePaintBox1->update();
+}
+
 bool TForm1::SaveTable(const std::string& path, std::string& error, FileWriteOps& ops) const {
     std::string why;
     if (WriteFileAtomicallyStreamed(

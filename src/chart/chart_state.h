@@ -28,16 +28,17 @@ struct ChartExtras {
     std::int32_t RsiWindow = 0;          // an RSI pane when above 0
     bool Crosshair = false;              // a crosshair and the bar under the mouse
     bool AnyOn() const {
-        return Style != BarStyle::Line || Volume || !Averages.empty() || RsiWindow > 0 ||
-               Crosshair;
+        return Style != BarStyle::Line || Volume || !Averages.empty() || RsiWindow > 0 || Crosshair;
     }
     friend bool operator==(const ChartExtras&, const ChartExtras&) = default;
 };
 
-// What a chart window keeps for painting: four series (bars oldest first, then 15 future
-// positions) and the fields derived from them.
+// What a chart window keeps for painting: the series (bars oldest first, then 15 future
+// positions) and the fields derived from them. LOpen and LVolume serve the extras only.
 struct ChartState {
     TVegaDoubleList LClose;
+    TVegaDoubleList LOpen;
+    TVegaDoubleList LVolume;
     TVegaDoubleList LHigh;
     TVegaDoubleList LLow;
     TVegaDoubleList LTime;

@@ -15,16 +15,20 @@ bool UpdateChartSeries(std::span<const BarPrices> bars, ChartState& s) {
     s.LHigh.Clear();
     s.LLow.Clear();
     s.LTime.Clear();
+    s.LOpen.Clear();
+    s.LVolume.Clear();
     if (bars.size() < 2) return false;
 
     const auto n = static_cast<std::int32_t>(bars.size());
-    for (TVegaDoubleList* l : {&s.LClose, &s.LHigh, &s.LLow, &s.LTime})
+    for (TVegaDoubleList* l : {&s.LClose, &s.LHigh, &s.LLow, &s.LTime, &s.LOpen, &s.LVolume})
         l->Reserve(n + kFuturePoints);
     for (const BarPrices& b : bars) {
         s.LClose.Add(b.dClose);
         s.LLow.Add(b.dLow);
         s.LHigh.Add(b.dHigh);
         s.LTime.Add(b.dtTime);
+        s.LOpen.Add(b.dOpen);
+        s.LVolume.Add(b.dVolume);
         s.LastClose = b.dClose;
         s.LastCloseTime = b.dtTime;
     }
@@ -35,6 +39,8 @@ bool UpdateChartSeries(std::span<const BarPrices> bars, ChartState& s) {
         s.LClose.Add(kNullValue);
         s.LLow.Add(kNullValue);
         s.LHigh.Add(kNullValue);
+        s.LOpen.Add(kNullValue);
+        s.LVolume.Add(kNullValue);
         s.LTime.Add(static_cast<double>(s.LastCloseTime + static_cast<long double>(i) * s.dT));
     }
 

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+
+#include "chart/chart_state.h"
+#include "platform/canvas.h"
+#include "platform/graphics_types.h"
+
+namespace vela {
+
+// The price scale and the time window shared by everything drawn over the bars.
+struct BarScale {
+    double YMin = 0;
+    double YMax = 0;
+    double TMin = 0;  // daily charts: the times at the plot's left and right edges
+    double TMax = 0;
+};
+
+// OHLC bars or candles of state's bars within plot: placed as the close line is (by position
+// intraday, by time otherwise). Bars falling into one pixel column are drawn as one: its
+// lowest low to highest high, and for candles the body from the first open to the last close.
+void DrawPriceBars(const ChartState& state, Canvas& canvas, const TRect& plot,
+                   const BarScale& scale, BarStyle style);
+
+// One column per bar (or per pixel column when bars are denser) of the bars' volume, scaled to
+// the largest column, with that largest volume written in the pane's top-left corner.
+void DrawVolumePane(const ChartState& state, Canvas& canvas, const TRect& pane,
+                    const BarScale& scale);
+
+// The moving averages of the closes over the bars, each in its own colour, labelled in the
+// plot's top-left corner.
+void DrawAverages(const ChartState& state, Canvas& canvas, const TRect& plot,
+                  const BarScale& scale);
+
+// The relative strength index of the closes on a 0..100 scale with its 30 and 70 lines.
+void DrawRsiPane(const ChartState& state, Canvas& canvas, const TRect& pane, const BarScale& scale);
+
+// "SMA 20", "EMA 50", ...: how an average is labelled on the chart.
+std::string AverageLabel(const ChartAverage& average);
+
+// Compact volume text for the pane's scale: 950, 12.3K, 4.5M, 1.2B.
+std::string VolumeText(double volume);
+
+}  // namespace vela
