@@ -81,6 +81,7 @@ void BM_PaintMillionBarsExtras(benchmark::State& state) {
         chart.Extras.Volume = true;
         chart.Extras.Averages = {{0, 20}, {1, 50}};
         chart.Extras.RsiWindow = 14;
+        vela::UpdateChartOverlays(chart);
     }
     NullCanvas canvas;
     vela::ChartStatus status;

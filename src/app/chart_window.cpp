@@ -304,6 +304,7 @@ void TForm1::CheckBox2Click() {
 
 void TForm1::SetExtras(const ChartExtras& extras) {
     state_.Extras = extras;
+    UpdateChartOverlays(state_);
     FlickerFreePaintBox1->update();
 }
 

@@ -40,6 +40,11 @@ bool IsValue(double v) {
     return v != kNullValue && std::isfinite(v);
 }
 
+bool HasValue(const TVegaDoubleList& list) {
+    const auto items = list.Items();
+    return std::any_of(items.begin(), items.end(), [](double v) { return v != kNullValue; });
+}
+
 // Calls f with each pixel column's merged bars, left to right; bars without a high, low or
 // close are left out, a missing open counts as the close, a missing volume as none.
 template <class F>
@@ -92,7 +97,19 @@ void VerticalLine(Canvas& canvas, std::int32_t x, std::int32_t top, std::int32_t
     canvas.LineTo(x, bottom + 1);
 }
 
-void DrawCandle(Canvas& canvas, const Column& c, std::int32_t half, const PixelMapping& y) {
+// The pixels a bar's body spans, x - half to x + half, kept inside the plot: the first and
+// last positions sit on its edges.
+struct Span {
+    std::int32_t Left;
+    std::int32_t Right;  // one past
+};
+Span BodySpan(std::int32_t x, std::int32_t half, const TRect& plot) {
+    return Span{std::max(x - half, plot.Left), std::min(x + half + 1, plot.Right)};
+}
+
+void DrawCandle(Canvas& canvas, const Column& c, std::int32_t half, const PixelMapping& y,
+                const TRect& plot) {
+    const Span span = BodySpan(c.X, half, plot);
     const std::int32_t yo = y(c.Open);
     const std::int32_t yc = y(c.Close);
     const bool up = c.Close > c.Open;
@@ -103,8 +120,8 @@ void DrawCandle(Canvas& canvas, const Column& c, std::int32_t half, const PixelM
     const std::int32_t top = std::min(yo, yc);
     const std::int32_t bottom = std::max(yo, yc);
     if (!up && !down) {
-        canvas.MoveTo(c.X - half, yc);
-        canvas.LineTo(c.X + half + 1, yc);
+        canvas.MoveTo(span.Left, yc);
+        canvas.LineTo(span.Right, yc);
         return;
     }
     if (half == 0) {
@@ -114,9 +131,10 @@ void DrawCandle(Canvas& canvas, const Column& c, std::int32_t half, const PixelM
     }
     canvas.Brush().Style = BrushStyle::Solid;
     canvas.Brush().Color = up ? kUpFill : kDownFill;
-    canvas.Rectangle(TRect{c.X - half, top, c.X + half + 1, bottom + 1});
+    canvas.Rectangle(TRect{span.Left, top, span.Right, bottom + 1});
 }
 
+// The ticks are not kept inside the plot: an edge bar's open or close would be lost.
 void DrawOhlcBar(Canvas& canvas, const Column& c, std::int32_t half, const PixelMapping& y) {
     canvas.Pen().Color = c.Close > c.Open ? kUpEdge : c.Close < c.Open ? kDownEdge : kDojiColor;
     VerticalLine(canvas, c.X, y(c.High), y(c.Low));
@@ -184,7 +202,7 @@ void DrawPriceBars(const ChartState& state, Canvas& canvas, const TRect& plot,
     canvas.Pen().Style = PenStyle::Solid;
     ForEachColumn(state, plot, scale, [&](const Column& c) {
         if (style == BarStyle::Candles)
-            DrawCandle(canvas, c, half, y);
+            DrawCandle(canvas, c, half, y, plot);
         else
             DrawOhlcBar(canvas, c, half, y);
     });
@@ -217,7 +235,8 @@ void DrawVolumePane(const ChartState& state, Canvas& canvas, const TRect& pane,
             canvas.LineTo(c.X, pane.Bottom);
         } else {
             canvas.Brush().Color = color;
-            canvas.FillRect(TRect{c.X - half, top, c.X + half + 1, pane.Bottom});
+            const Span span = BodySpan(c.X, half, pane);
+            canvas.FillRect(TRect{span.Left, top, span.Right, pane.Bottom});
         }
     }
     LabelFont(canvas, kScaleTextColor);
@@ -231,8 +250,17 @@ void DrawAverages(const ChartState& state, Canvas& canvas, const TRect& plot,
     for (std::size_t k = 0; k < shown; ++k) {
         const ChartAverage& a = state.Extras.Averages[k];
         if (a.Window <= 0) continue;
-        TVegaDoubleList line = state.LClose;
-        line.SetMovingAverages(a.Window, a.Type);
+        const ChartOverlays& cache = state.Overlays;
+        TVegaDoubleList computed;
+        const bool cached = cache.Averages == state.Extras.Averages &&
+                            cache.LAverages.size() == state.Extras.Averages.size() &&
+                            cache.LAverages[k].Count() == state.LClose.Count();
+        if (!cached) {
+            if (!HasValue(state.LClose)) return;
+            computed = state.LClose;
+            computed.SetMovingAverages(a.Window, a.Type);
+        }
+        const TVegaDoubleList& line = cached ? cache.LAverages[k] : computed;
         canvas.Pen().Color = kAverageColors[k];
         canvas.Pen().Width = 1;
         DrawSeries(state, canvas, line, plot, scale.YMin, scale.YMax, scale);
@@ -254,10 +282,15 @@ void DrawRsiPane(const ChartState& state, Canvas& canvas, const TRect& pane,
         canvas.MoveTo(pane.Left, y(level));
         canvas.LineTo(pane.Right, y(level));
     }
-    TVegaDoubleList rsi = state.LClose;
-    rsi.SetRSI(window, 0);
+    const ChartOverlays& cache = state.Overlays;
+    TVegaDoubleList computed;
+    const bool cached = cache.RsiWindow == window && cache.LRsi.Count() == state.LClose.Count();
+    if (!cached) {
+        computed = state.LClose;
+        computed.SetRSI(window, 0);
+    }
     canvas.Pen().Color = kRsiColor;
-    DrawSeries(state, canvas, rsi, pane, 0, 100, scale);
+    DrawSeries(state, canvas, cached ? cache.LRsi : computed, pane, 0, 100, scale);
     LabelFont(canvas, kRsiColor);
     canvas.TextOut(pane.Left + 3, pane.Top + 1, "RSI " + std::to_string(window));
     LabelFont(canvas, kScaleTextColor);

@@ -33,6 +33,15 @@ struct ChartExtras {
     friend bool operator==(const ChartExtras&, const ChartExtras&) = default;
 };
 
+// The overlays of the closes, computed once per update of the series instead of on every
+// paint, with the extras they were computed for: painting computes any other itself.
+struct ChartOverlays {
+    std::vector<ChartAverage> Averages;
+    std::int32_t RsiWindow = 0;
+    std::vector<TVegaDoubleList> LAverages;
+    TVegaDoubleList LRsi;
+};
+
 // What a chart window keeps for painting: the series (bars oldest first, then 15 future
 // positions) and the fields derived from them. LOpen and LVolume serve the extras only.
 struct ChartState {
@@ -53,6 +62,7 @@ struct ChartState {
     bool Intraday = false;
     bool HighLow = false;  // the "H/L" check box: draw high and low lines
     ChartExtras Extras;
+    ChartOverlays Overlays;
 };
 
 // The status line above the chart, as the last paint that got past the range check left it.

@@ -1,5 +1,7 @@
 #include "chart/chart_update.h"
 
+#include <algorithm>
+
 namespace vela {
 
 namespace {
@@ -17,7 +19,10 @@ bool UpdateChartSeries(std::span<const BarPrices> bars, ChartState& s) {
     s.LTime.Clear();
     s.LOpen.Clear();
     s.LVolume.Clear();
-    if (bars.size() < 2) return false;
+    if (bars.size() < 2) {
+        UpdateChartOverlays(s);
+        return false;
+    }
 
     const auto n = static_cast<std::int32_t>(bars.size());
     for (TVegaDoubleList* l : {&s.LClose, &s.LHigh, &s.LLow, &s.LTime, &s.LOpen, &s.LVolume})
@@ -60,7 +65,28 @@ bool UpdateChartSeries(std::span<const BarPrices> bars, ChartState& s) {
     s.DayTMin = bars[static_cast<std::size_t>(s.IFirstBarInDay)].dtTime;
     s.DayTMax =
         static_cast<double>(bars.back().dtTime + static_cast<long double>(kFuturePoints) * s.dT);
+    UpdateChartOverlays(s);
     return true;
+}
+
+void UpdateChartOverlays(ChartState& s) {
+    ChartOverlays& o = s.Overlays;
+    o.Averages = s.Extras.Averages;
+    o.RsiWindow = s.Extras.RsiWindow;
+    o.LAverages.clear();
+    o.LRsi.Clear();
+    // An average of a list without values has nothing to start from.
+    const auto closes = s.LClose.Items();
+    if (std::none_of(closes.begin(), closes.end(), [](double v) { return v != kNullValue; }))
+        return;
+    for (const ChartAverage& a : o.Averages) {
+        o.LAverages.push_back(s.LClose);
+        if (a.Window > 0) o.LAverages.back().SetMovingAverages(a.Window, a.Type);
+    }
+    if (o.RsiWindow > 0) {
+        o.LRsi = s.LClose;
+        o.LRsi.SetRSI(o.RsiWindow, 0);
+    }
 }
 
 }  // namespace vela
