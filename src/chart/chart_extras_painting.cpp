@@ -26,16 +26,6 @@ constexpr TColor kScaleTextColor = 0x404040;
 // Orange, blue, magenta: apart from the close line, the high and low lines and each other.
 constexpr std::array<TColor, 3> kAverageColors{0x0080FF, 0xC06000, 0xC000C0};
 
-// The bars that fall into one pixel column, merged.
-struct Column {
-    std::int32_t X = 0;
-    double Open = 0;
-    double High = 0;
-    double Low = 0;
-    double Close = 0;
-    double Volume = 0;
-};
-
 bool IsValue(double v) {
     return v != kNullValue && std::isfinite(v);
 }
@@ -60,7 +50,7 @@ void ForEachColumn(const ChartState& s, const TRect& plot, const BarScale& scale
     // The same mappings the close line goes by (Draw1 and Draw1Rescaled).
     const PixelMapping byPosition(plot.Left, plot.Right, 0, s.LClose.Count() - 1);
     const PixelMapping byTime(plot.Left, plot.Right, scale.TMin, scale.TMax);
-    Column c;
+    BarColumn c;
     bool open_ = false;
     for (std::int32_t i = 0; i < n; ++i) {
         if (!IsValue(close[i]) || !IsValue(high[i]) || !IsValue(low[i])) continue;
@@ -75,7 +65,7 @@ void ForEachColumn(const ChartState& s, const TRect& plot, const BarScale& scale
             continue;
         }
         if (open_) f(c);
-        c = Column{x, o, high[i], low[i], close[i], v};
+        c = BarColumn{x, o, high[i], low[i], close[i], v};
         open_ = true;
     }
     if (open_) f(c);
@@ -107,7 +97,7 @@ Span BodySpan(std::int32_t x, std::int32_t half, const TRect& plot) {
     return Span{std::max(x - half, plot.Left), std::min(x + half + 1, plot.Right)};
 }
 
-void DrawCandle(Canvas& canvas, const Column& c, std::int32_t half, const PixelMapping& y,
+void DrawCandle(Canvas& canvas, const BarColumn& c, std::int32_t half, const PixelMapping& y,
                 const TRect& plot) {
     const Span span = BodySpan(c.X, half, plot);
     const std::int32_t yo = y(c.Open);
@@ -135,7 +125,7 @@ void DrawCandle(Canvas& canvas, const Column& c, std::int32_t half, const PixelM
 }
 
 // The ticks are not kept inside the plot: an edge bar's open or close would be lost.
-void DrawOhlcBar(Canvas& canvas, const Column& c, std::int32_t half, const PixelMapping& y) {
+void DrawOhlcBar(Canvas& canvas, const BarColumn& c, std::int32_t half, const PixelMapping& y) {
     canvas.Pen().Color = c.Close > c.Open ? kUpEdge : c.Close < c.Open ? kDownEdge : kDojiColor;
     VerticalLine(canvas, c.X, y(c.High), y(c.Low));
     if (half == 0) return;
@@ -193,29 +183,32 @@ std::string VolumeText(double volume) {
     return buffer;
 }
 
+std::vector<BarColumn> BarColumnsOf(const ChartState& state, const TRect& plot,
+                                    const BarScale& scale) {
+    std::vector<BarColumn> columns;
+    ForEachColumn(state, plot, scale, [&](const BarColumn& c) { columns.push_back(c); });
+    return columns;
+}
+
 void DrawPriceBars(const ChartState& state, Canvas& canvas, const TRect& plot,
-                   const BarScale& scale, BarStyle style) {
+                   const BarScale& scale, BarStyle style, std::span<const BarColumn> columns) {
     if (style == BarStyle::Line || !(scale.YMax > scale.YMin)) return;
     const PixelMapping y(plot.Bottom, plot.Top, scale.YMin, scale.YMax);
     const std::int32_t half = HalfWidth(state, plot, scale);
     canvas.Pen().Width = 1;
     canvas.Pen().Style = PenStyle::Solid;
-    ForEachColumn(state, plot, scale, [&](const Column& c) {
+    for (const BarColumn& c : columns) {
         if (style == BarStyle::Candles)
             DrawCandle(canvas, c, half, y, plot);
         else
             DrawOhlcBar(canvas, c, half, y);
-    });
+    }
 }
 
 void DrawVolumePane(const ChartState& state, Canvas& canvas, const TRect& pane,
-                    const BarScale& scale) {
-    std::vector<Column> columns;
+                    const BarScale& scale, std::span<const BarColumn> columns) {
     double largest = 0;
-    ForEachColumn(state, pane, scale, [&](const Column& c) {
-        columns.push_back(c);
-        largest = std::max(largest, c.Volume);
-    });
+    for (const BarColumn& c : columns) largest = std::max(largest, c.Volume);
     if (!(largest > 0)) return;
     const std::int32_t half = HalfWidth(state, pane, scale);
     // The tallest column stops short of the pane's top, under the scale text.
@@ -223,7 +216,7 @@ void DrawVolumePane(const ChartState& state, Canvas& canvas, const TRect& pane,
     canvas.Pen().Width = 1;
     canvas.Pen().Style = PenStyle::Solid;
     canvas.Brush().Style = BrushStyle::Solid;
-    for (const Column& c : columns) {
+    for (const BarColumn& c : columns) {
         if (!(c.Volume > 0)) continue;
         const auto top =
             pane.Bottom - std::max<std::int32_t>(1, static_cast<std::int32_t>(

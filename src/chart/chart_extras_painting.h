@@ -1,6 +1,8 @@
 #pragma once
 
+#include <span>
 #include <string>
+#include <vector>
 
 #include "chart/chart_state.h"
 #include "platform/canvas.h"
@@ -16,16 +18,33 @@ struct BarScale {
     double TMax = 0;
 };
 
-// OHLC bars or candles of state's bars within plot: placed as the close line is (by position
-// intraday, by time otherwise). Bars falling into one pixel column are drawn as one: its
-// lowest low to highest high, and for candles the body from the first open to the last close.
-void DrawPriceBars(const ChartState& state, Canvas& canvas, const TRect& plot,
-                   const BarScale& scale, BarStyle style);
+// The bars that fall into one pixel column, merged: the first open, highest high, lowest
+// low, last close and the summed volume.
+struct BarColumn {
+    std::int32_t X = 0;
+    double Open = 0;
+    double High = 0;
+    double Low = 0;
+    double Close = 0;
+    double Volume = 0;
+};
 
-// One column per bar (or per pixel column when bars are denser) of the bars' volume, scaled to
-// the largest column, with that largest volume written in the pane's top-left corner.
+// state's bars per pixel column of plot, left to right, placed as the close line is (by
+// position intraday, by time otherwise). Bars without a high, low or close are left out, a
+// missing open counts as the close, a missing volume as none.
+std::vector<BarColumn> BarColumnsOf(const ChartState& state, const TRect& plot,
+                                    const BarScale& scale);
+
+// OHLC bars or candles of the columns within plot; a column of many bars is drawn from its
+// lowest low to highest high, and for candles with the body from the first open to the last
+// close.
+void DrawPriceBars(const ChartState& state, Canvas& canvas, const TRect& plot,
+                   const BarScale& scale, BarStyle style, std::span<const BarColumn> columns);
+
+// The columns' volume in a pane as wide as the plot they were made for, scaled to the largest
+// column, with that largest volume written in the pane's top-left corner.
 void DrawVolumePane(const ChartState& state, Canvas& canvas, const TRect& pane,
-                    const BarScale& scale);
+                    const BarScale& scale, std::span<const BarColumn> columns);
 
 // The moving averages of the closes over the bars, each in its own colour, labelled in the
 // plot's top-left corner.

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "chart/chart_extras_painting.h"
 #include "chart/price_axis.h"
@@ -117,10 +118,13 @@ bool FlickerFreePaintBox1Paint(const ChartState& state, Canvas& canvas, const TR
             line.Draw1Rescaled(canvas, plot, ymin, ymax, tmin, tmax, state.LTime);
     };
     const BarScale scale{ymin, ymax, tmin, tmax};
+    // One pass over the bars serves both the bars and the volume pane.
+    std::vector<BarColumn> columns;
+    if (extras.Style != BarStyle::Line || extras.Volume) columns = BarColumnsOf(state, plot, scale);
     if (extras.Style == BarStyle::Line)
         drawLine(state.LClose, kCloseColor);
     else
-        DrawPriceBars(state, canvas, plot, scale, extras.Style);
+        DrawPriceBars(state, canvas, plot, scale, extras.Style, columns);
 
     // High and low lines are placed as the close line is: placed by time while the close goes
     // by position, they drift away from their bars across the nights between trading days,
@@ -130,7 +134,7 @@ bool FlickerFreePaintBox1Paint(const ChartState& state, Canvas& canvas, const TR
         drawLine(state.LHigh, kHighColor);
     }
     if (!extras.Averages.empty()) DrawAverages(state, canvas, plot, scale);
-    if (extras.Volume) DrawVolumePane(state, canvas, layout.VolumePane, scale);
+    if (extras.Volume) DrawVolumePane(state, canvas, layout.VolumePane, scale, columns);
     if (extras.RsiWindow > 0) DrawRsiPane(state, canvas, layout.RsiPane, scale);
 
     canvas.Pen().Color = clBlack;
