@@ -20,6 +20,9 @@ constexpr TColor kDownEdge = 0x000080;
 constexpr TColor kDojiColor = 0x404040;
 constexpr TColor kUpVolume = 0x90D090;
 constexpr TColor kDownVolume = 0x9090E8;
+// One-pixel columns in the light colours fade into the background.
+constexpr TColor kUpVolumeThin = 0x50A050;
+constexpr TColor kDownVolumeThin = 0x5050D0;
 constexpr TColor kRsiColor = 0x800080;
 constexpr TColor kRsiLevelColor = 0xA0A0A0;
 constexpr TColor kScaleTextColor = 0x404040;
@@ -221,13 +224,14 @@ void DrawVolumePane(const ChartState& state, Canvas& canvas, const TRect& pane,
         const auto top =
             pane.Bottom - std::max<std::int32_t>(1, static_cast<std::int32_t>(
                                                         std::lround(c.Volume / largest * height)));
-        const TColor color = c.Close >= c.Open ? kUpVolume : kDownVolume;
+        const bool up = c.Close >= c.Open;
         if (half == 0) {
+            const TColor color = up ? kUpVolumeThin : kDownVolumeThin;
             canvas.Pen().Color = color;
             canvas.MoveTo(c.X, top);
             canvas.LineTo(c.X, pane.Bottom);
         } else {
-            canvas.Brush().Color = color;
+            canvas.Brush().Color = up ? kUpVolume : kDownVolume;
             const Span span = BodySpan(c.X, half, pane);
             canvas.FillRect(TRect{span.Left, top, span.Right, pane.Bottom});
         }
