@@ -72,6 +72,31 @@ void BM_PaintMillionBarsNullCanvas(benchmark::State& state) {
 }
 BENCHMARK(BM_PaintMillionBarsNullCanvas)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// The chart's extras over a million bars. state.range(0): 1 OHLC bars, 2 candles;
+// state.range(1): 1 with the volume pane, two averages and the RSI pane as well.
+void BM_PaintMillionBarsExtras(benchmark::State& state) {
+    vela::ChartState chart = vela::bench::MinuteBarChart(1000000, false);
+    chart.Extras.Style = state.range(0) == 1 ? vela::BarStyle::Ohlc : vela::BarStyle::Candles;
+    if (state.range(1) != 0) {
+        chart.Extras.Volume = true;
+        chart.Extras.Averages = {{0, 20}, {1, 50}};
+        chart.Extras.RsiWindow = 14;
+        vela::UpdateChartOverlays(chart);
+    }
+    NullCanvas canvas;
+    vela::ChartStatus status;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            vela::FlickerFreePaintBox1Paint(chart, canvas, vela::TRect{0, 0, 1200, 700}, status));
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_PaintMillionBarsExtras)
+    ->Args({1, 0})
+    ->Args({2, 0})
+    ->Args({2, 1})
+    ->Unit(benchmark::kMillisecond);
+
 // The close line alone: one pass over a million values.
 void BM_Draw1MillionPoints(benchmark::State& state) {
     const vela::ChartState chart = vela::bench::MinuteBarChart(1000000, false);

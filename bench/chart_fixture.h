@@ -20,9 +20,12 @@ inline ChartState MinuteBarChart(std::int32_t bars, bool highLow) {
     std::uint32_t seed = 12345;
     for (std::int32_t i = 0; i < bars; ++i) {
         seed = seed * 1664525u + 1013904223u;
+        const double open = price;
         price += (static_cast<double>(seed >> 8) / (1 << 24) - 0.5) * 0.8;
         BarPrices& b = data[static_cast<std::size_t>(i)];
         b.dtTime = t;
+        b.dOpen = open;
+        b.dVolume = 100 + (seed >> 20);
         b.dClose = price;
         b.dHigh = price + 0.3;
         b.dLow = price - 0.3;

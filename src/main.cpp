@@ -29,7 +29,9 @@ int main(int argc, char** argv) {
             << ".\nStart it inside a desktop session, under xvfb-run, or use --snapshot DIR.\n";
         return 2;
     }
-    QApplication qapp(argc, argv);
+    // The options are all ours (any other was refused above); Qt would read --style itself.
+    int qtArgc = 1;
+    QApplication qapp(qtArgc, argv);
     vela::app::Application app;
     const std::string feed = snapshot ? vela::app::Application::SnapshotFeedSpec(options.Feed)
                                       : vela::app::Application::InteractiveFeedSpec(

@@ -210,6 +210,7 @@ int Application::RunSnapshot(const CommandLine& options) {
         if (options.Bars) form->SpinEdit1->setValue(*options.Bars);
         if (options.Period) form->SpinEdit2->setValue(*options.Period);
         form->CheckBox2->setChecked(options.HighLow);
+        form->SetExtras(options.Extras);
         for (TForm1* chart : TForm2::ChartWindows()) {
             heard_.clear();
             QPointer<TForm1> guard(chart);

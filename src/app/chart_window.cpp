@@ -516,6 +516,12 @@ void TForm1::CheckBox2Click() {
     FlickerFreePaintBox1->update();
 }
 
+void TForm1::SetExtras(const ChartExtras& extras) {
+    state_.Extras = extras;
+    UpdateChartOverlays(state_);
+    FlickerFreePaintBox1->update();
+}
+
 bool TForm1::SaveTable(const std::string& path, std::string& error, FileWriteOps& ops) const {
     std::string why;
     if (WriteFileAtomicallyStreamed(

@@ -57,6 +57,8 @@ class TForm1 : public QWidget, public MessageReceiver {
     void Timer1Timer();
     void SpinEdit2Change();
     void CheckBox2Click();
+    // Switches the chart's extras (bar style, panes, overlays) and repaints.
+    void SetExtras(const ChartExtras& extras);
     void FlickerFreePaintBox1Paint(Canvas& canvas);
     void UpdateChart();
 

@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "app/interval_table.h"
@@ -23,6 +24,43 @@ bool ParseSize(const std::string& text, int& w, int& h) {
     return ParseInt(text.substr(0, x), 16, 10000, w) && ParseInt(text.substr(x + 1), 16, 10000, h);
 }
 
+// "sma:20,ema:50,rsi:14": at most three averages and one RSI, windows 1 to 100000.
+bool ParseOverlays(const std::string& text, ChartExtras& extras, std::string& error) {
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find(',', start), text.size());
+        const std::string item = text.substr(start, end - start);
+        start = end + 1;
+        const auto colon = item.find(':');
+        int window = 0;
+        if (colon == std::string::npos || !ParseInt(item.substr(colon + 1), 1, 100000, window)) {
+            error =
+                "--overlay takes items KIND:WINDOW (sma, ema or rsi; window 1 to 100000) "
+                "separated by commas, not \"" +
+                item + "\"";
+            return false;
+        }
+        const std::string kind = item.substr(0, colon);
+        if (kind == "rsi") {
+            if (extras.RsiWindow > 0) {
+                error = "--overlay takes one rsi item";
+                return false;
+            }
+            extras.RsiWindow = window;
+        } else if (kind == "sma" || kind == "ema") {
+            if (extras.Averages.size() >= 3) {
+                error = "--overlay takes at most three moving averages";
+                return false;
+            }
+            extras.Averages.push_back(ChartAverage{kind == "sma" ? 0 : 1, window});
+        } else {
+            error = "unknown overlay \"" + kind + "\"; use sma, ema or rsi";
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error) {
@@ -41,6 +79,25 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
             out.Help = true;
         } else if (a == "--hl") {
             out.HighLow = true;
+        } else if (a == "--volume") {
+            out.Extras.Volume = true;
+        } else if (a == "--style") {
+            if (!value(v)) return false;
+            if (v == "line") {
+                out.Extras.Style = BarStyle::Line;
+            } else if (v == "ohlc") {
+                out.Extras.Style = BarStyle::Ohlc;
+            } else if (v == "candles") {
+                out.Extras.Style = BarStyle::Candles;
+            } else {
+                error = "--style takes line, ohlc or candles, not \"" + v + "\"";
+                return false;
+            }
+        } else if (a == "--overlay") {
+            if (!value(v)) return false;
+            out.Extras.Averages.clear();
+            out.Extras.RsiWindow = 0;
+            if (!ParseOverlays(v, out.Extras, error)) return false;
         } else if (a == "--feed") {
             if (!value(v)) return false;
             out.Feed = v;
@@ -117,6 +174,10 @@ they download history from the feed on Run and then stream live updates.
   --bars N           with --snapshot: number of bars to request (default 100)
   --period SECONDS   with --snapshot: update period (default 1)
   --hl               with --snapshot: draw the high and low lines
+  --style STYLE      with --snapshot: bars as line (default), ohlc or candles
+  --volume           with --snapshot: a volume pane under the bars
+  --overlay LIST     with --snapshot: up to three moving averages and an RSI pane, e.g.
+                     sma:20,ema:50,rsi:14 (KIND:WINDOW separated by commas)
   --help             this text
 
 Without a display (no DISPLAY or WAYLAND_DISPLAY) only --snapshot and --help work.

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "chart/chart_state.h"
+
 namespace vela::app {
 
 struct CommandLine {
@@ -17,6 +19,7 @@ struct CommandLine {
     std::optional<int> Bars;
     std::optional<int> Period;
     bool HighLow = false;
+    ChartExtras Extras;  // --style, --volume, --overlay
     bool Help = false;
 };
 

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "chart/chart_extras_painting.h"
 #include "chart/price_axis.h"
 #include "chart/time_axis.h"
 #include "geometry/value_mapping.h"
@@ -41,7 +43,24 @@ void Fill(Canvas& canvas, const TRect& r, TColor color) {
 ChartLayout ChartLayoutFor(const TRect& clientRect) {
     return ChartLayout{MapRect(kFrame, kPlotFrame, clientRect),
                        MapRect(kFrame, kTimeAxisFrame, clientRect),
-                       MapRect(kFrame, kPriceAxisFrame, clientRect)};
+                       MapRect(kFrame, kPriceAxisFrame, clientRect), TRect{}, TRect{}};
+}
+
+ChartLayout ChartLayoutFor(const TRect& clientRect, const ChartExtras& extras) {
+    ChartLayout layout = ChartLayoutFor(clientRect);
+    const bool rsi = extras.RsiWindow > 0;
+    if (!extras.Volume && !rsi) return layout;
+    const std::int32_t paneHeight = (layout.Plot.Bottom - layout.Plot.Top) / 5;
+    std::int32_t bottom = layout.Plot.Bottom;
+    const auto takePane = [&](TRect& pane) {
+        pane = TRect{layout.Plot.Left, bottom - paneHeight, layout.Plot.Right, bottom};
+        bottom -= paneHeight;
+    };
+    if (extras.Volume) takePane(layout.VolumePane);
+    if (rsi) takePane(layout.RsiPane);
+    layout.Plot.Bottom = bottom;
+    layout.PriceAxis.Bottom = bottom;
+    return layout;
 }
 
 bool FlickerFreePaintBox1Paint(const ChartState& state, Canvas& canvas, const TRect& clientRect,
@@ -66,14 +85,23 @@ bool FlickerFreePaintBox1Paint(const ChartState& state, Canvas& canvas, const TR
     if (unpaddedMin >= 0 && ymin < 0) ymin = 0;
     ymax += pad;
 
-    const ChartLayout layout = ChartLayoutFor(clientRect);
+    const ChartExtras& extras = state.Extras;
+    const ChartLayout layout = ChartLayoutFor(clientRect, extras);
     const TRect& plot = layout.Plot;
-    Fill(canvas, plot, kPlotColor);
-
-    if (state.Intraday && state.IFirstBarInDay != 0) {
-        const std::int32_t x0 =
-            ValueToPixel(plot.Left, plot.Right, 0, state.LTime.Count() - 1, state.IFirstBarInDay);
-        Fill(canvas, TRect{x0, plot.Top, plot.Right, plot.Bottom}, kDayBandColor);
+    // The panes share the plot's background and day band, each under a separating line.
+    for (const TRect& area : {plot, layout.RsiPane, layout.VolumePane}) {
+        if (area.Bottom <= area.Top) continue;
+        Fill(canvas, area, kPlotColor);
+        if (state.Intraday && state.IFirstBarInDay != 0) {
+            const std::int32_t x0 = ValueToPixel(area.Left, area.Right, 0, state.LTime.Count() - 1,
+                                                 state.IFirstBarInDay);
+            Fill(canvas, TRect{x0, area.Top, area.Right, area.Bottom}, kDayBandColor);
+        }
+        if (area.Top != plot.Top) {
+            canvas.Pen().Color = clBlack;
+            canvas.MoveTo(area.Left, area.Top);
+            canvas.LineTo(area.Right, area.Top);
+        }
     }
 
     // The time window runs from the first to the last time of the series.
@@ -89,7 +117,14 @@ bool FlickerFreePaintBox1Paint(const ChartState& state, Canvas& canvas, const TR
         else
             line.Draw1Rescaled(canvas, plot, ymin, ymax, tmin, tmax, state.LTime);
     };
-    drawLine(state.LClose, kCloseColor);
+    const BarScale scale{ymin, ymax, tmin, tmax};
+    // One pass over the bars serves both the bars and the volume pane.
+    std::vector<BarColumn> columns;
+    if (extras.Style != BarStyle::Line || extras.Volume) columns = BarColumnsOf(state, plot, scale);
+    if (extras.Style == BarStyle::Line)
+        drawLine(state.LClose, kCloseColor);
+    else
+        DrawPriceBars(state, canvas, plot, scale, extras.Style, columns);
 
     // High and low lines are placed as the close line is: placed by time while the close goes
     // by position, they drift away from their bars across the nights between trading days,
@@ -98,6 +133,9 @@ bool FlickerFreePaintBox1Paint(const ChartState& state, Canvas& canvas, const TR
         drawLine(state.LLow, kLowColor);
         drawLine(state.LHigh, kHighColor);
     }
+    if (!extras.Averages.empty()) DrawAverages(state, canvas, plot, scale);
+    if (extras.Volume) DrawVolumePane(state, canvas, layout.VolumePane, scale, columns);
+    if (extras.RsiWindow > 0) DrawRsiPane(state, canvas, layout.RsiPane, scale);
 
     canvas.Pen().Color = clBlack;
     canvas.MoveTo(layout.TimeAxis.Left, layout.TimeAxis.Top);

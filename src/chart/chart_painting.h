@@ -6,14 +6,20 @@
 
 namespace vela {
 
-// The chart's three areas within the paint box's client rectangle.
+// The chart's areas within the paint box's client rectangle. Plot is where the bars are
+// drawn; the panes, empty unless their extra is on, lie between it and the time axis.
 struct ChartLayout {
     TRect Plot;
     TRect TimeAxis;
     TRect PriceAxis;
+    TRect VolumePane;
+    TRect RsiPane;
 };
 
 ChartLayout ChartLayoutFor(const TRect& clientRect);
+// With the volume or RSI pane on, each takes a fifth of the plot area off its bottom (the
+// volume lowest); the price axis follows the plot.
+ChartLayout ChartLayoutFor(const TRect& clientRect, const ChartExtras& extras);
 
 // Paints the whole chart of one chart window: white background, the light yellow plot with
 // the newest day's band, the close line (and high and low lines when state.HighLow), the time

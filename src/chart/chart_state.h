@@ -28,16 +28,26 @@ struct ChartExtras {
     std::int32_t RsiWindow = 0;          // an RSI pane when above 0
     bool Crosshair = false;              // a crosshair and the bar under the mouse
     bool AnyOn() const {
-        return Style != BarStyle::Line || Volume || !Averages.empty() || RsiWindow > 0 ||
-               Crosshair;
+        return Style != BarStyle::Line || Volume || !Averages.empty() || RsiWindow > 0 || Crosshair;
     }
     friend bool operator==(const ChartExtras&, const ChartExtras&) = default;
 };
 
-// What a chart window keeps for painting: four series (bars oldest first, then 15 future
-// positions) and the fields derived from them.
+// The overlays of the closes, computed once per update of the series instead of on every
+// paint, with the extras they were computed for: painting computes any other itself.
+struct ChartOverlays {
+    std::vector<ChartAverage> Averages;
+    std::int32_t RsiWindow = 0;
+    std::vector<TVegaDoubleList> LAverages;
+    TVegaDoubleList LRsi;
+};
+
+// What a chart window keeps for painting: the series (bars oldest first, then 15 future
+// positions) and the fields derived from them. LOpen and LVolume serve the extras only.
 struct ChartState {
     TVegaDoubleList LClose;
+    TVegaDoubleList LOpen;
+    TVegaDoubleList LVolume;
     TVegaDoubleList LHigh;
     TVegaDoubleList LLow;
     TVegaDoubleList LTime;
@@ -52,6 +62,7 @@ struct ChartState {
     bool Intraday = false;
     bool HighLow = false;  // the "H/L" check box: draw high and low lines
     ChartExtras Extras;
+    ChartOverlays Overlays;
 };
 
 // The status line above the chart, as the last paint that got past the range check left it.

@@ -1,5 +1,7 @@
 #include "chart/chart_update.h"
 
+#include <algorithm>
+
 namespace vela {
 
 namespace {
@@ -15,16 +17,23 @@ bool UpdateChartSeries(std::span<const BarPrices> bars, ChartState& s) {
     s.LHigh.Clear();
     s.LLow.Clear();
     s.LTime.Clear();
-    if (bars.size() < 2) return false;
+    s.LOpen.Clear();
+    s.LVolume.Clear();
+    if (bars.size() < 2) {
+        UpdateChartOverlays(s);
+        return false;
+    }
 
     const auto n = static_cast<std::int32_t>(bars.size());
-    for (TVegaDoubleList* l : {&s.LClose, &s.LHigh, &s.LLow, &s.LTime})
+    for (TVegaDoubleList* l : {&s.LClose, &s.LHigh, &s.LLow, &s.LTime, &s.LOpen, &s.LVolume})
         l->Reserve(n + kFuturePoints);
     for (const BarPrices& b : bars) {
         s.LClose.Add(b.dClose);
         s.LLow.Add(b.dLow);
         s.LHigh.Add(b.dHigh);
         s.LTime.Add(b.dtTime);
+        s.LOpen.Add(b.dOpen);
+        s.LVolume.Add(b.dVolume);
         s.LastClose = b.dClose;
         s.LastCloseTime = b.dtTime;
     }
@@ -35,6 +44,8 @@ bool UpdateChartSeries(std::span<const BarPrices> bars, ChartState& s) {
         s.LClose.Add(kNullValue);
         s.LLow.Add(kNullValue);
         s.LHigh.Add(kNullValue);
+        s.LOpen.Add(kNullValue);
+        s.LVolume.Add(kNullValue);
         s.LTime.Add(static_cast<double>(s.LastCloseTime + static_cast<long double>(i) * s.dT));
     }
 
@@ -54,7 +65,28 @@ bool UpdateChartSeries(std::span<const BarPrices> bars, ChartState& s) {
     s.DayTMin = bars[static_cast<std::size_t>(s.IFirstBarInDay)].dtTime;
     s.DayTMax =
         static_cast<double>(bars.back().dtTime + static_cast<long double>(kFuturePoints) * s.dT);
+    UpdateChartOverlays(s);
     return true;
+}
+
+void UpdateChartOverlays(ChartState& s) {
+    ChartOverlays& o = s.Overlays;
+    o.Averages = s.Extras.Averages;
+    o.RsiWindow = s.Extras.RsiWindow;
+    o.LAverages.clear();
+    o.LRsi.Clear();
+    // An average of a list without values has nothing to start from.
+    const auto closes = s.LClose.Items();
+    if (std::none_of(closes.begin(), closes.end(), [](double v) { return v != kNullValue; }))
+        return;
+    for (const ChartAverage& a : o.Averages) {
+        o.LAverages.push_back(s.LClose);
+        if (a.Window > 0) o.LAverages.back().SetMovingAverages(a.Window, a.Type);
+    }
+    if (o.RsiWindow > 0) {
+        o.LRsi = s.LClose;
+        o.LRsi.SetRSI(o.RsiWindow, 0);
+    }
 }
 
 }  // namespace vela

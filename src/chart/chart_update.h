@@ -20,6 +20,11 @@ double BarLengthInCenturies(double minutes);
 // (oldest first, times in century time) with 15 future positions one dT apart, and the
 // derived fields. With fewer than 2 bars the series are left empty, every other field keeps
 // its value, and the result is false.
+// The overlays are brought up to date as well.
 bool UpdateChartSeries(std::span<const BarPrices> bars, ChartState& s);
+
+// Computes s.Overlays for s.Extras from the closes: the moving averages and the RSI the
+// extras switch on, nothing for those switched off.
+void UpdateChartOverlays(ChartState& s);
 
 }  // namespace vela

@@ -19,6 +19,7 @@
 
 #include "app/app_fixture.h"
 #include "app/bar_table_model.h"
+#include "app/chart_render.h"
 #include "app/main_window.h"
 #include "chart/chart_update.h"
 #include "market/esignal_downloader.h"
@@ -67,6 +68,30 @@ TEST_F(ChartWindowTest, RunFillsSeriesTableAndCaption) {
     // The run's markers, in order.
     const QString memo = main.Memo1->toPlainText();
     EXPECT_EQ(memo, "A2-B1\nA2-B2\nA2-B3\nA2-B4\nA2-B5");
+}
+
+// Extras switched on after a run take effect with their overlays; switched off again, the
+// chart is the plain one, pixel for pixel.
+TEST_F(ChartWindowTest, ExtrasSwitchOnAndOffAgain) {
+    TForm2 main;
+    TForm1* form = main.BitBtn1Click();
+    form->BitBtn1Click();
+    const QImage plain = RenderChart(form->State(), 441, 294, nullptr);
+
+    ChartExtras extras;
+    extras.Style = BarStyle::Candles;
+    extras.Volume = true;
+    extras.Averages = {{0, 20}};
+    extras.RsiWindow = 14;
+    form->SetExtras(extras);
+    EXPECT_EQ(form->State().Extras, extras);
+    ASSERT_EQ(form->State().Overlays.LAverages.size(), 1u);
+    EXPECT_EQ(form->State().Overlays.LRsi.Count(), form->State().LClose.Count());
+    EXPECT_NE(RenderChart(form->State(), 441, 294, nullptr), plain);
+
+    form->SetExtras(ChartExtras{});
+    EXPECT_TRUE(form->State().Overlays.LAverages.empty());
+    EXPECT_EQ(RenderChart(form->State(), 441, 294, nullptr), plain);
 }
 
 TEST_F(ChartWindowTest, SaveWritesEveryLineOrAnEmptyFile) {

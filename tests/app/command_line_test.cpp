@@ -24,6 +24,31 @@ TEST(CommandLine, SnapshotOptions) {
     EXPECT_TRUE(cl.HighLow);
 }
 
+TEST(CommandLine, ChartExtras) {
+    struct Case {
+        std::vector<std::string> args;
+        ChartExtras expected;
+    } cases[] = {
+        {{}, ChartExtras{}},
+        {{"--style", "candles"}, ChartExtras{BarStyle::Candles, false, {}, 0, false}},
+        {{"--style", "ohlc", "--volume"}, ChartExtras{BarStyle::Ohlc, true, {}, 0, false}},
+        {{"--style", "ohlc", "--style", "line"}, ChartExtras{}},
+        {{"--overlay", "sma:20,ema:50,rsi:14"},
+         ChartExtras{BarStyle::Line, false, {{0, 20}, {1, 50}}, 14, false}},
+        {{"--overlay", "rsi:3,ema:7,ema:7,sma:1"},
+         ChartExtras{BarStyle::Line, false, {{1, 7}, {1, 7}, {0, 1}}, 3, false}},
+        // The last --overlay wins as a whole.
+        {{"--overlay", "rsi:9", "--overlay", "sma:5"},
+         ChartExtras{BarStyle::Line, false, {{0, 5}}, 0, false}},
+    };
+    for (const auto& c : cases) {
+        CommandLine cl;
+        std::string error;
+        ASSERT_TRUE(ParseCommandLine(c.args, cl, error)) << error;
+        EXPECT_EQ(cl.Extras, c.expected) << (c.args.empty() ? "" : c.args.back());
+    }
+}
+
 TEST(CommandLine, Defaults) {
     CommandLine cl;
     std::string error;
@@ -47,6 +72,13 @@ TEST(CommandLine, ErrorsNameTheProblem) {
         {{"--bars", "0"}, "--bars"},
         {{"--bars", "12x"}, "--bars"},
         {{"--period", "601"}, "--period"},
+        {{"--style", "bars"}, "--style"},
+        {{"--overlay", "sma20"}, "KIND:WINDOW"},
+        {{"--overlay", "sma:0"}, "KIND:WINDOW"},
+        {{"--overlay", "sma:20,"}, "KIND:WINDOW"},
+        {{"--overlay", "wma:20"}, "unknown overlay"},
+        {{"--overlay", "rsi:14,rsi:7"}, "one rsi"},
+        {{"--overlay", "sma:5,sma:10,ema:20,ema:50"}, "three"},
     };
     for (const auto& c : cases) {
         CommandLine cl;

@@ -52,6 +52,57 @@ TEST(UpdateChartSeries, SeriesFutureAndNewestBar) {
     EXPECT_NEAR(s.DayTMax, bars[2].dtTime + 15 * s.dT, 1e-15);
 }
 
+TEST(UpdateChartSeries, OpenAndVolumeWithTheFuturePositions) {
+    ChartState s = OneMinuteState();
+    auto bars = Bars({{0, 0}, {0, 1}, {0, 2}});
+    const double opens[] = {9.5, 10.25, 11.5};
+    const double volumes[] = {100, 0, 2500};
+    for (std::size_t i = 0; i < 3; ++i) {
+        bars[i].dOpen = opens[i];
+        bars[i].dVolume = volumes[i];
+    }
+    ASSERT_TRUE(UpdateChartSeries(bars, s));
+    ASSERT_EQ(s.LOpen.Count(), 18);
+    ASSERT_EQ(s.LVolume.Count(), 18);
+    for (std::int32_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(s.LOpen.GetItem(i), opens[i]);
+        EXPECT_EQ(s.LVolume.GetItem(i), volumes[i]);
+    }
+    for (std::int32_t i = 3; i < 18; ++i) {
+        EXPECT_EQ(s.LOpen.GetItem(i), kNullValue) << i;
+        EXPECT_EQ(s.LVolume.GetItem(i), kNullValue) << i;
+    }
+    // A second update replaces them rather than appending.
+    ASSERT_TRUE(UpdateChartSeries(std::span(bars).first(2), s));
+    EXPECT_EQ(s.LOpen.Count(), 17);
+    EXPECT_EQ(s.LVolume.GetItem(1), 0.0);
+}
+
+// The overlays follow the extras: one per average in its order, the RSI only when on, and
+// nothing at all for a chart without bars.
+TEST(UpdateChartSeries, OverlaysForTheExtras) {
+    ChartState s = OneMinuteState();
+    s.Extras.Averages = {{0, 2}, {1, 3}};
+    const auto bars = Bars({{0, 0}, {0, 1}, {0, 2}, {0, 3}});
+    ASSERT_TRUE(UpdateChartSeries(bars, s));
+    ASSERT_EQ(s.Overlays.LAverages.size(), 2u);
+    EXPECT_EQ(s.Overlays.Averages, s.Extras.Averages);
+    // Closes 10, 10.5, 11, 11.5: the trailing mean of two lags by a quarter.
+    EXPECT_DOUBLE_EQ(s.Overlays.LAverages[0].GetItem(3), 11.25);
+    EXPECT_EQ(s.Overlays.LAverages[0].GetItem(4), kNullValue);
+    EXPECT_EQ(s.Overlays.LAverages[1].Count(), s.LClose.Count());
+    EXPECT_EQ(s.Overlays.LRsi.Count(), 0);
+
+    s.Extras.Averages.clear();
+    s.Extras.RsiWindow = 2;
+    UpdateChartOverlays(s);
+    EXPECT_TRUE(s.Overlays.LAverages.empty());
+    EXPECT_EQ(s.Overlays.LRsi.Count(), s.LClose.Count());
+
+    EXPECT_FALSE(UpdateChartSeries(std::span(bars).first(1), s));
+    EXPECT_EQ(s.Overlays.LRsi.Count(), 0);
+}
+
 TEST(UpdateChartSeries, DeltaCloseNeedsThreeBars) {
     ChartState s = OneMinuteState();
     ASSERT_TRUE(UpdateChartSeries(Bars({{0, 0}, {0, 1}}), s));
