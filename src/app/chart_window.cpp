@@ -236,6 +236,7 @@ void TForm1::SyncExtrasMenu() {
 
 void TForm1::SetExtras(const ChartExtras& extras) {
     state_.Extras = extras;
+    UpdateChartOverlays(state_);
     if (extrasMenu_ != nullptr) SyncExtrasMenu();
     if (!extras.Crosshair) {
         hover_.reset();
@@ -257,7 +258,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 void TForm1::ChartMouseMove(QPoint point) {
     if (!state_.Extras.Crosshair) return;
     const TRect client{0, 0, FlickerFreePaintBox1->width(), FlickerFreePaintBox1->height()};
-    const TRect plot = ChartLayoutFor(client).Plot;
+    const TRect plot = ChartLayoutFor(client, state_.Extras).Plot;
     const QRegion before = CrosshairRegion();
     const bool inside = point.x() >= plot.Left && point.x() <= plot.Right &&
                         point.y() >= plot.Top && point.y() <= plot.Bottom;
@@ -302,7 +303,7 @@ QRect ReadoutRect(const QFontMetrics& metrics, const std::string& text, const TR
 QRegion TForm1::CrosshairRegion() const {
     if (!hover_) return QRegion();
     const TRect client{0, 0, FlickerFreePaintBox1->width(), FlickerFreePaintBox1->height()};
-    const TRect plot = ChartLayoutFor(client).Plot;
+    const TRect plot = ChartLayoutFor(client, state_.Extras).Plot;
     QRegion region(QRect(plot.Left, hover_->y(), plot.Right - plot.Left + 1, 1));
     region += QRect(hover_->x(), plot.Top, 1, plot.Bottom - plot.Top + 1);
     if (!readout_.empty())
@@ -314,7 +315,7 @@ QRegion TForm1::CrosshairRegion() const {
 void TForm1::PaintCrosshair(QPainter& painter) const {
     if (!hover_) return;
     const TRect client{0, 0, FlickerFreePaintBox1->width(), FlickerFreePaintBox1->height()};
-    const TRect plot = ChartLayoutFor(client).Plot;
+    const TRect plot = ChartLayoutFor(client, state_.Extras).Plot;
     painter.setPen(QPen(QColor(96, 96, 96), 0, Qt::DotLine));
     painter.drawLine(plot.Left, hover_->y(), plot.Right, hover_->y());
     painter.drawLine(hover_->x(), plot.Top, hover_->x(), plot.Bottom);
@@ -513,12 +514,6 @@ void TForm1::CopySelectedLines() const {
 
 void TForm1::CheckBox2Click() {
     state_.HighLow = CheckBox2->isChecked();
-    FlickerFreePaintBox1->update();
-}
-
-void TForm1::SetExtras(const ChartExtras& extras) {
-    state_.Extras = extras;
-    UpdateChartOverlays(state_);
     FlickerFreePaintBox1->update();
 }
 

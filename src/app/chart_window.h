@@ -88,7 +88,6 @@ class TForm1 : public QWidget, public MessageReceiver {
 
     // The chart's extras, all off until switched on from the chart's context menu.
     const ChartExtras& Extras() const { return state_.Extras; }
-    void SetExtras(const ChartExtras& extras);
     // The chart's context menu; its actions are named after what they switch.
     QMenu* ExtrasMenu() const { return extrasMenu_; }
     // The crosshair follows a point of the paint box; the readout names the bar under it
