@@ -75,14 +75,14 @@ BENCHMARK(BM_PaintMillionBarsNullCanvas)->Arg(0)->Arg(1)->Unit(benchmark::kMilli
 // The chart's extras over a million bars. state.range(0): 1 OHLC bars, 2 candles;
 // state.range(1): 1 with the volume pane, two averages and the RSI pane as well.
 void BM_PaintMillionBarsExtras(benchmark::State& state) {
-    vela::ChartState chart = vela::bench::MinuteBarChart(1000000, false);
-    chart.Extras.Style = state.range(0) == 1 ? vela::BarStyle::Ohlc : vela::BarStyle::Candles;
+    vela::ChartExtras extras;
+    extras.Style = state.range(0) == 1 ? vela::BarStyle::Ohlc : vela::BarStyle::Candles;
     if (state.range(1) != 0) {
-        chart.Extras.Volume = true;
-        chart.Extras.Averages = {{0, 20}, {1, 50}};
-        chart.Extras.RsiWindow = 14;
-        vela::UpdateChartOverlays(chart);
+        extras.Volume = true;
+        extras.Averages = {{0, 20}, {1, 50}};
+        extras.RsiWindow = 14;
     }
+    vela::ChartState chart = vela::bench::MinuteBarChart(1000000, false, extras);
     NullCanvas canvas;
     vela::ChartStatus status;
     for (auto _ : state) {

@@ -10,9 +10,11 @@
 namespace vela::bench {
 
 // A chart window's state after a run of `bars` one-minute bars: trading days of 390 bars
-// from 09:30 with the nights between them, a random walk of prices, 15 future positions.
-inline ChartState MinuteBarChart(std::int32_t bars, bool highLow) {
+// from 09:30 with the nights between them, a random walk of prices, 15 future positions,
+// with the given extras switched on before the bars arrive.
+inline ChartState MinuteBarChart(std::int32_t bars, bool highLow, const ChartExtras& extras = {}) {
     ChartState s;
+    s.Extras = extras;
     s.dT = BarLengthInCenturies(1);
     std::vector<BarPrices> data(static_cast<std::size_t>(bars));
     double t = DateToCenturies(2012, 6, 18, 9.5);

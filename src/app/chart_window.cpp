@@ -236,6 +236,9 @@ void TForm1::SyncExtrasMenu() {
 
 void TForm1::SetExtras(const ChartExtras& extras) {
     state_.Extras = extras;
+    // Opens and volumes are kept only while an extra draws them: fetch them now.
+    if (NeedsOpenAndVolume(extras) && state_.LOpen.Count() == 0 && state_.LClose.Count() > 0)
+        UpdateChartSeries(downloader_->LCurr.Prices(), state_);
     UpdateChartOverlays(state_);
     if (extrasMenu_ != nullptr) SyncExtrasMenu();
     if (!extras.Crosshair) {

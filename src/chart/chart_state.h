@@ -42,6 +42,11 @@ struct ChartOverlays {
     TVegaDoubleList LRsi;
 };
 
+// Whether the extras draw from the bars' opens and volumes.
+inline bool NeedsOpenAndVolume(const ChartExtras& extras) {
+    return extras.Style != BarStyle::Line || extras.Volume;
+}
+
 // What a chart window keeps for painting: the series (bars oldest first, then 15 future
 // positions) and the fields derived from them. LOpen and LVolume serve the extras only.
 struct ChartState {

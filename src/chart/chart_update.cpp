@@ -25,17 +25,28 @@ bool UpdateChartSeries(std::span<const BarPrices> bars, ChartState& s) {
     }
 
     const auto n = static_cast<std::int32_t>(bars.size());
-    for (TVegaDoubleList* l : {&s.LClose, &s.LHigh, &s.LLow, &s.LTime, &s.LOpen, &s.LVolume})
+    for (TVegaDoubleList* l : {&s.LClose, &s.LHigh, &s.LLow, &s.LTime})
         l->Reserve(n + kFuturePoints);
     for (const BarPrices& b : bars) {
         s.LClose.Add(b.dClose);
         s.LLow.Add(b.dLow);
         s.LHigh.Add(b.dHigh);
         s.LTime.Add(b.dtTime);
-        s.LOpen.Add(b.dOpen);
-        s.LVolume.Add(b.dVolume);
         s.LastClose = b.dClose;
         s.LastCloseTime = b.dtTime;
+    }
+    // Opens and volumes only for the extras that draw them: the plain chart of a million
+    // bars does not pay for two more series.
+    if (NeedsOpenAndVolume(s.Extras)) {
+        for (TVegaDoubleList* l : {&s.LOpen, &s.LVolume}) l->Reserve(n + kFuturePoints);
+        for (const BarPrices& b : bars) {
+            s.LOpen.Add(b.dOpen);
+            s.LVolume.Add(b.dVolume);
+        }
+        for (int i = 1; i <= kFuturePoints; ++i) {
+            s.LOpen.Add(kNullValue);
+            s.LVolume.Add(kNullValue);
+        }
     }
     s.DeltaClose = 0;
     if (s.LClose.Count() > 2) s.DeltaClose = s.LClose.GetItem(n - 1) - s.LClose.GetItem(n - 2);
@@ -44,8 +55,6 @@ bool UpdateChartSeries(std::span<const BarPrices> bars, ChartState& s) {
         s.LClose.Add(kNullValue);
         s.LLow.Add(kNullValue);
         s.LHigh.Add(kNullValue);
-        s.LOpen.Add(kNullValue);
-        s.LVolume.Add(kNullValue);
         s.LTime.Add(static_cast<double>(s.LastCloseTime + static_cast<long double>(i) * s.dT));
     }
 

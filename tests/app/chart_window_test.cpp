@@ -87,6 +87,9 @@ TEST_F(ChartWindowTest, ExtrasSwitchOnAndOffAgain) {
     EXPECT_EQ(form->State().Extras, extras);
     ASSERT_EQ(form->State().Overlays.LAverages.size(), 1u);
     EXPECT_EQ(form->State().Overlays.LRsi.Count(), form->State().LClose.Count());
+    // The opens and volumes the candles and the pane need are fetched when switched on.
+    EXPECT_EQ(form->State().LOpen.Count(), form->State().LClose.Count());
+    EXPECT_EQ(form->State().LVolume.Count(), form->State().LClose.Count());
     EXPECT_NE(RenderChart(form->State(), 441, 294, nullptr), plain);
 
     form->SetExtras(ChartExtras{});

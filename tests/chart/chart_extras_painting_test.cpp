@@ -52,8 +52,8 @@ ChartState MinuteState(const std::vector<Ohlc>& bars, ChartExtras extras) {
         d.dVolume = bars[i].Volume;
         data.push_back(d);
     }
-    UpdateChartSeries(data, s);
     s.Extras = std::move(extras);
+    UpdateChartSeries(data, s);
     return s;
 }
 
@@ -227,8 +227,8 @@ TEST_F(ExtrasPainting, DailyCandlesPlacedByTime) {
         d.dClose = 11;
         data.push_back(d);
     }
-    UpdateChartSeries(data, s);
     s.Extras = WithStyle(BarStyle::Candles);
+    UpdateChartSeries(data, s);
     ASSERT_TRUE(Paint(s));
     const double tmax = s.LTime.GetItem(s.LTime.Count() - 1);
     const auto bodies = canvas.Of(Kind::Rectangle);

@@ -52,6 +52,8 @@ TEST(UpdateChartSeries, SeriesFutureAndNewestBar) {
     EXPECT_NEAR(s.DayTMax, bars[2].dtTime + 15 * s.dT, 1e-15);
 }
 
+// Opens and volumes are kept only while an extra draws them (the plain chart of a million
+// bars does without), with the future positions like the other series.
 TEST(UpdateChartSeries, OpenAndVolumeWithTheFuturePositions) {
     ChartState s = OneMinuteState();
     auto bars = Bars({{0, 0}, {0, 1}, {0, 2}});
@@ -61,6 +63,10 @@ TEST(UpdateChartSeries, OpenAndVolumeWithTheFuturePositions) {
         bars[i].dOpen = opens[i];
         bars[i].dVolume = volumes[i];
     }
+    ASSERT_TRUE(UpdateChartSeries(bars, s));
+    EXPECT_EQ(s.LOpen.Count(), 0);
+    EXPECT_EQ(s.LVolume.Count(), 0);
+    s.Extras.Volume = true;
     ASSERT_TRUE(UpdateChartSeries(bars, s));
     ASSERT_EQ(s.LOpen.Count(), 18);
     ASSERT_EQ(s.LVolume.Count(), 18);
