@@ -351,6 +351,11 @@ class TVegaDoubleList {
     // the colour rule.
     template <class ColourFor>
     void DrawWholeListColoured(Canvas& Canv, const TRect& R, ColourFor colourFor) const;
+    // One line through the points of XMin..XMax that drawable accepts, on the span's scale
+    // and the range lo..hi (nothing unless hi > lo).
+    template <class Drawable>
+    void DrawGapFree(Canvas& Canv, const TRect& R, std::int32_t XMin, std::int32_t XMax, double lo,
+                     double hi, Drawable drawable) const;
     // The time-window segments of Draw2Rescaled1 and Draw2Rescaled10.
     void DrawTimeWindow(Canvas& Canv, const TRect& R, double TTMin, double TTMax, double YMin,
                         double YMax, const TVegaDoubleList& TimeList, double MaxXStep) const;

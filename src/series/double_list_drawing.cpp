@@ -250,6 +250,17 @@ void TVegaDoubleList::DrawWholeListColoured(Canvas& Canv, const TRect& R,
         kEverySegment, colourFor(lo, hi));
 }
 
+template <class Drawable>
+void TVegaDoubleList::DrawGapFree(Canvas& Canv, const TRect& R, std::int32_t XMin,
+                                  std::int32_t XMax, double lo, double hi,
+                                  Drawable drawable) const {
+    if (!(hi > lo) || XMax < XMin) return;
+    CheckSpan(XMin, XMax, Count());
+    const PixelMapping x(R.Left, R.Right, XMin, XMax);
+    const PixelMapping y(R.Bottom, R.Top, lo, hi);
+    WalkPoints(Canv, FList.data(), XMin, XMax, Count(), x, y, drawable);
+}
+
 void TVegaDoubleList::Draw(Canvas& Canv, const TRect& R) const {
     double lo = 0, hi = 0;
     GetMinMax(lo, hi);
@@ -375,38 +386,26 @@ void TVegaDoubleList::DrawColored1(Canvas& Canv, const TRect& R, TColor cl_Minus
 void TVegaDoubleList::DrawNoGap(Canvas& Canv, const TRect& R) const {
     double lo = 0, hi = 0;
     GetMinMax(lo, hi);
-    if (!(hi > lo)) return;
-    const std::int32_t count = Count();
-    const PixelMapping x(R.Left, R.Right, 0, count - 1);
-    const PixelMapping y(R.Bottom, R.Top, lo, hi);
     const double* items = FList.data();
-    WalkPoints(Canv, items, 0, count - 1, count, x, y,
-               [&](std::int32_t i) { return items[i] != kNullValue; });
+    DrawGapFree(Canv, R, 0, Count() - 1, lo, hi,
+                [&](std::int32_t i) { return items[i] != kNullValue; });
 }
 
 void TVegaDoubleList::Draw2NoGap(Canvas& Canv, const TRect& R, std::int32_t XMin,
                                  std::int32_t XMax) {
     GetMinMaxWithNullSpan(ViewedMin, ViewedMax, kNullValue, XMin, XMax);
-    if (!(ViewedMax > ViewedMin) || XMax < XMin) return;
-    CheckSpan(XMin, XMax, Count());
-    const PixelMapping x(R.Left, R.Right, XMin, XMax);
-    const PixelMapping y(R.Bottom, R.Top, ViewedMin, ViewedMax);
     const double* items = FList.data();
-    WalkPoints(Canv, items, XMin, XMax, Count(), x, y,
-               [&](std::int32_t i) { return items[i] != kNullValue; });
+    DrawGapFree(Canv, R, XMin, XMax, ViewedMin, ViewedMax,
+                [&](std::int32_t i) { return items[i] != kNullValue; });
 }
 
 void TVegaDoubleList::Draw2SkipNULL(Canvas& Canv, const TRect& R, std::int32_t XMin,
                                     std::int32_t XMax, double SkippedValue) const {
     double lo = 0, hi = 0;
     GetMinMaxWithNullSpan(lo, hi, kNullValue, XMin, XMax);
-    if (!(hi > lo) || XMax < XMin) return;
-    CheckSpan(XMin, XMax, Count());
-    const PixelMapping x(R.Left, R.Right, XMin, XMax);
-    const PixelMapping y(R.Bottom, R.Top, lo, hi);
     const double* items = FList.data();
-    WalkPoints(Canv, items, XMin, XMax, Count(), x, y,
-               [&](std::int32_t i) { return items[i] != kNullValue && items[i] != SkippedValue; });
+    DrawGapFree(Canv, R, XMin, XMax, lo, hi,
+                [&](std::int32_t i) { return items[i] != kNullValue && items[i] != SkippedValue; });
 }
 
 void TVegaDoubleList::Draw1(Canvas& Canv, const TRect& R, double YMin, double YMax) const {
