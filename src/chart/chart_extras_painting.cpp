@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "chart/chart_painting.h"
 #include "geometry/pixel_mapping.h"
 
 namespace vela {
@@ -148,18 +149,6 @@ void DrawSeries(const ChartState& s, Canvas& canvas, const TVegaDoubleList& line
         line.Draw1Rescaled(canvas, r, ymin, ymax, scale.TMin, scale.TMax, s.LTime);
 }
 
-void LabelFont(Canvas& canvas, TColor color) {
-    CanvasFont& font = canvas.Font();
-    font.Color = color;
-    font.Name = "Arial";
-    font.Width = 0;
-    font.Escapement = 0;
-    font.Weight = 0;
-    font.Style = FontStyles{};
-    canvas.SetFontSize(8);
-    canvas.SetBackgroundTransparent(true);
-}
-
 }  // namespace
 
 std::string AverageLabel(const ChartAverage& average) {
@@ -236,7 +225,7 @@ void DrawVolumePane(const ChartState& state, Canvas& canvas, const TRect& pane,
             canvas.FillRect(TRect{span.Left, top, span.Right, pane.Bottom});
         }
     }
-    LabelFont(canvas, kScaleTextColor);
+    SetChartLabelFont(canvas, kScaleTextColor);
     canvas.TextOut(pane.Left + 3, pane.Top + 1, "Vol " + VolumeText(largest));
 }
 
@@ -261,7 +250,7 @@ void DrawAverages(const ChartState& state, Canvas& canvas, const TRect& plot,
         canvas.Pen().Color = kAverageColors[k];
         canvas.Pen().Width = 1;
         DrawSeries(state, canvas, line, plot, scale.YMin, scale.YMax, scale);
-        LabelFont(canvas, kAverageColors[k]);
+        SetChartLabelFont(canvas, kAverageColors[k]);
         const std::string label = AverageLabel(a);
         canvas.TextOut(x, plot.Top + 1, label);
         x += canvas.TextWidth(label) + 8;
@@ -288,9 +277,9 @@ void DrawRsiPane(const ChartState& state, Canvas& canvas, const TRect& pane,
     }
     canvas.Pen().Color = kRsiColor;
     DrawSeries(state, canvas, cached ? cache.LRsi : computed, pane, 0, 100, scale);
-    LabelFont(canvas, kRsiColor);
+    SetChartLabelFont(canvas, kRsiColor);
     canvas.TextOut(pane.Left + 3, pane.Top + 1, "RSI " + std::to_string(window));
-    LabelFont(canvas, kScaleTextColor);
+    SetChartLabelFont(canvas, kScaleTextColor);
     for (const double level : {30.0, 70.0}) {
         const std::string text = std::to_string(static_cast<int>(level));
         canvas.TextOut(pane.Left - canvas.TextWidth(text) - 3,

@@ -40,6 +40,18 @@ void Fill(Canvas& canvas, const TRect& r, TColor color) {
 
 }  // namespace
 
+void SetChartLabelFont(Canvas& canvas, TColor color) {
+    CanvasFont& font = canvas.Font();
+    font.Color = color;
+    font.Name = "Arial";
+    font.Width = 0;
+    font.Escapement = 0;
+    font.Weight = 0;
+    font.Style = FontStyles{};
+    canvas.SetFontSize(8);
+    canvas.SetBackgroundTransparent(true);
+}
+
 ChartLayout ChartLayoutFor(const TRect& clientRect) {
     return ChartLayout{MapRect(kFrame, kPlotFrame, clientRect),
                        MapRect(kFrame, kTimeAxisFrame, clientRect),
@@ -161,15 +173,7 @@ bool FlickerFreePaintBox1Paint(const ChartState& state, Canvas& canvas, const TR
         const double price = state.LClose.GetItem(state.ILastPrice);
         const std::int32_t x = ValueToPixel(plot.Left, plot.Right, 0, n - 1, state.ILastPrice);
         const std::int32_t y = ValueToPixel(plot.Bottom, plot.Top, ymin, ymax, price);
-        CanvasFont& font = canvas.Font();
-        font.Color = clBlack;
-        font.Name = "Arial";
-        font.Width = 0;
-        font.Escapement = 0;
-        font.Weight = 0;
-        font.Style = FontStyles{};
-        canvas.SetFontSize(8);
-        canvas.SetBackgroundTransparent(true);
+        SetChartLabelFont(canvas, clBlack);
         canvas.TextOut(x, y, RealToText(0, price));
     }
     return true;

@@ -17,6 +17,10 @@ struct ChartLayout {
 };
 
 ChartLayout ChartLayoutFor(const TRect& clientRect);
+
+// The chart's small text: "Arial" 8 points, regular, in `color`, on a transparent background
+// (the newest price and the extras' labels).
+void SetChartLabelFont(Canvas& canvas, TColor color);
 // With the volume or RSI pane on, each takes a fifth of the plot area off its bottom (the
 // volume lowest); the price axis follows the plot.
 ChartLayout ChartLayoutFor(const TRect& clientRect, const ChartExtras& extras);
