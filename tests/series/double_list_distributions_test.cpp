@@ -12,6 +12,7 @@
 #include "platform/recording_canvas.h"
 #include "series/double_list.h"
 #include "series/list_builders.h"
+#include "series/recorded_segments.h"
 #include "series/series_distributions.h"
 
 namespace vela {
@@ -24,28 +25,8 @@ using ::testing::IsEmpty;
 
 constexpr double kNull = kNullValue;
 
-TVegaDoubleList ListOf(const std::vector<double>& values) {
-    TVegaDoubleList list;
-    for (double v : values) list.Add(v);
-    return list;
-}
-
-struct Segment {
-    TPoint From;
-    TPoint To;
-    friend bool operator==(const Segment&, const Segment&) = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Segment& s) {
-    return os << "(" << s.From.X << "," << s.From.Y << ")-(" << s.To.X << "," << s.To.Y << ")";
-}
-
-std::vector<Segment> SegmentsOf(const RecordingCanvas& canvas) {
-    std::vector<Segment> out;
-    for (const CanvasRecord& r : canvas.Of(CanvasRecord::Kind::Line))
-        out.push_back(Segment{r.From(), r.To()});
-    return out;
-}
+using test::Segment;
+using test::SegmentsOf;
 
 std::vector<TRect> FillsOf(const RecordingCanvas& canvas) {
     std::vector<TRect> out;
@@ -74,7 +55,7 @@ TEST(Distributions, FixedBins) {
     };
     for (const auto& c : cases) {
         TVegaDoubleList out = MakeDoubleList({42});
-        ListOf(c.items).CalculateDistibution(c.count, c.lo, c.hi, out);
+        MakeDoubleList(c.items).CalculateDistibution(c.count, c.lo, c.hi, out);
         EXPECT_EQ(ItemsOf(out), c.bins) << c.what;
     }
     TVegaDoubleList out;
@@ -100,7 +81,7 @@ TEST(Distributions, WeightedBinsTakeTheWeightAtTheSamePosition) {
     };
     for (const auto& c : cases) {
         TVegaDoubleList out;
-        list.CalculateDistibutionWithNormalization(3, 0, 10, ListOf(c.norm), out);
+        list.CalculateDistibutionWithNormalization(3, 0, 10, MakeDoubleList(c.norm), out);
         EXPECT_EQ(ItemsOf(out), c.bins) << c.what;
     }
 }
@@ -265,7 +246,7 @@ TEST(Distributions, RobustRange) {
     };
     for (const auto& c : cases) {
         double lo = 0, hi = 0;
-        ListOf(c.items).GetMinMaxDistributed(c.per, c.maxOut, lo, hi);
+        MakeDoubleList(c.items).GetMinMaxDistributed(c.per, c.maxOut, lo, hi);
         EXPECT_EQ(lo, c.lo) << c.what;
         EXPECT_EQ(hi, c.hi) << c.what;
         EXPECT_EQ(stats::RemovedExtremes(c.items, c.per, c.maxOut), c.removed) << c.what;
@@ -284,7 +265,7 @@ TEST(Distributions, DeleteExtremeValues) {
         {{1, 2}, 0, {1, 2}},  // nothing remains: the empty range keeps everything
     };
     for (const auto& c : cases) {
-        TVegaDoubleList list = ListOf(c.items);
+        TVegaDoubleList list = MakeDoubleList(c.items);
         list.DeleteExtremeValues(c.per, 100);
         EXPECT_EQ(ItemsOf(list), c.kept);
     }

@@ -11,6 +11,7 @@
 #include "series/double_list.h"
 #include "series/list_builders.h"
 #include "series/list_error.h"
+#include "series/recorded_segments.h"
 #include "series/segment_reference.h"
 
 namespace vela {
@@ -21,22 +22,8 @@ using test::MakeIntegerList;
 
 constexpr double kNull = kNullValue;
 
-struct Segment {
-    TPoint From;
-    TPoint To;
-    friend bool operator==(const Segment&, const Segment&) = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Segment& s) {
-    return os << "(" << s.From.X << "," << s.From.Y << ")-(" << s.To.X << "," << s.To.Y << ")";
-}
-
-std::vector<Segment> SegmentsOf(const RecordingCanvas& canvas) {
-    std::vector<Segment> out;
-    for (const CanvasRecord& r : canvas.Of(CanvasRecord::Kind::Line))
-        out.push_back(Segment{r.From(), r.To()});
-    return out;
-}
+using test::Segment;
+using test::SegmentsOf;
 
 // x = 0, 10, 20, ... for positions of a five-item list; y = 100 - 25 v for values 0..4.
 constexpr TRect kBox{0, 0, 40, 100};

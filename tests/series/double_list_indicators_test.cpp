@@ -23,12 +23,6 @@ using ::testing::ElementsAreArray;
 
 constexpr double kNull = kNullValue;
 
-TVegaDoubleList ListOf(const std::vector<double>& values) {
-    TVegaDoubleList list;
-    for (double v : values) list.Add(v);
-    return list;
-}
-
 // Daily closes of an index with a missing day.
 const std::vector<double> kCloses = {
     1187.25, 1192.50, 1189.75, 1201.00, 1198.25, 1205.50, 1211.75, 1208.00, 1196.50, 1184.25,
@@ -72,7 +66,7 @@ TEST(MovingAveragesTest, TrailingMeanIsTheMeanOfTheLastValues) {
         for (std::size_t j = from; j <= k; ++j) sum += p.values[j];
         expected[p.at[k]] = sum / static_cast<double>(k + 1 - from);
     }
-    TVegaDoubleList list = ListOf(kCloses);
+    TVegaDoubleList list = MakeDoubleList(kCloses);
     list.SetMovingAverages(w, 0);
     ExpectSeriesNear(list, expected);
 }
@@ -84,7 +78,7 @@ TEST(MovingAveragesTest, ExponentialRestartsAfterANull) {
     for (std::size_t i = 1; i < kCloses.size(); ++i)
         if (kCloses[i] != kNull && kCloses[i - 1] != kNull)
             expected[i] = alpha * kCloses[i] + (1 - alpha) * expected[i - 1];
-    TVegaDoubleList forward = ListOf(kCloses);
+    TVegaDoubleList forward = MakeDoubleList(kCloses);
     forward.SetMovingAverages(w, 1);
     ExpectSeriesNear(forward, expected);
 
@@ -94,7 +88,7 @@ TEST(MovingAveragesTest, ExponentialRestartsAfterANull) {
         expected[i] = kCloses[i + 1] == kNull ? kCloses[i]
                                               : alpha * kCloses[i] + (1 - alpha) * expected[i + 1];
     }
-    TVegaDoubleList both = ListOf(kCloses);
+    TVegaDoubleList both = MakeDoubleList(kCloses);
     both.SetMovingAverages(w, 3);
     ExpectSeriesNear(both, expected);
 }
@@ -109,7 +103,7 @@ TEST(MovingAveragesTest, CentredMeanOverTheWindowEitherSide) {
             if (kCloses[j] != kNull) sum += kCloses[j], ++k;
         expected[i] = sum / k;
     }
-    TVegaDoubleList list = ListOf(kCloses);
+    TVegaDoubleList list = MakeDoubleList(kCloses);
     list.SetMovingAverages(w, 2);
     ExpectSeriesNear(list, expected);
 }
@@ -137,15 +131,15 @@ TEST(MovingAveragesTest, WorkedExamples) {
         {{}, 2, 3, {}},
     };
     for (const Case& c : cases) {
-        TVegaDoubleList list = ListOf(c.in);
+        TVegaDoubleList list = MakeDoubleList(c.in);
         list.SetMovingAverages(c.win, c.type);
         EXPECT_THAT(ItemsOf(list), ElementsAreArray(c.out)) << c.win << " " << c.type;
     }
 }
 
 TEST(MovingAveragesTest, WideCentredWindowIsForwardAndBackward) {
-    TVegaDoubleList centred = ListOf(kCloses);
-    TVegaDoubleList both = ListOf(kCloses);
+    TVegaDoubleList centred = MakeDoubleList(kCloses);
+    TVegaDoubleList both = MakeDoubleList(kCloses);
     centred.SetMovingAverages(kWindowLimit + 5, 2);
     both.SetMovingAverages(kWindowLimit + 5, 3);
     EXPECT_EQ(ItemsOf(centred), ItemsOf(both));
@@ -153,12 +147,12 @@ TEST(MovingAveragesTest, WideCentredWindowIsForwardAndBackward) {
 
 TEST(MovingAveragesTest, BadWindowsRaiseBeforeTouchingTheList) {
     for (int type : {0, 1, 2, 3}) {
-        TVegaDoubleList list = ListOf(kCloses);
+        TVegaDoubleList list = MakeDoubleList(kCloses);
         EXPECT_THROW(list.SetMovingAverages(-1, type), ListDivisionByZeroError);
         EXPECT_THROW(list.SetMovingAverages(-4, type), ListError);
         EXPECT_EQ(ItemsOf(list), kCloses);
     }
-    TVegaDoubleList list = ListOf(kCloses);
+    TVegaDoubleList list = MakeDoubleList(kCloses);
     EXPECT_THROW(list.SetRSI(-1, 0), ListDivisionByZeroError);
     EXPECT_THROW(list.SetNonLagMovingAverages(list, -1, 0, 29, 1), ListDivisionByZeroError);
     EXPECT_EQ(ItemsOf(list), kCloses);
@@ -167,7 +161,7 @@ TEST(MovingAveragesTest, BadWindowsRaiseBeforeTouchingTheList) {
 TEST(MovingAveragesTest, TrailingMeanWithoutValuesIsAnIndexError) {
     for (const std::vector<double>& items :
          {std::vector<double>{}, std::vector<double>{kNull, kNull}}) {
-        TVegaDoubleList list = ListOf(items);
+        TVegaDoubleList list = MakeDoubleList(items);
         try {
             list.SetMovingAverages(3, 0);
             ADD_FAILURE() << "no error";
@@ -204,12 +198,12 @@ TEST(NonLagMovingAveragesTest, ZeroLagExponentialInPlace) {
     EXPECT_THAT(ItemsOf(list),
                 ElementsAre(DoubleNear(11.0 / 3, 1e-12), DoubleNear(5, 1e-12), kNull, 1));
     // Above the window limit the centred kind acts as the exponential one.
-    TVegaDoubleList wide = ListOf(kCloses);
-    TVegaDoubleList expected = ListOf(kCloses);
-    wide.SetNonLagMovingAverages(ListOf(kCloses), kWindowLimit + 1, 0, 29, 0);
+    TVegaDoubleList wide = MakeDoubleList(kCloses);
+    TVegaDoubleList expected = MakeDoubleList(kCloses);
+    wide.SetNonLagMovingAverages(MakeDoubleList(kCloses), kWindowLimit + 1, 0, 29, 0);
     expected.SetNonLagMovingAverages(expected, kWindowLimit + 1, 0, 29, 1);
     EXPECT_EQ(ItemsOf(wide), ItemsOf(expected));
-    TVegaDoubleList other = ListOf(kCloses);
+    TVegaDoubleList other = MakeDoubleList(kCloses);
     other.SetNonLagMovingAverages(other, 3, 0, 29, 2);
     EXPECT_EQ(ItemsOf(other), kCloses);
 }
@@ -227,7 +221,7 @@ TEST(RsiTest, ExponentialGainsAndLossesFromZero) {
         l = (1 - alpha) * l + alpha * std::max(-d, 0.0);
         if (l != 0) expected[i] = 100 * g / (g + l);
     }
-    TVegaDoubleList list = ListOf(kCloses);
+    TVegaDoubleList list = MakeDoubleList(kCloses);
     list.SetRSI(w, 0);
     ExpectSeriesNear(list, expected);
     EXPECT_EQ(list.GetItem(1), kNull);  // only gains so far
@@ -328,7 +322,7 @@ TEST(AutoregressionTest, ForecastNext) {
         {{1, 1, 2, 3, 5, 8}, 2, 13},
     };
     for (const Case& c : cases) {
-        const TVegaDoubleList list = ListOf(c.in);
+        const TVegaDoubleList list = MakeDoubleList(c.in);
         const double next = list.AR_Model_ForecastNext(c.order);
         if (c.next == kNull) {
             EXPECT_EQ(next, kNull) << c.order;
@@ -337,7 +331,7 @@ TEST(AutoregressionTest, ForecastNext) {
         }
     }
     // Orders beyond the solver's capacity fail quietly.
-    const TVegaDoubleList long_series = ListOf(std::vector<double>(2000, 1.5));
+    const TVegaDoubleList long_series = MakeDoubleList(std::vector<double>(2000, 1.5));
     EXPECT_EQ(long_series.AR_Model_ForecastNext(kMaxLinearSystemOrder + 1), kNull);
 }
 
@@ -360,7 +354,7 @@ TEST(AutoregressionTest, ForecastExtendsTheSeries) {
     std::vector<double> chart = kCloses;
     chart.insert(chart.end(), 15, kNull);
     TVegaDoubleList kept = MakeDoubleList({7});
-    EXPECT_FALSE(ListOf(chart).AR_Model_Forecast(3, &kept, kept, 0, 5));
+    EXPECT_FALSE(MakeDoubleList(chart).AR_Model_Forecast(3, &kept, kept, 0, 5));
     EXPECT_THAT(ItemsOf(kept), ElementsAre(7));
 }
 

@@ -26,20 +26,7 @@ using ::testing::ElementsAre;
 constexpr double kNull = kNullValue;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-void ExpectIndexError(const std::function<void()>& f, std::int32_t index) {
-    try {
-        f();
-        ADD_FAILURE() << "no error for index " << index;
-    } catch (const ListIndexError& e) {
-        EXPECT_EQ(e.Index(), index);
-    }
-}
-
-TVegaDoubleList ListOf(const std::vector<double>& values) {
-    TVegaDoubleList list;
-    for (double v : values) list.Add(v);
-    return list;
-}
+using test::ExpectIndexError;
 
 // Thirty daily closes of an index.
 const std::vector<double> kCloses = {
@@ -53,7 +40,7 @@ void ExpectClose(double actual, long double expected) {
 
 // The common statistics against textbook computations written out here.
 TEST(SeriesStatistics, AgreeWithPlainComputationsOnAPriceSeries) {
-    const TVegaDoubleList list = ListOf(kCloses);
+    const TVegaDoubleList list = MakeDoubleList(kCloses);
     const auto n = static_cast<long double>(kCloses.size());
     long double mean = 0;
     for (double v : kCloses) mean += v;
@@ -152,7 +139,7 @@ TEST(SeriesStatistics, AvValueWithoutAbsExtreme) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.items) + " " + std::to_string(c.percent));
-        EXPECT_EQ(ListOf(c.items).AvValue_WithoutAbsExtreme(c.percent), c.expected);
+        EXPECT_EQ(MakeDoubleList(c.items).AvValue_WithoutAbsExtreme(c.percent), c.expected);
     }
 }
 
@@ -191,7 +178,7 @@ TEST(SeriesStatistics, SkewAndKurtosisByHand) {
     for (const auto& c : zero) {
         skew = 9;
         kurt = 9;
-        ListOf(c.items).GetSkewKurtosis(skew, kurt, c.kind);
+        MakeDoubleList(c.items).GetSkewKurtosis(skew, kurt, c.kind);
         EXPECT_EQ(skew, 0) << c.what;
         EXPECT_EQ(kurt, 0) << c.what;
     }
@@ -236,9 +223,9 @@ TEST(SeriesStatistics, Entropy) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.items) + " kind " + std::to_string(c.kind));
-        EXPECT_NEAR(ListOf(c.items).EntropyExt(c.kind), c.expected, 1e-15);
+        EXPECT_NEAR(MakeDoubleList(c.items).EntropyExt(c.kind), c.expected, 1e-15);
         if (c.kind == 0) {
-            EXPECT_EQ(ListOf(c.items).Entropy(), ListOf(c.items).EntropyExt(0));
+            EXPECT_EQ(MakeDoubleList(c.items).Entropy(), MakeDoubleList(c.items).EntropyExt(0));
         }
     }
 }
@@ -256,8 +243,8 @@ TEST(SeriesStatistics, RunCounts) {
         {{0, 0}, 1, 0},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ListOf(c.items).UndependenIntervalsCount(), c.runs);
-        EXPECT_EQ(ListOf(c.items).UndependenIntervalsCount1(), c.nonZeroRuns);
+        EXPECT_EQ(MakeDoubleList(c.items).UndependenIntervalsCount(), c.runs);
+        EXPECT_EQ(MakeDoubleList(c.items).UndependenIntervalsCount1(), c.nonZeroRuns);
     }
 }
 
@@ -399,7 +386,7 @@ TEST(SeriesStatistics, DrawDown) {
     };
     for (const auto& c : cases) {
         double abs = -1, percent = -1;
-        ListOf(c.items).DrawDown(abs, percent);
+        MakeDoubleList(c.items).DrawDown(abs, percent);
         EXPECT_EQ(abs, c.abs) << c.what;
         EXPECT_DOUBLE_EQ(percent, c.percent) << c.what;
     }
@@ -495,7 +482,7 @@ TEST(SeriesStatistics, AnglePaths) {
         {{5}, {5}},
     };
     for (const auto& c : cases) {
-        TVegaDoubleList list = ListOf(c.items);
+        TVegaDoubleList list = MakeDoubleList(c.items);
         list.Set_Path_360(0);
         EXPECT_EQ(ItemsOf(list), c.unwrapped) << ::testing::PrintToString(c.items);
     }

@@ -26,17 +26,7 @@ using ::testing::ElementsAre;
 constexpr double kNull = kNullValue;
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// Runs f, expects the list index error for `index`, and returns nothing.
-void ExpectIndexError(const std::function<void()>& f, std::int32_t index) {
-    try {
-        f();
-        ADD_FAILURE() << "no error for index " << index;
-    } catch (const ListIndexError& e) {
-        EXPECT_EQ(e.Index(), index);
-        EXPECT_EQ(std::string(e.what()),
-                  "List index out of bounds (" + std::to_string(index) + ")");
-    }
-}
+using test::ExpectIndexError;
 
 TEST(DoubleList, ConstructorsSetTheirFields) {
     int owner = 0;
