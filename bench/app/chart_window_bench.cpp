@@ -72,11 +72,8 @@ BENCHMARK(BM_StreamingUpdateMillionBars)
     ->UseRealTime()
     ->Iterations(20);
 
-// The crosshair following the mouse over a shown chart of a million bars: one mouse move and
-// the paint it asks for. The chart itself is composed once, before the moves.
-void BM_CrosshairMoveMillionBars(benchmark::State& state) {
-    ProgramEnvironment env;
-    TForm2 main;
+// A shown main window with one large chart window that has run a million bars.
+TForm1* ShownMillionBarChart(TForm2& main) {
     main.resize(1280, 900);
     main.show();
     TForm1* form = main.BitBtn1Click();
@@ -84,6 +81,15 @@ void BM_CrosshairMoveMillionBars(benchmark::State& state) {
     form->SpinEdit2->setValue(0);
     form->parentWidget()->resize(1200, 850);
     form->BitBtn1Click();
+    return form;
+}
+
+// The crosshair following the mouse over a shown chart of a million bars: one mouse move and
+// the paint it asks for. The chart itself is composed once, before the moves.
+void BM_CrosshairMoveMillionBars(benchmark::State& state) {
+    ProgramEnvironment env;
+    TForm2 main;
+    TForm1* form = ShownMillionBarChart(main);
     vela::ChartExtras extras;
     extras.Crosshair = true;
     form->SetExtras(extras);
@@ -112,13 +118,7 @@ BENCHMARK(BM_CrosshairMoveMillionBars)
 void BM_FullChartPaintMillionBars(benchmark::State& state) {
     ProgramEnvironment env;
     TForm2 main;
-    main.resize(1280, 900);
-    main.show();
-    TForm1* form = main.BitBtn1Click();
-    form->SpinEdit1->setValue(1'000'000);
-    form->SpinEdit2->setValue(0);
-    form->parentWidget()->resize(1200, 850);
-    form->BitBtn1Click();
+    TForm1* form = ShownMillionBarChart(main);
     QApplication::processEvents();
     for (auto _ : state) {
         form->FlickerFreePaintBox1->update();
