@@ -1,5 +1,6 @@
 #include "market/feed_factory.h"
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <iostream>
@@ -13,30 +14,6 @@
 namespace vela {
 
 namespace {
-
-struct Option {
-    std::string_view Key;
-    std::string_view Value;
-};
-
-// Splits "body,key=value,key=value" where keys are among `known`; the body keeps every
-// comma that does not start a known option.
-std::string_view SplitOptions(std::string_view spec, std::initializer_list<std::string_view> known,
-                              std::vector<Option>& options) {
-    for (;;) {
-        const std::size_t comma = spec.rfind(',');
-        if (comma == std::string_view::npos) return spec;
-        const std::string_view tail = spec.substr(comma + 1);
-        const std::size_t eq = tail.find('=');
-        if (eq == std::string_view::npos) return spec;
-        const std::string_view key = tail.substr(0, eq);
-        bool isKnown = false;
-        for (const std::string_view k : known) isKnown = isKnown || k == key;
-        if (!isKnown) return spec;
-        options.insert(options.begin(), Option{key, tail.substr(eq + 1)});
-        spec = spec.substr(0, comma);
-    }
-}
 
 bool ParseCount(std::string_view s, std::int64_t max, std::int32_t& out) {
     std::int64_t v = 0;
@@ -78,56 +55,37 @@ FeedChoice Fail(std::string text) {
     return FeedChoice{nullptr, std::move(text)};
 }
 
-FeedChoice MakeSim(std::string_view rest, MessageLoop& loop, Clock& clock) {
+FeedChoice MakeSim(const FeedSpecParts& parts, const FeedServices& services) {
     SimFeedOptions o;
-    bool first = true;
-    while (!rest.empty() || first) {
-        const std::size_t comma = rest.find(',');
-        const std::string_view token = rest.substr(0, comma);
-        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
-        const std::size_t eq = token.find('=');
-        if (eq == std::string_view::npos) {
-            if (first && !token.empty()) {
-                const auto [end, ec] =
-                    std::from_chars(token.data(), token.data() + token.size(), o.Seed);
-                if (ec != std::errc() || end != token.data() + token.size())
-                    return Fail("sim feed: the seed \"" + std::string(token) +
-                                "\" is not a whole number");
-            } else if (!first || !token.empty()) {
-                return Fail("sim feed: \"" + std::string(token) +
-                            "\" is not an option (start=, delay=)");
-            }
-        } else {
-            const std::string_view key = token.substr(0, eq);
-            const std::string_view value = token.substr(eq + 1);
-            if (key == "start") {
-                double days = 0;
-                if (!ParseInstant(value, days))
-                    return Fail("sim feed: start \"" + std::string(value) +
-                                "\" is not YYYY-MM-DDTHH:MM:SS");
-                o.Start = days;
-            } else if (key == "delay") {
-                if (!ParseCount(value, 3'600'000, o.ReadyDelayMs))
-                    return Fail("sim feed: delay \"" + std::string(value) +
-                                "\" is not a number of milliseconds");
-            } else {
-                return Fail("sim feed: unknown option \"" + std::string(key) +
-                            "\" (start=, delay=)");
-            }
-        }
-        first = false;
+    if (!parts.Body.empty()) {
+        const std::string_view seed = parts.Body;
+        const auto [end, ec] = std::from_chars(seed.data(), seed.data() + seed.size(), o.Seed);
+        if (ec != std::errc() || end != seed.data() + seed.size())
+            return Fail("sim feed: the seed \"" + std::string(seed) + "\" is not a whole number");
     }
-    return FeedChoice{std::make_shared<SimFeed>(o, loop, clock), {}};
+    for (const FeedOption& opt : parts.Options) {
+        if (opt.Key == "start") {
+            double days = 0;
+            if (!ParseInstant(opt.Value, days))
+                return Fail("sim feed: start \"" + std::string(opt.Value) +
+                            "\" is not YYYY-MM-DDTHH:MM:SS");
+            o.Start = days;
+        } else if (!ParseCount(opt.Value, 3'600'000, o.ReadyDelayMs)) {
+            return Fail("sim feed: delay \"" + std::string(opt.Value) +
+                        "\" is not a number of milliseconds");
+        }
+    }
+    auto feed = std::make_shared<SimFeed>(o, services.Loop, services.Clock);
+    feed->SetReportStream(services.Reports);
+    return FeedChoice{std::move(feed), {}};
 }
 
-FeedChoice MakeCsv(std::string_view rest, MessageLoop& loop, Clock& clock, std::ostream* warnings) {
-    std::vector<Option> options;
-    const std::string_view folder = SplitOptions(rest, {"replay", "hold", "label"}, options);
-    if (folder.empty()) return Fail("csv feed: name a folder, as in csv:/path/to/bars");
+FeedChoice MakeCsv(const FeedSpecParts& parts, const FeedServices& services) {
+    if (parts.Body.empty()) return Fail("csv feed: name a folder, as in csv:/path/to/bars");
     CsvFeedOptions o;
-    o.Folder = std::string(folder);
-    if (warnings != nullptr) o.Warnings = warnings;
-    for (const Option& opt : options) {
+    o.Folder = std::string(parts.Body);
+    o.Warnings = services.Reports;
+    for (const FeedOption& opt : parts.Options) {
         if (opt.Key == "label") {
             if (opt.Value != "start" && opt.Value != "end")
                 return Fail("csv feed: label \"" + std::string(opt.Value) +
@@ -144,23 +102,77 @@ FeedChoice MakeCsv(std::string_view rest, MessageLoop& loop, Clock& clock, std::
     std::error_code ec;
     std::filesystem::directory_iterator it(o.Folder, ec);
     if (ec) return Fail("csv feed: cannot read the folder \"" + o.Folder + "\": " + ec.message());
-    return FeedChoice{std::make_shared<CsvFeed>(std::move(o), loop, clock), {}};
+    return FeedChoice{std::make_shared<CsvFeed>(std::move(o), services.Loop, services.Clock), {}};
+}
+
+std::string KeyList(const FeedKind& kind) {
+    std::string list;
+    for (const std::string_view k : kind.Keys)
+        list += (list.empty() ? "" : ", ") + std::string(k) + "=";
+    return list;
+}
+
+// Splits what follows the name into the body and the options; the error for the user, or
+// empty.
+std::string SplitSpec(std::string_view rest, const FeedKind& kind, FeedSpecParts& out) {
+    const std::string label(kind.Label);
+    for (;;) {
+        const std::size_t comma = rest.rfind(',');
+        const std::string_view tail =
+            comma == std::string_view::npos ? rest : rest.substr(comma + 1);
+        const std::size_t eq = tail.find('=');
+        if (eq == std::string_view::npos) break;
+        const std::string_view key = tail.substr(0, eq);
+        if (std::find(kind.Keys.begin(), kind.Keys.end(), key) == kind.Keys.end()) {
+            if (kind.BodyHoldsCommas) break;
+            return label + ": unknown option \"" + std::string(key) + "\" (" + KeyList(kind) + ")";
+        }
+        out.Options.insert(out.Options.begin(), FeedOption{key, tail.substr(eq + 1)});
+        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(0, comma);
+    }
+    if (!kind.BodyHoldsCommas) {
+        if (const std::size_t comma = rest.find(','); comma != std::string_view::npos) {
+            const std::string_view extra = rest.substr(comma + 1);
+            return label + ": \"" + std::string(extra.substr(0, extra.find(','))) +
+                   "\" is not an option (" + KeyList(kind) + ")";
+        }
+    }
+    out.Body = rest;
+    return {};
 }
 
 }  // namespace
 
-FeedChoice MakeFeed(std::string_view spec, MessageLoop& loop, Clock& clock,
-                    std::ostream* warnings) {
-    if (spec == "sim") return MakeSim({}, loop, clock);
-    if (spec.starts_with("sim:")) return MakeSim(spec.substr(4), loop, clock);
-    if (spec.starts_with("sim,")) return MakeSim(spec.substr(3), loop, clock);
-    if (spec.starts_with("csv:")) return MakeCsv(spec.substr(4), loop, clock, warnings);
-    return Fail("unknown feed \"" + std::string(spec) +
-                "\": use sim, sim:SEED or csv:DIR (with ,replay=MS to stream the newest bars)");
+const std::vector<FeedKind>& FeedKinds() {
+    static const std::vector<FeedKind> kinds = {
+        {"sim", "sim feed", {"start", "delay"}, false, MakeSim},
+        {"csv", "csv feed", {"replay", "hold", "label"}, true, MakeCsv},
+    };
+    return kinds;
+}
+
+const FeedKind* FeedKindOf(std::string_view spec) {
+    const std::string_view name = spec.substr(0, spec.find_first_of(":,"));
+    for (const FeedKind& kind : FeedKinds())
+        if (kind.Name == name) return &kind;
+    return nullptr;
+}
+
+FeedChoice MakeFeed(std::string_view spec, const FeedServices& services) {
+    const FeedKind* kind = FeedKindOf(spec);
+    if (kind == nullptr) {
+        return Fail("unknown feed \"" + std::string(spec) +
+                    "\": use sim, sim:SEED or csv:DIR (with ,replay=MS to stream the newest bars)");
+    }
+    std::string_view rest = spec.substr(kind->Name.size());
+    if (!rest.empty()) rest.remove_prefix(1);  // the ':' or ','
+    FeedSpecParts parts;
+    if (std::string error = SplitSpec(rest, *kind, parts); !error.empty()) return Fail(error);
+    return kind->Make(parts, services);
 }
 
 FeedChoice MakeFeed(std::string_view spec) {
-    return MakeFeed(spec, CurrentMessageLoop(), CurrentClock());
+    return MakeFeed(spec, FeedServices{CurrentMessageLoop(), CurrentClock()});
 }
 
 }  // namespace vela

@@ -366,16 +366,19 @@ TEST_F(CsvFeedTest, FactoryChoosesFeedsAndExplainsBadChoices) {
         {"csv:" + bars + ",label=middle", "csv feed: label \"middle\" is neither start nor end"},
     };
     for (const Case& c : cases) {
-        const FeedChoice choice = MakeFeed(c.spec, loop, clock);
+        const FeedChoice choice = MakeFeed(c.spec, FeedServices{loop, clock});
         EXPECT_EQ(choice.Error, c.error) << c.spec;
         EXPECT_EQ(choice.Feed == nullptr, !c.error.empty()) << c.spec;
     }
-    const FeedChoice missing = MakeFeed("csv:" + (dir_ / "none").string(), loop, clock);
+    const FeedChoice missing =
+        MakeFeed("csv:" + (dir_ / "none").string(), FeedServices{loop, clock});
     EXPECT_EQ(missing.Feed, nullptr);
     EXPECT_TRUE(missing.Error.starts_with("csv feed: cannot read the folder")) << missing.Error;
     // A folder whose name holds a comma keeps it.
     fs::create_directories(dir_ / "a,b");
-    EXPECT_NE(MakeFeed("csv:" + (dir_ / "a,b").string() + ",replay=10", loop, clock).Feed, nullptr);
+    EXPECT_NE(
+        MakeFeed("csv:" + (dir_ / "a,b").string() + ",replay=10", FeedServices{loop, clock}).Feed,
+        nullptr);
 }
 
 }  // namespace
