@@ -34,7 +34,7 @@
 #include "app/bar_table_model.h"
 #include "app/control_kinds.h"
 #include "app/flicker_free_paint_box.h"
-#include "app/interval_table.h"
+#include "market/interval_table.h"
 #include "app/widget_helpers.h"
 #include "chart/bar_under_mouse.h"
 #include "chart/chart_painting.h"

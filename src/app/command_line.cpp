@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "app/interval_table.h"
+#include "market/interval_table.h"
 
 namespace vela::app {
 

@@ -29,7 +29,7 @@
 
 #include "app/chart_window.h"
 #include "app/control_persistence.h"
-#include "app/interval_table.h"
+#include "market/interval_table.h"
 #include "app/program_icon.h"
 #include "app/widget_helpers.h"
 #include "market/esignal_downloader.h"
