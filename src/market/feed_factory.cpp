@@ -7,7 +7,9 @@
 #include <system_error>
 #include <vector>
 
+#include "market/binance_protocol.h"
 #include "market/csv_feed.h"
+#include "market/network_feed.h"
 #include "market/sim_feed.h"
 #include "text/calendar.h"
 
@@ -105,6 +107,38 @@ FeedChoice MakeCsv(const FeedSpecParts& parts, const FeedServices& services) {
     return FeedChoice{std::make_shared<CsvFeed>(std::move(o), services.Loop, services.Clock), {}};
 }
 
+FeedChoice MakeBinance(const FeedSpecParts& parts, const FeedServices& services) {
+    if (!parts.Body.empty())
+        return Fail("binance feed: \"" + std::string(parts.Body) +
+                    "\" is not an option (rest=, ws=, tz=)");
+    std::string rest = BinanceProtocol::kDefaultRest;
+    std::string ws = BinanceProtocol::kDefaultStreams;
+    NetworkFeedOptions o;
+    for (const FeedOption& opt : parts.Options) {
+        const std::string value(opt.Value);
+        if (opt.Key == "tz") {
+            if (value != "UTC" && value != "utc" && value != "local")
+                return Fail("binance feed: tz \"" + value + "\" is neither UTC nor local");
+            o.Utc = value != "local";
+            continue;
+        }
+        const bool web = opt.Key == "ws";
+        const bool fits = web ? value.starts_with("ws://") || value.starts_with("wss://")
+                              : value.starts_with("http://") || value.starts_with("https://");
+        if (!fits)
+            return Fail("binance feed: " + std::string(opt.Key) + " \"" + value + "\" is not a " +
+                        (web ? "ws:// or wss://" : "http:// or https://") + " address");
+        (web ? ws : rest) = value;
+    }
+    if (services.Http == nullptr || services.WebSocket == nullptr)
+        return Fail("binance feed: this program has no network transport");
+    auto feed =
+        std::make_shared<NetworkFeed>(std::make_unique<BinanceProtocol>(rest, ws), o, services.Loop,
+                                      services.Clock, *services.Http, *services.WebSocket);
+    feed->SetReportStream(services.Reports);
+    return FeedChoice{std::move(feed), {}};
+}
+
 std::string KeyList(const FeedKind& kind) {
     std::string list;
     for (const std::string_view k : kind.Keys)
@@ -147,6 +181,7 @@ const std::vector<FeedKind>& FeedKinds() {
     static const std::vector<FeedKind> kinds = {
         {"sim", "sim feed", {"start", "delay"}, false, MakeSim},
         {"csv", "csv feed", {"replay", "hold", "label"}, true, MakeCsv},
+        {"binance", "binance feed", {"rest", "ws", "tz"}, false, MakeBinance},
     };
     return kinds;
 }
@@ -162,7 +197,8 @@ FeedChoice MakeFeed(std::string_view spec, const FeedServices& services) {
     const FeedKind* kind = FeedKindOf(spec);
     if (kind == nullptr) {
         return Fail("unknown feed \"" + std::string(spec) +
-                    "\": use sim, sim:SEED or csv:DIR (with ,replay=MS to stream the newest bars)");
+                    "\": use sim, sim:SEED, csv:DIR (with ,replay=MS to stream the newest bars) "
+                    "or binance");
     }
     std::string_view rest = spec.substr(kind->Name.size());
     if (!rest.empty()) rest.remove_prefix(1);  // the ':' or ','

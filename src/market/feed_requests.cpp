@@ -76,6 +76,12 @@ void FeedRequests::DetachSink(FeedEventSink& sink) noexcept {
     if (requests_.empty()) NoRequestsLeft();
 }
 
+void FeedRequests::ReleaseAll() noexcept {
+    cachedHandle_ = -1;
+    cached_ = nullptr;
+    requests_.clear();
+}
+
 void FeedRequests::Notify(std::int32_t handle) {
     Request* r = Find(handle);
     if (r == nullptr || r->Sink == nullptr) return;

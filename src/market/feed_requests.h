@@ -39,6 +39,9 @@ class FeedRequests : public MarketFeed {
     std::int32_t Open(std::unique_ptr<Request> request);
     Request* Find(std::int32_t handle);
     bool HasRequests() const { return !requests_.empty(); }
+    // Lets every request go; a feed whose requests hold on to its parts calls this first
+    // thing in its destructor.
+    void ReleaseAll() noexcept;
     std::vector<std::int32_t> Handles() const;
     // Tells the request's sink that its bars changed. The request may be released or the
     // whole feed's requests changed by the receiver; callers look requests up again after.

@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-namespace vela::app {
+namespace vela {
 
 // One entry of the chart window's interval list: the item shown, the interval text handed
 // to the feed, and the bar length in minutes.
@@ -43,4 +43,4 @@ inline int IntervalIndexOfItem(std::string_view item) {
     return -1;
 }
 
-}  // namespace vela::app
+}  // namespace vela

@@ -354,8 +354,8 @@ TEST_F(CsvFeedTest, FactoryChoosesFeedsAndExplainsBadChoices) {
         {"csv:" + bars + ",label=end,replay=250", ""},
         {"csv:" + bars + ",label=start", ""},
         {"yahoo",
-         "unknown feed \"yahoo\": use sim, sim:SEED or csv:DIR (with ,replay=MS to stream the "
-         "newest bars)"},
+         "unknown feed \"yahoo\": use sim, sim:SEED, csv:DIR (with ,replay=MS to stream the "
+         "newest bars) or binance"},
         {"sim:x", "sim feed: the seed \"x\" is not a whole number"},
         {"sim:1,speed=2", "sim feed: unknown option \"speed\" (start=, delay=)"},
         {"sim:1,start=2024-02-30T10:00:00",
