@@ -89,7 +89,8 @@ bool KlineOf(sj::ondemand::array fields, Kline& k, std::string& why) {
             why = "has a " + std::string(kNames[n]) + " that is not a number";
             return false;
         }
-        ++n;
+        // The quote volume and the taker fields after the trade count are not used.
+        if (++n > 8) break;
     }
     if (n < 6) {
         why = "has " + std::to_string(n) + " fields, not the 12 of a kline";
