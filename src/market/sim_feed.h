@@ -6,6 +6,7 @@
 
 #include "market/bar_interval.h"
 #include "market/feed_requests.h"
+#include "market/sim_session_calendar.h"
 #include "platform/clock.h"
 #include "platform/message_loop.h"
 
@@ -28,7 +29,7 @@ struct SimFeedOptions {
 // bars at interval boundaries. An empty or blank symbol is not served.
 class SimFeed : public FeedRequests {
   public:
-    static constexpr DayWindow kSession{9 * 3600 + 30 * 60, 16 * 3600};
+    static constexpr DayWindow kSession = sim::kDaySession;
     static constexpr std::int32_t kMaxBars = 4'000'000;
     static constexpr std::int64_t kTickMs = 1000;
 
