@@ -36,10 +36,6 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 std::filesystem::path FindFile(const std::string& folder, const std::string& symbol,
                                std::string& note) {
     namespace fs = std::filesystem;
-    if (symbol.find_first_not_of(" \t") == std::string::npos) {
-        note = "csv feed: no symbol given; no bars\n";
-        return {};
-    }
     const fs::path exact = fs::path(folder) / (symbol + ".csv");
     if (!UsableAsFileName(symbol)) {
         note = "csv feed: \"" + symbol + "\" cannot name a file in " + folder + "; no bars\n";
@@ -236,6 +232,7 @@ std::int32_t CsvFeed::RequestHistory(FeedEventSink& sink, const std::string& sym
     if (!ResolveDayWindow(startTime, endTime, DayWindow{}, r->Window))
         throw HooksError("Invalid time range " + std::to_string(startTime) + ", " +
                          std::to_string(endTime));
+    if (std::int32_t handle = 0; OpenIfBlank(sink, symbol, "csv", handle)) return handle;
     r->Sink = &sink;
     r->Wanted = numBars;
     r->Load = StartLoad(symbol);

@@ -17,6 +17,17 @@ std::int32_t FeedRequests::Open(std::unique_ptr<Request> request) {
     return handle;
 }
 
+bool FeedRequests::OpenIfBlank(FeedEventSink& sink, std::string_view symbol,
+                               std::string_view feedName, std::int32_t& handle) {
+    if (symbol.find_first_not_of(" \t\r\n\v\f") != std::string_view::npos) return false;
+    Report(std::string(feedName) + ": no symbol given; no bars");
+    auto r = std::make_unique<Request>();
+    r->Sink = &sink;
+    r->Ready = true;
+    handle = Open(std::move(r));
+    return true;
+}
+
 FeedRequests::Request* FeedRequests::Find(std::int32_t handle) {
     if (handle == cachedHandle_ && cached_ != nullptr) return cached_;
     const auto it = requests_.find(handle);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -37,6 +38,11 @@ class FeedRequests : public MarketFeed {
     virtual void NoRequestsLeft() noexcept {}
 
     std::int32_t Open(std::unique_ptr<Request> request);
+    // The one rule of every feed for a symbol that is empty or all blanks: it names nothing,
+    // so the request is ready at once with no bars and the feed says so, each time. True when
+    // the symbol was blank; handle then names the request.
+    bool OpenIfBlank(FeedEventSink& sink, std::string_view symbol, std::string_view feedName,
+                     std::int32_t& handle);
     Request* Find(std::int32_t handle);
     bool HasRequests() const { return !requests_.empty(); }
     // Lets every request go; a feed whose requests hold on to its parts calls this first

@@ -110,12 +110,13 @@ std::int32_t NetworkFeed::RequestHistory(FeedEventSink& sink, const std::string&
     if (!ResolveDayWindow(startTime, endTime, DayWindow{}, window))
         throw HooksError("Invalid time range " + std::to_string(startTime) + ", " +
                          std::to_string(endTime));
+    const std::string name(protocol_->Name());
+    if (std::int32_t handle = 0; OpenIfBlank(sink, symbol, name, handle)) return handle;
     auto r = std::make_unique<NetRequest>();
     r->Sink = &sink;
     r->Wanted = std::max(numBars, 0);
     std::string why;
     r->Symbol = protocol_->Symbol(symbol, why);
-    const std::string name(protocol_->Name());
     r->Label = name + " " + (r->Symbol.empty() ? symbol : r->Symbol) + " " + DescribeInterval(iv);
     if (!r->Symbol.empty() && !protocol_->Plan(iv, r->Plan))
         why = r->Label + ": the exchange has no klines to build this interval from";

@@ -25,10 +25,6 @@ using sim::WeekdayNumber;
 // After a long pause, at most this many missed bars are opened per tick.
 constexpr int kMaxBarsPerTick = 100000;
 
-bool IsBlank(std::string_view s) {
-    return s.find_first_not_of(" \t\r\n\v\f") == std::string_view::npos;
-}
-
 bool SameBar(const BarPrices& a, const BarPrices& b) {
     return a.dtTime == b.dtTime && a.dOpen == b.dOpen && a.dHigh == b.dHigh && a.dLow == b.dLow &&
            a.dClose == b.dClose && a.dVolume == b.dVolume;
@@ -96,13 +92,9 @@ std::int32_t SimFeed::RequestHistory(FeedEventSink& sink, const std::string& sym
     // get there: the same start gives the same bars.
     if (!steadyAtStart_) steadyAtStart_ = clock_.SteadyMs();
 
+    if (std::int32_t handle = 0; OpenIfBlank(sink, symbol, "sim", handle)) return handle;
     auto r = std::make_unique<SimRequest>(iv, window);
     r->Sink = &sink;
-    if (IsBlank(symbol)) {
-        Report("sim: no symbol given; no bars");
-        r->Ready = true;
-        return Open(std::move(r));
-    }
     r->Symbol = MarketOf(options_.Seed, symbol);
     r->ReadyAtMs = clock_.SteadyMs() + std::max(options_.ReadyDelayMs, 0);
 

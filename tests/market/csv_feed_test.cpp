@@ -298,7 +298,6 @@ TEST_F(CsvFeedTest, MissingSymbolsAreReportedAndLetterCaseForgiven) {
         {"dup", 0,
          "no file " + (bars / "dup.csv").string() +
              " (several files match ignoring case: DUP.csv Dup.csv); no bars\n"},
-        {" ", 0, "csv feed: no symbol given; no bars\n"},
         {"../bars/IFL8", 0,
          "csv feed: \"../bars/IFL8\" cannot name a file in " + bars.string() + "; no bars\n"},
     };

@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "market/feed_factory.h"
+#include "market/market_test_support.h"
+#include "platform/scripted_http_transport.h"
+#include "platform/scripted_websocket_transport.h"
+
+namespace vela {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Sink : FeedEventSink {
+    int Events = 0;
+    void BarsChanged(std::int32_t) override { ++Events; }
+};
+
+class BlankSymbolTest : public testing_support::VirtualTimeTest {};
+
+// Every feed treats an empty or blank symbol alike: ready at once, no bars, and it says so
+// each time, without looking anything up.
+TEST_F(BlankSymbolTest, EveryFeedServesNoBarsAndSaysSo) {
+    const fs::path dir = fs::temp_directory_path() / ("vela-blank-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    ScriptedHttpTransport http(loop, {});
+    ScriptedWebSocketTransport ws(loop);
+    const FeedServices services{loop, clock, nullptr, &http, &ws};
+    struct Case {
+        std::string spec;
+        std::string said;
+    };
+    const Case cases[] = {
+        {"sim", "sim: no symbol given; no bars"},
+        {"csv:" + dir.string(), "csv: no symbol given; no bars"},
+        {"binance", "binance: no symbol given; no bars"},
+    };
+    for (const Case& c : cases) {
+        const FeedChoice choice = MakeFeed(c.spec, services);
+        ASSERT_TRUE(choice.Feed) << choice.Error;
+        std::vector<std::string> heard;
+        choice.Feed->SetReportListener(
+            [&heard](const std::string& line) { heard.push_back(line); });
+        Sink sink;
+        for (const char* symbol : {"", "  ", "\t", "\r\n"}) {
+            const std::int32_t h = choice.Feed->RequestHistory(sink, symbol, "1", 1, 100, -1, -1);
+            EXPECT_TRUE(choice.Feed->IsHistoryReady(h)) << c.spec;
+            EXPECT_EQ(choice.Feed->GetNumBars(h), 0) << c.spec;
+        }
+        EXPECT_EQ(heard, std::vector<std::string>(4, c.said)) << c.spec;
+        loop.RunFor(3000);
+        EXPECT_EQ(sink.Events, 0) << c.spec;
+    }
+    EXPECT_TRUE(http.Requests.empty());
+    EXPECT_TRUE(ws.Peers.empty());
+    fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace vela
