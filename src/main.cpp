@@ -5,7 +5,6 @@
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/display_check.h"
-#include "platform/clock.h"
 
 int main(int argc, char** argv) {
     vela::app::CommandLine options;
@@ -33,10 +32,7 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication qapp(qtArgc, argv);
     vela::app::Application app;
-    const std::string feed = snapshot ? vela::app::Application::SnapshotFeedSpec(options.Feed)
-                                      : vela::app::Application::InteractiveFeedSpec(
-                                            options.Feed, vela::CurrentClock().LocalNow());
-    if (!app.StartFeed(feed, error)) {
+    if (!app.StartFeed(options.Feeds, snapshot, error)) {
         std::cerr << "vela-monitor: " << error << "\n";
         return 2;
     }

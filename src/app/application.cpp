@@ -24,9 +24,12 @@
 #include "app/chart_window.h"
 #include "app/main_window.h"
 #include "app/program_icon.h"
+#include "app/qt_http_transport.h"
 #include "app/qt_message_loop.h"
+#include "app/qt_websocket_transport.h"
 #include "market/esignal_downloader.h"
 #include "market/feed_factory.h"
+#include "market/feed_router.h"
 #include "market/market_feed.h"
 #include "platform/runtime_utilities.h"
 #include "text/calendar.h"
@@ -101,7 +104,10 @@ std::vector<std::string> WriteChartFiles(const TForm1& chart, const std::string&
 }
 
 Application::Application()
-    : loop_(std::make_unique<QtMessageLoop>()), clock_(std::make_unique<QtClock>()) {
+    : loop_(std::make_unique<QtMessageLoop>()),
+      clock_(std::make_unique<QtClock>()),
+      http_(std::make_unique<QtHttpTransport>()),
+      ws_(std::make_unique<QtWebSocketTransport>()) {
     ephemeris_.Bind(AppFolder());
     InstallMessageLoop(loop_.get());
     InstallClock(clock_.get());
@@ -117,13 +123,19 @@ Application::~Application() {
     InstallMessageLoop(nullptr);
 }
 
-bool Application::StartFeed(const std::string& spec, std::string& error) {
-    FeedChoice choice = MakeFeed(spec);
-    if (!choice.Feed) {
-        error = choice.Error;
+bool Application::StartFeed(const std::vector<std::string>& specs, bool snapshot,
+                            std::string& error) {
+    const FeedServices services{*loop_, *clock_, &std::cerr, http_.get(), ws_.get()};
+    const auto maker = [services, snapshot](std::string_view spec) {
+        const std::string s(spec);
+        return MakeFeed(
+            snapshot ? SnapshotFeedSpec(s) : InteractiveFeedSpec(s, services.Clock.LocalNow()),
+            services);
+    };
+    auto router = std::make_shared<FeedRouter>();
+    if (!router->Start(specs.empty() ? std::vector<std::string>{"sim"} : specs, maker, error))
         return false;
-    }
-    feed_ = choice.Feed;
+    feed_ = router;
     // What the feed reports reaches the person at the window too, not only stderr.
     feed_->SetReportListener([this](const std::string& line) {
         if (TraceSink* memo = TraceMemo()) memo->AppendLine(line);
@@ -169,7 +181,7 @@ int Application::RunSnapshot(const CommandLine& options) {
     bool allWritten = true;
     // Each window is written as soon as its run is done, before later windows' runs let it
     // stream on: the files then do not depend on how long the others took.
-    const auto write = [&](TForm1* chart) {
+    const auto writeNow = [&](TForm1* chart) {
         ++n;
         const std::string base = (fs::path(dir) / ("chart-" + std::to_string(n))).string();
         const std::vector<std::string> failed =
@@ -194,6 +206,17 @@ int Application::RunSnapshot(const CommandLine& options) {
         }
         heard_.clear();
     };
+    // With --stream every window runs first and streams on; the files are written at the end.
+    // Each with what the feed said during its run.
+    std::vector<std::pair<QPointer<TForm1>, std::vector<std::string>>> streaming;
+    const auto write = [&](TForm1* chart) {
+        if (options.StreamSeconds) {
+            streaming.emplace_back(chart, std::move(heard_));
+            heard_.clear();
+        } else {
+            writeNow(chart);
+        }
+    };
 
     if (options.DesktopFile) {
         heard_.clear();
@@ -216,6 +239,16 @@ int Application::RunSnapshot(const CommandLine& options) {
             QPointer<TForm1> guard(chart);
             chart->BitBtn1Click();
             if (guard) write(chart);
+        }
+    }
+    if (options.StreamSeconds) {
+        const std::int64_t until = clock_->SteadyMs() + std::int64_t{*options.StreamSeconds} * 1000;
+        while (clock_->SteadyMs() < until)
+            WaitPumping(
+                static_cast<std::int32_t>(std::min<std::int64_t>(until - clock_->SteadyMs(), 100)));
+        for (auto& [chart, heard] : streaming) {
+            heard_ = std::move(heard);
+            if (chart) writeNow(chart);
         }
     }
     // A file not written is worse news than a window without bars.

@@ -15,7 +15,9 @@ class MarketFeed;
 namespace vela::app {
 
 class QtClock;
+class QtHttpTransport;
 class QtMessageLoop;
+class QtWebSocketTransport;
 class TForm1;
 
 // Writes a chart window's chart (a PNG of width x height) and table into base + ".png" and
@@ -42,8 +44,11 @@ class Application {
     Application& operator=(const Application&) = delete;
     ~Application();
 
-    // Chooses the process-wide feed; false with a message for the user.
-    bool StartFeed(const std::string& spec, std::string& error);
+    // Makes the feeds the command line names (none: the simulated market) and installs them
+    // as the process-wide feed; a symbol NAME:SYMBOL goes to the feed NAME, made when first
+    // named. Sim feeds start as the snapshot or the interactive program wants them. False
+    // with a message for the user.
+    bool StartFeed(const std::vector<std::string>& specs, bool snapshot, std::string& error);
 
     // Opens the main window maximized and runs the message loop until it closes.
     int RunInteractive();
@@ -56,6 +61,9 @@ class Application {
     SwissEphemeris ephemeris_;
     std::unique_ptr<QtMessageLoop> loop_;
     std::unique_ptr<QtClock> clock_;
+    // Declared before the feed: network feeds use them until they go.
+    std::unique_ptr<QtHttpTransport> http_;
+    std::unique_ptr<QtWebSocketTransport> ws_;
     std::shared_ptr<MarketFeed> feed_;
     // The feed's reports since the last window's run began, for saying why it got no bars.
     std::vector<std::string> heard_;

@@ -100,7 +100,15 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
             if (!ParseOverlays(v, out.Extras, error)) return false;
         } else if (a == "--feed") {
             if (!value(v)) return false;
-            out.Feed = v;
+            out.Feeds.push_back(v);
+        } else if (a == "--stream") {
+            if (!value(v)) return false;
+            int n = 0;
+            if (!ParseInt(v, 1, 86400, n)) {
+                error = "--stream takes whole seconds from 1 to 86400, not \"" + v + "\"";
+                return false;
+            }
+            out.StreamSeconds = n;
         } else if (a == "--snapshot") {
             if (!value(v)) return false;
             out.SnapshotDir = v;
@@ -155,7 +163,9 @@ std::string UsageText() {
 Opens the Vela eSignal Monitor main window. Chart windows follow one symbol and bar interval:
 they download history from the feed on Run and then stream live updates.
 
-  --feed FEED        where bars come from:
+  --feed FEED        where bars come from (may be given once per kind; the first serves
+                     bare symbols, and a symbol written NAME:SYMBOL, such as BINANCE:BTCUSDT,
+                     SIM:IBM or CSV:IFL8, goes to the feed NAME):
                        sim[:SEED]        simulated market (default; SEED a whole number)
                        csv:DIR[,replay=MS][,label=end]
                                          one DIR/<symbol>.csv per symbol (a name differing
@@ -163,6 +173,15 @@ they download history from the feed on Run and then stream live updates.
                                          start of each bar, or with label=end its end; with
                                          replay the newest bars of each file arrive live,
                                          one every MS ms, on one clock for the whole feed
+                       binance[,rest=URL][,ws=URL][,tz=UTC]
+                                         Binance's public spot market data (no account);
+                                         REST https://data-api.binance.vision and streams
+                                         wss://data-stream.binance.vision unless replaced
+                                         (ws= is the base of /stream?streams=...). Bar times
+                                         are shown in this computer's time zone, with tz=UTC
+                                         in UTC; daily bars keep the exchange's UTC date.
+                                         BINANCE:SYMBOL works without this option; nothing
+                                         reaches the network unless Binance is named
   --snapshot DIR     no window: open one chart window (or the windows of --desktop), run each,
                      and write DIR/chart-<n>.txt (the table) and DIR/chart-<n>.png (the chart)
                      for n = 1, 2, ... in creation order; prints one line per window
@@ -173,6 +192,8 @@ they download history from the feed on Run and then stream live updates.
                      "15 min" "1 hour" "1 day" (default "1 min")
   --bars N           with --snapshot: number of bars to request (default 100)
   --period SECONDS   with --snapshot: update period (default 1)
+  --stream SECONDS   with --snapshot: let every window stream that long after its run,
+                     then write the files (so they hold streamed bars)
   --hl               with --snapshot: draw the high and low lines
   --style STYLE      with --snapshot: bars as line (default), ohlc or candles
   --volume           with --snapshot: a volume pane under the bars

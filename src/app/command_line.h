@@ -9,7 +9,8 @@
 namespace vela::app {
 
 struct CommandLine {
-    std::string Feed = "sim";
+    // Every --feed in order; the first serves bare symbols. None: the simulated market.
+    std::vector<std::string> Feeds;
     std::optional<std::string> SnapshotDir;
     std::optional<std::string> DesktopFile;
     int Width = 800;
@@ -18,6 +19,9 @@ struct CommandLine {
     std::optional<int> IntervalIndex;
     std::optional<int> Bars;
     std::optional<int> Period;
+    // With --snapshot: how long every window streams after its run before the files are
+    // written.
+    std::optional<int> StreamSeconds;
     bool HighLow = false;
     ChartExtras Extras;  // --style, --volume, --overlay
     bool Help = false;

@@ -13,7 +13,7 @@ TEST(CommandLine, SnapshotOptions) {
          "IBM", "--interval", "1 day", "--bars", "250", "--period", "0", "--hl"},
         cl, error))
         << error;
-    EXPECT_EQ(cl.Feed, "csv:/tmp/x,replay=100");
+    EXPECT_EQ(cl.Feeds, std::vector<std::string>{"csv:/tmp/x,replay=100"});
     EXPECT_EQ(cl.SnapshotDir, "out");
     EXPECT_EQ(cl.Width, 1200);
     EXPECT_EQ(cl.Height, 700);
@@ -22,6 +22,17 @@ TEST(CommandLine, SnapshotOptions) {
     EXPECT_EQ(cl.Bars, 250);
     EXPECT_EQ(cl.Period, 0);
     EXPECT_TRUE(cl.HighLow);
+}
+
+TEST(CommandLine, FeedsInOrderAndAStreamingSnapshot) {
+    CommandLine cl;
+    std::string error;
+    ASSERT_TRUE(ParseCommandLine(
+        {"--feed", "binance,tz=UTC", "--feed", "sim:3", "--snapshot", "o", "--stream", "20"}, cl,
+        error))
+        << error;
+    EXPECT_EQ(cl.Feeds, (std::vector<std::string>{"binance,tz=UTC", "sim:3"}));
+    EXPECT_EQ(cl.StreamSeconds, 20);
 }
 
 TEST(CommandLine, ChartExtras) {
@@ -53,7 +64,8 @@ TEST(CommandLine, Defaults) {
     CommandLine cl;
     std::string error;
     ASSERT_TRUE(ParseCommandLine({}, cl, error));
-    EXPECT_EQ(cl.Feed, "sim");
+    EXPECT_TRUE(cl.Feeds.empty());
+    EXPECT_FALSE(cl.StreamSeconds);
     EXPECT_FALSE(cl.SnapshotDir);
     EXPECT_EQ(cl.Width, 800);
     EXPECT_EQ(cl.Height, 500);
@@ -72,6 +84,7 @@ TEST(CommandLine, ErrorsNameTheProblem) {
         {{"--bars", "0"}, "--bars"},
         {{"--bars", "12x"}, "--bars"},
         {{"--period", "601"}, "--period"},
+        {{"--stream", "0"}, "--stream"},
         {{"--style", "bars"}, "--style"},
         {{"--overlay", "sma20"}, "KIND:WINDOW"},
         {{"--overlay", "sma:0"}, "KIND:WINDOW"},

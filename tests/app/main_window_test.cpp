@@ -202,7 +202,7 @@ TEST(FeedReports, ReachTheMemo) {
     {
         Application app;
         std::string error;
-        ASSERT_TRUE(app.StartFeed("csv:" + dir.string(), error)) << error;
+        ASSERT_TRUE(app.StartFeed({"csv:" + dir.string()}, false, error)) << error;
         TForm2 main;
         TForm1* window = main.BitBtn1Click();
         window->Edit1->setText("NOPE");
