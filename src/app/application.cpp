@@ -225,7 +225,8 @@ int Application::RunSnapshot(const CommandLine& options) {
             std::cerr << "vela-monitor: " << error << "\n";
             return 2;
         }
-        if (n == 0) std::cerr << "vela-monitor: the desktop \"" << desktop << "\" has no windows\n";
+        if (n == 0 && streaming.empty())
+            std::cerr << "vela-monitor: the desktop \"" << desktop << "\" has no windows\n";
     } else {
         TForm1* form = mainWindow.BitBtn1Click();
         if (options.Symbol) form->Edit1->setText(QString::fromStdString(*options.Symbol));
