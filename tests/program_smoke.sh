@@ -52,11 +52,23 @@ grep -q 'chart-1 (NOPE  1 min) got no bars: no file .*NOPE.csv' "$out/log" ||
 [ -s "$out/none/chart-1.png" ] || fail "the window without bars was not written"
 env -u DISPLAY timeout 120 "$program" --feed "csv:$out/csv" --snapshot "$out/daily" --symbol SPX \
     --interval "1 day" > "$out/log" 2>&1 || fail "a daily file gave no daily bars: $(cat "$out/log")"
-for bad in "--bogus" "--bars 0" "--feed nowhere --snapshot $out/x" "--feed csv:$out/missing --snapshot $out/x"; do
+# A streaming snapshot writes its files after streaming; a window of another feed, named by
+# its symbol, says why it got nothing (a Binance stand-in address nobody listens on).
+env -u DISPLAY timeout 120 "$program" --snapshot "$out/streamed" --stream 2 > "$out/log" 2>&1 ||
+    fail "a streaming snapshot exited non-zero: $(cat "$out/log")"
+[ "$(wc -l < "$out/streamed/chart-1.txt")" -ge 100 ] || fail "the streamed table lost bars"
+status=0
+env -u DISPLAY timeout 120 "$program" --feed sim --feed binance,rest=http://127.0.0.1:1,ws=ws://127.0.0.1:1 \
+    --snapshot "$out/nobinance" --symbol BINANCE:BTCUSDT > "$out/log" 2>&1 || status=$?
+[ "$status" -eq 3 ] || fail "a Binance window without an exchange exited $status, not 3: $(cat "$out/log")"
+grep -q 'binance BTCUSDT 1 min: no history from http://127.0.0.1:1' "$out/log" ||
+    fail "no word on the missing exchange: $(cat "$out/log")"
+for bad in "--bogus" "--bars 0" "--feed nowhere --snapshot $out/x" "--feed csv:$out/missing --snapshot $out/x" \
+    "--feed binance,tz=mars --snapshot $out/x" "--feed sim:1 --feed sim:2 --snapshot $out/x"; do
     # shellcheck disable=SC2086
     if env -u DISPLAY timeout 120 "$program" $bad > "$out/log" 2>&1; then fail "\"$bad\" succeeded"; fi
     grep -q 'vela-monitor:' "$out/log" || fail "\"$bad\" gave no message"
 done
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 120 "$program" > "$out/log" 2>&1 && fail "no display but exit 0"
 grep -q 'no display' "$out/log" || fail "no display but no message"
-echo "program smoke test: 13 passed, 0 failed"
+echo "program smoke test: 17 passed, 0 failed"

@@ -80,7 +80,7 @@ NetworkFeed::~NetworkFeed() {
     if (ping_ != 0) http_.Cancel(ping_);
     for (const MessageLoop::TimerId t : {wakeTimer_, reconnectTimer_, subscribeTimer_})
         if (t != 0) loop_.CancelTimer(t);
-    connection_.reset();
+    Disconnect();
 }
 
 std::int32_t NetworkFeed::IsEntitled() {
@@ -425,9 +425,7 @@ void NetworkFeed::Unwant(const std::string& stream) {
     wanted_.erase(it);
     if (wanted_.empty()) {
         // Nobody listens: the connection goes, and comes again with the next request.
-        connection_.reset();
-        open_ = false;
-        subscribed_.clear();
+        Disconnect();
         if (reconnectTimer_ != 0) loop_.CancelTimer(reconnectTimer_);
         reconnectTimer_ = 0;
         return;
@@ -446,9 +444,24 @@ void NetworkFeed::Connect() {
     handlers.Text = [this](const std::string& text) { Frame(text); };
     handlers.Closed = [this](const std::string& reason) { Closed(reason); };
     connection_ = ws_.Open(protocol_->StreamUrl(streams), std::move(handlers));
+    openTimer_ = loop_.StartTimer(options_.RequestTimeoutMs, [this] {
+        openTimer_ = 0;
+        if (connection_ && !open_)
+            Closed("no answer within " + std::to_string(options_.RequestTimeoutMs / 1000) + " s");
+    });
+}
+
+void NetworkFeed::Disconnect() noexcept {
+    if (openTimer_ != 0) loop_.CancelTimer(openTimer_);
+    openTimer_ = 0;
+    connection_.reset();
+    open_ = false;
+    subscribed_.clear();
 }
 
 void NetworkFeed::Opened() {
+    if (openTimer_ != 0) loop_.CancelTimer(openTimer_);
+    openTimer_ = 0;
     open_ = true;
     heardSinceOpen_ = false;
     ScheduleSubscriptions();
@@ -461,9 +474,7 @@ void NetworkFeed::Opened() {
 
 void NetworkFeed::Closed(const std::string& reason) {
     // The transport lets its connection go from inside its own handler.
-    connection_.reset();
-    open_ = false;
-    subscribed_.clear();
+    Disconnect();
     for (const std::int32_t handle : Handles())
         if (auto* r = static_cast<NetRequest*>(Find(handle)); r != nullptr) r->Gap = true;
     if (wanted_.empty() || reconnectTimer_ != 0) return;

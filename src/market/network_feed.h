@@ -86,6 +86,8 @@ class NetworkFeed : public FeedRequests {
     void Want(const std::string& stream);
     void Unwant(const std::string& stream);
     void Connect();
+    // Lets the connection go, with every timer that belongs to it.
+    void Disconnect() noexcept;
     void Opened();
     void Closed(const std::string& reason);
     void Frame(const std::string& text);
@@ -120,6 +122,8 @@ class NetworkFeed : public FeedRequests {
     std::int64_t reconnectMs_;
     MessageLoop::TimerId reconnectTimer_ = 0;
     MessageLoop::TimerId subscribeTimer_ = 0;
+    // A connection that has not opened by then is given up (its handshake may never end).
+    MessageLoop::TimerId openTimer_ = 0;
     std::int64_t subscribedAtMs_ = -1'000'000;
     std::int64_t nextMessageId_ = 1;
     std::size_t streamProblems_ = 0;

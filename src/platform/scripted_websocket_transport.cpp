@@ -29,6 +29,7 @@ std::unique_ptr<WebSocketConnection> ScriptedWebSocketTransport::Open(const std:
     Peers.push_back(peer);
     std::weak_ptr<Peer> weak = peer;
     const bool refuse = Refuse;
+    if (Silent) return std::make_unique<ScriptedConnection>(std::move(peer));
     loop_.Post([weak, refuse] {
         const std::shared_ptr<Peer> p = weak.lock();
         if (!p || p->Closed) return;

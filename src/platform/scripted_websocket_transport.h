@@ -28,6 +28,9 @@ class ScriptedWebSocketTransport : public WebSocketTransport {
 
     // Refuse new connections (a server that is down).
     bool Refuse = false;
+    // New connections neither open nor fail (a server that takes the connection and never
+    // answers the handshake).
+    bool Silent = false;
     std::vector<std::shared_ptr<Peer>> Peers;
     // The newest connection, or nullptr.
     Peer* Last() { return Peers.empty() ? nullptr : Peers.back().get(); }

@@ -301,6 +301,22 @@ TEST_F(NetworkFeedTest, ADroppedConnectionReconnectsWithBackoffAndFetchesWhatWas
     feed->ReleaseHistory(h);
 }
 
+TEST_F(NetworkFeedTest, AStreamServerThatNeverAnswersTheHandshakeIsTriedAgain) {
+    Have("1m", 10);
+    ws.Silent = true;
+    const std::int32_t h = Request("BTCUSDT", "1", 5);
+    ASSERT_TRUE(WaitReady(h));
+    loop.RunFor(10'000);
+    EXPECT_TRUE(
+        Said("binance: the stream connection ended (no answer within 10 s); connecting "
+             "again in 1 s"));
+    ws.Silent = false;
+    loop.RunFor(1100);
+    ASSERT_EQ(ws.Peers.size(), 2u);
+    EXPECT_TRUE(ws.Peers[0]->Closed);
+    EXPECT_TRUE(ws.Last()->Open);
+}
+
 TEST_F(NetworkFeedTest, TheExchangesRateLimitIsWaitedOut) {
     Have("1m", 3000);
     int refused = 0;
@@ -320,6 +336,36 @@ TEST_F(NetworkFeedTest, TheExchangesRateLimitIsWaitedOut) {
     ASSERT_TRUE(WaitReady(h));
     EXPECT_GE(clock.SteadyMs(), 7000);
     ExpectSame(Bars(h), Expected(exchange.Klines["BTCUSDT"]["1m"], 60'000, 2500), "after 429");
+}
+
+TEST_F(NetworkFeedTest, PagesWaitForTheNextMinuteWhenTheUsedWeightNearsTheLimit) {
+    Have("1m", 6000);
+    // Others on this address have used most of the minute's 6000 already; each request adds 2.
+    int inFirstMinute = 0;
+    before = [&](const std::string& url) -> std::optional<ScriptedHttpTransport::Answer> {
+        const FakeExchange::Reply r = exchange.Answer(url.substr(std::string(kRest).size()));
+        const bool first = clock.SteadyMs() < 60'000;
+        inFirstMinute += first ? 1 : 0;
+        ScriptedHttpTransport::Answer a;
+        a.Response.Status = r.Status;
+        a.Response.Body = r.Body;
+        a.Response.Headers = {
+            {"x-mbx-used-weight-1m", std::to_string(first ? 5390 + 2 * inFirstMinute : 2)}};
+        a.DelayMs = 30;
+        return a;
+    };
+    const std::int32_t h = Request("BTCUSDT", "1", 5000);
+    // Waiting for the next minute would outlast the downloader's wait: served with what came.
+    ASSERT_TRUE(WaitReady(h));
+    EXPECT_EQ(Bars(h).size(), 4000u);
+    EXPECT_TRUE(Said("binance BTCUSDT 1 min: 4000 of 5000 bars fetched in 28 s; showing those"));
+    // A tenth of the allowance stays for others: no request went out past 5400.
+    loop.RunFor(60'000);
+    EXPECT_EQ(inFirstMinute, 5);
+    // With room again, a new request goes at once.
+    const std::int32_t again = Request("BTCUSDT", "1", 5000);
+    ASSERT_TRUE(WaitReady(again));
+    EXPECT_EQ(Bars(again).size(), 5000u);
 }
 
 TEST_F(NetworkFeedTest, ItemsThatCannotBeReadAreLeftOutAndReported) {
