@@ -1,0 +1,78 @@
+#include "chart/chart_view.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "chart/chart_update.h"
+
+namespace vela {
+
+ChartView Clamped(ChartView view, std::int32_t bars) {
+    if (view.Whole) return view;
+    bars = std::max(bars, 0);
+    view.Width = std::clamp(view.Width, std::min(ChartView::kMinBars, bars), bars);
+    view.First = std::clamp(view.First, 0, bars - view.Width);
+    return view;
+}
+
+ChartView NewestBars(std::int32_t bars, std::int32_t width) {
+    return BarsBefore(bars, width, 0);
+}
+
+ChartView BarsBefore(std::int32_t bars, std::int32_t width, std::int32_t back) {
+    ChartView view;
+    view.Whole = false;
+    view.Width = width;
+    // Widened to its minimum first, then placed: the right end stays where it was asked.
+    view = Clamped(view, bars);
+    view.First = bars - std::max(back, 0) - view.Width;
+    return Clamped(view, bars);
+}
+
+ChartView Zoomed(ChartView view, std::int32_t bars, std::int32_t anchor, double factor) {
+    if (view.Whole) {
+        view.Whole = false;
+        view.First = 0;
+        view.Width = std::max(bars, 0);
+    }
+    if (!(factor > 0) || view.Width <= 0) return Clamped(view, bars);
+    anchor = std::clamp(anchor, view.First, std::max(view.End() - 1, view.First));
+    // Where the anchor sits among the bars in view: 0 the oldest, 1 the newest.
+    const double share =
+        view.Width > 1 ? static_cast<double>(anchor - view.First) / (view.Width - 1) : 0;
+    const double wanted = std::nearbyint(view.Width * factor);
+    // A step always changes the width by a bar at least, so slow zooming still moves.
+    std::int32_t width = static_cast<std::int32_t>(std::clamp(wanted, 0.0, 2e9));
+    if (factor < 1 && width >= view.Width) width = view.Width - 1;
+    if (factor > 1 && width <= view.Width) width = view.Width + 1;
+    width = std::clamp(width, std::min(ChartView::kMinBars, bars), std::max(bars, 0));
+    view.First = anchor - static_cast<std::int32_t>(std::nearbyint(share * (width - 1)));
+    view.Width = width;
+    view = Clamped(view, bars);
+    // Zoomed out to every bar: the whole history again.
+    if (view.Width >= bars) return ChartView{};
+    return view;
+}
+
+ChartView Panned(ChartView view, std::int32_t bars, std::int32_t delta) {
+    if (view.Whole) return view;
+    const std::int64_t first = static_cast<std::int64_t>(view.First) + delta;
+    view.First = static_cast<std::int32_t>(std::clamp<std::int64_t>(first, 0, bars));
+    return Clamped(view, bars);
+}
+
+ChartView Followed(ChartView view, std::int32_t oldBars, std::int32_t newBars) {
+    if (view.Whole) return view;
+    if (view.End() >= oldBars) view.First += newBars - oldBars;
+    return Clamped(view, newBars);
+}
+
+bool UpdateViewSeries(std::span<const BarPrices> bars, const ChartView& view, ChartState& s) {
+    const auto n = static_cast<std::int32_t>(bars.size());
+    if (view.Whole) return UpdateChartSeries(bars, s);
+    const ChartView v = Clamped(view, n);
+    return UpdateChartSeries(
+        bars.subspan(static_cast<std::size_t>(v.First), static_cast<std::size_t>(v.Width)), s);
+}
+
+}  // namespace vela
