@@ -52,6 +52,10 @@ grep -q 'chart-1 (NOPE  1 min) got no bars: no file .*NOPE.csv' "$out/log" ||
 [ -s "$out/none/chart-1.png" ] || fail "the window without bars was not written"
 env -u DISPLAY timeout 120 "$program" --feed "csv:$out/csv" --snapshot "$out/daily" --symbol SPX \
     --interval "1 day" > "$out/log" 2>&1 || fail "a daily file gave no daily bars: $(cat "$out/log")"
+# A view of the newest 100 of 3000 bars is the chart of 100 bars.
+env -u DISPLAY timeout 120 "$program" --snapshot "$out/view" --bars 3000 --view 100 > /dev/null 2>&1 ||
+    fail "a snapshot with a view exited non-zero"
+cmp -s "$out/view/chart-1.png" "$out/snap/chart-1.png" || fail "the view of 100 bars differs from 100 bars"
 # A streaming snapshot writes its files after streaming; a window of another feed, named by
 # its symbol, says why it got nothing (a Binance stand-in address nobody listens on).
 env -u DISPLAY timeout 120 "$program" --snapshot "$out/streamed" --stream 2 > "$out/log" 2>&1 ||
@@ -71,4 +75,4 @@ for bad in "--bogus" "--bars 0" "--feed nowhere --snapshot $out/x" "--feed csv:$
 done
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 120 "$program" > "$out/log" 2>&1 && fail "no display but exit 0"
 grep -q 'no display' "$out/log" || fail "no display but no message"
-echo "program smoke test: 17 passed, 0 failed"
+echo "program smoke test: 19 passed, 0 failed"

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/bar_table_model.h"
+#include "app/chart_navigation.h"
 #include "app/chart_render.h"
 #include "app/chart_window.h"
 #include "app/main_window.h"
@@ -87,7 +88,7 @@ std::vector<std::string> WriteChartFiles(const TForm1& chart, const std::string&
     // full disk never leaves a cut-off PNG in the old one's place.
     std::string pictureError;
     ChartStatus status = chart.Status();
-    const QImage image = RenderChart(chart.State(), width, height, &status);
+    const QImage image = RenderChart(chart.ShownState(), width, height, &status);
     QByteArray png;
     QBuffer buffer(&png);
     if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
@@ -210,6 +211,9 @@ int Application::RunSnapshot(const CommandLine& options) {
     // Each with what the feed said during its run.
     std::vector<std::pair<QPointer<TForm1>, std::vector<std::string>>> streaming;
     const auto write = [&](TForm1* chart) {
+        if (options.ViewBars)
+            chart->Navigation().SetView(
+                BarsBefore(chart->E().LCurr.Count(), *options.ViewBars, options.ViewBack));
         if (options.StreamSeconds) {
             streaming.emplace_back(chart, std::move(heard_));
             heard_.clear();

@@ -32,14 +32,15 @@
 #include <span>
 
 #include "app/bar_table_model.h"
+#include "app/chart_navigation.h"
 #include "app/control_kinds.h"
 #include "app/flicker_free_paint_box.h"
-#include "market/interval_table.h"
 #include "app/widget_helpers.h"
 #include "chart/bar_under_mouse.h"
 #include "chart/chart_painting.h"
 #include "chart/chart_update.h"
 #include "market/esignal_downloader.h"
+#include "market/interval_table.h"
 #include "platform/atomic_file.h"
 #include "platform/message_loop.h"
 #include "platform/runtime_utilities.h"
@@ -133,6 +134,16 @@ void TForm1::ConnectHandlers() {
                 extrasMenu_->popup(FlickerFreePaintBox1->mapToGlobal(at));
             });
     FlickerFreePaintBox1->SetOnOverlay([this](QPainter& painter) { PaintCrosshair(painter); });
+    navigation_ = new ChartNavigation(
+        FlickerFreePaintBox1, state_, [this] { return downloader_->LCurr.Prices(); },
+        [this] {
+            FlickerFreePaintBox1->update();
+            if (hover_) ChartMouseMove(*hover_);
+        });
+}
+
+const ChartState& TForm1::ShownState() const {
+    return navigation_->Shown();
 }
 
 namespace {
@@ -240,6 +251,7 @@ void TForm1::SetExtras(const ChartExtras& extras) {
     if (NeedsOpenAndVolume(extras) && state_.LOpen.Count() == 0 && state_.LClose.Count() > 0)
         UpdateChartSeries(downloader_->LCurr.Prices(), state_);
     UpdateChartOverlays(state_);
+    navigation_->AllChanged();
     if (extrasMenu_ != nullptr) SyncExtrasMenu();
     if (!extras.Crosshair) {
         hover_.reset();
@@ -267,13 +279,15 @@ void TForm1::ChartMouseMove(QPoint point) {
                         point.y() >= plot.Top && point.y() <= plot.Bottom;
     hover_.reset();
     readout_.clear();
-    if (inside && state_.LTime.Count() >= 2) {
+    const ChartState& shown = ShownState();
+    if (inside && shown.LTime.Count() >= 2) {
         hover_ = point;
         const auto prices = downloader_->LCurr.Prices();
-        const auto bar =
-            BarUnderMouse(state_.LTime.Items(), static_cast<std::int32_t>(prices.size()),
-                          state_.Intraday, plot, point.x());
-        if (bar) readout_ = BarReadout(prices[static_cast<std::size_t>(*bar)]);
+        const std::int32_t first = navigation_->FirstShown();
+        const std::int32_t bars =
+            std::min(shown.ILastPrice + 1, static_cast<std::int32_t>(prices.size()) - first);
+        const auto bar = BarUnderMouse(shown.LTime.Items(), bars, shown.Intraday, plot, point.x());
+        if (bar) readout_ = BarReadout(prices[static_cast<std::size_t>(first + *bar)]);
     }
     FlickerFreePaintBox1->UpdateOverlay(before.united(CrosshairRegion()));
 }
@@ -410,6 +424,7 @@ void TForm1::BitBtn1Click() {
     BitBtn1->setEnabled(false);
     if (!Pump()) return;
     // The table keeps its lines: a run without bars leaves them as they were.
+    navigation_->Reset();
     state_.LClose.Clear();
     state_.LHigh.Clear();
     state_.LLow.Clear();
@@ -454,6 +469,7 @@ void TForm1::UpdateChart() {
     do {
         updateAgain_ = false;
         if (!UpdateChartSeries(downloader_->LCurr.Prices(), state_)) break;
+        navigation_->AllChanged();
         table_->Clear();
         if (!Pump()) return;
         table_->SetBars(BarsOf(state_.LTime, state_.ILastPrice),
@@ -468,7 +484,7 @@ void TForm1::UpdateChart() {
 
 void TForm1::FlickerFreePaintBox1Paint(Canvas& canvas) {
     const TRect client{0, 0, FlickerFreePaintBox1->width(), FlickerFreePaintBox1->height()};
-    if (!vela::FlickerFreePaintBox1Paint(state_, canvas, client, status_)) return;
+    if (!vela::FlickerFreePaintBox1Paint(ShownState(), canvas, client, status_)) return;
     // The status line above the chart follows the last full paint.
     const auto toQt = [](TColor c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); };
     QPalette text = Panel2->palette();
@@ -517,6 +533,7 @@ void TForm1::CopySelectedLines() const {
 
 void TForm1::CheckBox2Click() {
     state_.HighLow = CheckBox2->isChecked();
+    navigation_->AllChanged();
     FlickerFreePaintBox1->update();
 }
 

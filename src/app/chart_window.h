@@ -33,6 +33,7 @@ class TEsignalDownloader;
 namespace vela::app {
 
 class BarTableModel;
+class ChartNavigation;
 class TFlickerFreePaintBox;
 
 // A chart window: one symbol and interval, its settings bar, the chart page and the table.
@@ -84,6 +85,9 @@ class TForm1 : public QWidget, public MessageReceiver {
 
     TEsignalDownloader& E() const { return *downloader_; }
     const ChartState& State() const { return state_; }
+    // The chart as shown: of the bars in view (all of them unless zoomed or panned).
+    const ChartState& ShownState() const;
+    ChartNavigation& Navigation() const { return *navigation_; }
     const ChartStatus& Status() const { return status_; }
 
     // The chart's extras, all off until switched on from the chart's context menu.
@@ -150,7 +154,8 @@ class TForm1 : public QWidget, public MessageReceiver {
     ChartStatus status_;
     BarTableModel* table_ = nullptr;
     QMenu* extrasMenu_ = nullptr;
-    std::optional<QPoint> hover_;  // inside the plot, with the crosshair on
+    ChartNavigation* navigation_ = nullptr;  // owned by the paint box
+    std::optional<QPoint> hover_;            // inside the plot, with the crosshair on
     std::string readout_;
     int busy_ = 0;
     bool running_ = false;

@@ -141,6 +141,18 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
                 return false;
             }
             out.Bars = n;
+        } else if (a == "--view") {
+            if (!value(v)) return false;
+            const auto at = v.find('@');
+            int bars = 0;
+            int back = 0;
+            if (!ParseInt(v.substr(0, at), 1, 3000000, bars) ||
+                (at != std::string::npos && !ParseInt(v.substr(at + 1), 0, 3000000, back))) {
+                error = "--view takes N or N@K, whole numbers of bars, not \"" + v + "\"";
+                return false;
+            }
+            out.ViewBars = bars;
+            out.ViewBack = back;
         } else if (a == "--period") {
             if (!value(v)) return false;
             int n = 0;
@@ -194,6 +206,10 @@ they download history from the feed on Run and then stream live updates.
   --period SECONDS   with --snapshot: update period (default 1)
   --stream SECONDS   with --snapshot: let every window stream that long after its run,
                      then write the files (so they hold streamed bars)
+  --view N[@K]       with --snapshot: chart the newest N of the bars (following new ones),
+                     or the N bars ending K bars before the newest; in a window the mouse
+                     wheel zooms, dragging pans, arrows, PgUp/PgDn, +/-, Home and End move,
+                     and a double click or Esc shows the whole history again
   --hl               with --snapshot: draw the high and low lines
   --style STYLE      with --snapshot: bars as line (default), ohlc or candles
   --volume           with --snapshot: a volume pane under the bars

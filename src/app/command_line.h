@@ -23,6 +23,9 @@ struct CommandLine {
     // written.
     std::optional<int> StreamSeconds;
     bool HighLow = false;
+    // --view N[@K]: the N bars ending K bars before the newest (K 0: the newest, following).
+    std::optional<int> ViewBars;
+    int ViewBack = 0;
     ChartExtras Extras;  // --style, --volume, --overlay
     bool Help = false;
 };

@@ -33,6 +33,9 @@ TEST(CommandLine, FeedsInOrderAndAStreamingSnapshot) {
         << error;
     EXPECT_EQ(cl.Feeds, (std::vector<std::string>{"binance,tz=UTC", "sim:3"}));
     EXPECT_EQ(cl.StreamSeconds, 20);
+    ASSERT_TRUE(ParseCommandLine({"--view", "100@20"}, cl, error)) << error;
+    EXPECT_EQ(cl.ViewBars, 100);
+    EXPECT_EQ(cl.ViewBack, 20);
 }
 
 TEST(CommandLine, ChartExtras) {
@@ -85,6 +88,9 @@ TEST(CommandLine, ErrorsNameTheProblem) {
         {{"--bars", "12x"}, "--bars"},
         {{"--period", "601"}, "--period"},
         {{"--stream", "0"}, "--stream"},
+        {{"--view", "0"}, "--view"},
+        {{"--view", "10@"}, "--view"},
+        {{"--view", "10@-1"}, "--view"},
         {{"--style", "bars"}, "--style"},
         {{"--overlay", "sma20"}, "KIND:WINDOW"},
         {{"--overlay", "sma:0"}, "KIND:WINDOW"},
