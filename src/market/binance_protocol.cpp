@@ -39,28 +39,93 @@ std::string Trimmed(std::string_view s) {
     return std::string(s.substr(a, b - a + 1));
 }
 
-// A decimal in a JSON string, as the exchange writes prices ("37012.34000000").
-bool DecimalOf(sj::ondemand::value v, double& out) {
-    return v.get_double_in_string().get(out) == sj::SUCCESS && std::isfinite(out);
+constexpr std::array<std::string_view, 9> kFieldNames = {
+    "open time", "open", "high", "low", "close", "volume", "", "", "trade count"};
+
+// The fast reading of a page: On Demand, in one pass, for a page that is all well-formed
+// klines. It gives up (false) at the first thing out of the ordinary, since On Demand must
+// not go on after an error; the checked reading then takes the page.
+bool FastKlines(std::string_view body, std::vector<Kline>& out) {
+    // One parser per thread: reusing its buffers is most of what makes the parse fast.
+    thread_local sj::ondemand::parser parser;
+    const sj::padded_string padded(body);
+    sj::ondemand::document doc;
+    sj::ondemand::array items;
+    if (parser.iterate(padded).get(doc) != sj::SUCCESS || doc.get_array().get(items) != sj::SUCCESS)
+        return false;
+    for (auto item : items) {
+        sj::ondemand::array fields;
+        if (item.get_array().get(fields) != sj::SUCCESS) return false;
+        Kline k;
+        std::size_t n = 0;
+        for (auto field : fields) {
+            sj::ondemand::value v;
+            if (field.get(v) != sj::SUCCESS) return false;
+            sj::error_code e = sj::SUCCESS;
+            switch (n) {
+                case 0:
+                    e = v.get_int64().get(k.OpenMs);
+                    break;
+                case 1:
+                    e = v.get_double_in_string().get(k.Open);
+                    break;
+                case 2:
+                    e = v.get_double_in_string().get(k.High);
+                    break;
+                case 3:
+                    e = v.get_double_in_string().get(k.Low);
+                    break;
+                case 4:
+                    e = v.get_double_in_string().get(k.Close);
+                    break;
+                case 5:
+                    e = v.get_double_in_string().get(k.Volume);
+                    break;
+                case 8:
+                    e = v.get_int64().get(k.Trades);
+                    break;
+                default:
+                    break;
+            }
+            if (e != sj::SUCCESS) return false;
+            // The quote volume and the taker fields after the trade count are not used.
+            if (++n > 8) break;
+        }
+        if (n < 9 || !std::isfinite(k.Open) || !std::isfinite(k.High) || !std::isfinite(k.Low) ||
+            !std::isfinite(k.Close) || !std::isfinite(k.Volume))
+            return false;
+        out.push_back(k);
+    }
+    return true;
 }
 
-bool WholeOf(sj::ondemand::value v, std::int64_t& out) {
-    return v.get_int64().get(out) == sj::SUCCESS;
+// The whole text is checked first, so that any item can be looked at, and left out with a
+// reason, without harm.
+sj::dom::parser& CheckedParser() {
+    thread_local sj::dom::parser parser;
+    return parser;
+}
+
+bool DecimalOf(sj::dom::element v, double& out) {
+    std::string_view text;
+    if (v.get_string().get(text) != sj::SUCCESS || text.empty()) return false;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return ec == std::errc() && end == text.data() + text.size() && std::isfinite(out);
 }
 
 // [openTime, "open", "high", "low", "close", "volume", closeTime, "quote", trades, ...]
-bool KlineOf(sj::ondemand::array fields, Kline& k, std::string& why) {
-    std::size_t n = 0;
-    for (auto field : fields) {
-        sj::ondemand::value v;
-        if (field.get(v) != sj::SUCCESS) {
-            why = "is not readable";
-            return false;
-        }
+bool KlineOf(sj::dom::array fields, Kline& k, std::string& why) {
+    const std::size_t n = fields.size();
+    if (n < 9) {
+        why = "has " + std::to_string(n) + " fields, not the 12 of a kline";
+        return false;
+    }
+    for (std::size_t i = 0; i < 9; ++i) {
+        const sj::dom::element v = fields.at(i).value_unsafe();
         bool ok = true;
-        switch (n) {
+        switch (i) {
             case 0:
-                ok = WholeOf(v, k.OpenMs);
+                ok = v.get_int64().get(k.OpenMs) == sj::SUCCESS;
                 break;
             case 1:
                 ok = DecimalOf(v, k.Open);
@@ -78,30 +143,22 @@ bool KlineOf(sj::ondemand::array fields, Kline& k, std::string& why) {
                 ok = DecimalOf(v, k.Volume);
                 break;
             case 8:
-                ok = WholeOf(v, k.Trades);
+                ok = v.get_int64().get(k.Trades) == sj::SUCCESS;
                 break;
             default:
                 break;
         }
         if (!ok) {
-            static constexpr std::array<std::string_view, 9> kNames = {
-                "open time", "open", "high", "low", "close", "volume", "", "", "trade count"};
-            why = "has a " + std::string(kNames[n]) + " that is not a number";
+            why = "has a " + std::string(kFieldNames[i]) + " that is not a number";
             return false;
         }
-        // The quote volume and the taker fields after the trade count are not used.
-        if (++n > 8) break;
-    }
-    if (n < 6) {
-        why = "has " + std::to_string(n) + " fields, not the 12 of a kline";
-        return false;
     }
     return true;
 }
 
-bool DecimalField(sj::ondemand::object& o, std::string_view key, double& out) {
-    sj::ondemand::value v;
-    return o.find_field_unordered(key).get(v) == sj::SUCCESS && DecimalOf(v, out);
+bool DecimalField(sj::dom::object o, std::string_view key, double& out) {
+    sj::dom::element v;
+    return o.at_key(key).get(v) == sj::SUCCESS && DecimalOf(v, out);
 }
 
 }  // namespace
@@ -150,12 +207,16 @@ std::string BinanceProtocol::KlinesUrl(const std::string& symbol, const Interval
 }
 
 void BinanceProtocol::ParseKlines(std::string_view body, KlinePage& page) const {
-    // One parser per thread: reusing its buffers is most of what makes the parse fast.
-    thread_local sj::ondemand::parser parser;
-    const sj::padded_string padded(body);
-    sj::ondemand::document doc;
-    sj::ondemand::array items;
-    if (parser.iterate(padded).get(doc) != sj::SUCCESS ||
+    page.Klines.reserve(static_cast<std::size_t>(MaxKlinesPerRequest()));
+    if (FastKlines(body, page.Klines)) return;
+    page.Klines.clear();
+    ParseKlinesChecked(body, page);
+}
+
+void BinanceProtocol::ParseKlinesChecked(std::string_view body, KlinePage& page) const {
+    sj::dom::element doc;
+    sj::dom::array items;
+    if (CheckedParser().parse(body.data(), body.size()).get(doc) != sj::SUCCESS ||
         doc.get_array().get(items) != sj::SUCCESS) {
         page.Malformed = true;
         page.Problems.push_back("the answer is not a list of klines");
@@ -163,20 +224,11 @@ void BinanceProtocol::ParseKlines(std::string_view body, KlinePage& page) const 
     }
     std::size_t index = 0;
     std::string why;
-    for (auto item : items) {
+    for (const sj::dom::element item : items) {
         ++index;
-        sj::ondemand::value value;
-        sj::ondemand::array fields;
-        const sj::error_code error =
-            item.get(value) != sj::SUCCESS ? item.error() : value.get_array().get(fields);
-        if (error != sj::SUCCESS && error != sj::INCORRECT_TYPE) {
-            // The rest of the text cannot be walked any more.
-            page.Malformed = true;
-            page.Problems.push_back("the answer breaks off at kline " + std::to_string(index));
-            return;
-        }
+        sj::dom::array fields;
         Kline k;
-        if (error == sj::INCORRECT_TYPE) {
+        if (item.get_array().get(fields) != sj::SUCCESS) {
             why = "is not a list";
         } else if (KlineOf(fields, k, why)) {
             page.Klines.push_back(k);
@@ -209,13 +261,10 @@ ExchangeFailure BinanceProtocol::Failure(const HttpResponse& r, const std::strin
     // {"code":-1121,"msg":"Invalid symbol."}
     std::int64_t code = 0;
     std::string_view msg;
-    thread_local sj::ondemand::parser parser;
-    const sj::padded_string padded(r.Body);
-    sj::ondemand::document doc;
-    sj::ondemand::object o;
-    if (parser.iterate(padded).get(doc) == sj::SUCCESS && doc.get_object().get(o) == sj::SUCCESS) {
-        if (o.find_field_unordered("code").get_int64().get(code) != sj::SUCCESS) code = 0;
-        if (o.find_field_unordered("msg").get_string().get(msg) != sj::SUCCESS) msg = {};
+    sj::dom::object o;
+    if (CheckedParser().parse(r.Body.data(), r.Body.size()).get_object().get(o) == sj::SUCCESS) {
+        if (o.at_key("code").get_int64().get(code) != sj::SUCCESS) code = 0;
+        if (o.at_key("msg").get_string().get(msg) != sj::SUCCESS) msg = {};
     }
     if (code == -1121) {
         f.What = ExchangeFailure::Kind::UnknownSymbol;
@@ -256,48 +305,43 @@ std::string BinanceProtocol::SubscribeMessage(const std::vector<std::string>& st
 
 bool BinanceProtocol::ParseFrame(std::string_view text, std::vector<StreamKline>& events,
                                  std::string& problem) const {
-    thread_local sj::ondemand::parser parser;
-    const sj::padded_string padded(text);
-    sj::ondemand::document doc;
-    sj::ondemand::object frame;
-    if (parser.iterate(padded).get(doc) != sj::SUCCESS ||
-        doc.get_object().get(frame) != sj::SUCCESS) {
+    sj::dom::object frame;
+    if (CheckedParser().parse(text.data(), text.size()).get_object().get(frame) != sj::SUCCESS) {
         problem = "a stream message that is not JSON";
         return false;
     }
     // {"stream":"btcusdt@kline_1m","data":{"e":"kline","k":{...}}}, {"result":null,"id":1},
     // or {"error":{"code":2,"msg":"..."},"id":1}.
-    std::string_view stream;
-    sj::ondemand::object data;
-    sj::ondemand::object error;
-    if (frame.find_field_unordered("error").get_object().get(error) == sj::SUCCESS) {
+    sj::dom::object error;
+    if (frame.at_key("error").get_object().get(error) == sj::SUCCESS) {
         std::string_view msg;
-        if (error.find_field_unordered("msg").get_string().get(msg) != sj::SUCCESS) msg = "unknown";
+        if (error.at_key("msg").get_string().get(msg) != sj::SUCCESS) msg = "unknown";
         problem = "the stream server reports an error: " + std::string(msg.substr(0, 200));
         return false;
     }
-    if (frame.find_field_unordered("stream").get_string().get(stream) != sj::SUCCESS) return true;
-    if (frame.find_field_unordered("data").get_object().get(data) != sj::SUCCESS) {
+    std::string_view stream;
+    if (frame.at_key("stream").get_string().get(stream) != sj::SUCCESS) return true;
+    sj::dom::object data;
+    if (frame.at_key("data").get_object().get(data) != sj::SUCCESS) {
         problem = "a stream message without data";
         return false;
     }
     std::string_view type;
-    if (data.find_field_unordered("e").get_string().get(type) != sj::SUCCESS || type != "kline")
-        return true;
-    sj::ondemand::object k;
-    if (data.find_field_unordered("k").get_object().get(k) != sj::SUCCESS) {
+    if (data.at_key("e").get_string().get(type) != sj::SUCCESS || type != "kline") return true;
+    sj::dom::object k;
+    if (data.at_key("k").get_object().get(k) != sj::SUCCESS) {
         problem = "a kline event without its kline";
         return false;
     }
     StreamKline e;
     e.Stream = std::string(stream);
     bool closed = false;
-    const bool ok = k.find_field_unordered("t").get_int64().get(e.K.OpenMs) == sj::SUCCESS &&
+    const bool ok = k.at_key("t").get_int64().get(e.K.OpenMs) == sj::SUCCESS &&
                     DecimalField(k, "o", e.K.Open) && DecimalField(k, "c", e.K.Close) &&
                     DecimalField(k, "h", e.K.High) && DecimalField(k, "l", e.K.Low) &&
                     DecimalField(k, "v", e.K.Volume) &&
-                    k.find_field_unordered("n").get_int64().get(e.K.Trades) == sj::SUCCESS &&
-                    k.find_field_unordered("x").get_bool().get(closed) == sj::SUCCESS;
+                    k.at_key("n").get_int64().get(e.K.Trades) == sj::SUCCESS &&
+                    k.at_key("x").get_bool().get(closed) == sj::SUCCESS;
     if (!ok) {
         problem = "a kline event of " + e.Stream + " with a missing or non-numeric field";
         return false;

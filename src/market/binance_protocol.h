@@ -23,7 +23,11 @@ class BinanceProtocol : public ExchangeProtocol {
     std::string KlinesUrl(const std::string& symbol, const IntervalPlan& plan, std::int64_t startMs,
                           std::int64_t endMs, std::int32_t limit) const override;
     std::string PingUrl() const override { return rest_ + "/api/v3/ping"; }
+    // A page of well-formed klines is read in one fast pass; anything else by the checked
+    // reading, which says what it left out.
     void ParseKlines(std::string_view body, KlinePage& page) const override;
+    // The checked reading alone, which the fast pass must agree with.
+    void ParseKlinesChecked(std::string_view body, KlinePage& page) const;
     ExchangeFailure Failure(const HttpResponse& response, const std::string& symbol) const override;
     std::int32_t UsedWeight(const HttpResponse& response) const override;
 
