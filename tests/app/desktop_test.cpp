@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -36,7 +37,7 @@ class DesktopTest : public AppFixture {
     void SetUp() override {
         AppFixture::SetUp();
         dir_ = std::filesystem::temp_directory_path() /
-               ("vela-desktop-" +
+               ("vela-desktop-" + std::to_string(::getpid()) + "-" +
                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
