@@ -1,5 +1,4 @@
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 #include <memory>
 #include <string>
@@ -11,6 +10,7 @@
 #include "platform/scripted_websocket_transport.h"
 #include "platform/settable_clock.h"
 #include "platform/virtual_message_loop.h"
+#include "usage_counters.h"
 
 namespace {
 
@@ -18,23 +18,6 @@ using vela::testing_support::FakeExchange;
 
 constexpr std::int64_t kNowMs = 1'709'546'400'000;
 constexpr char kRest[] = "http://127.0.0.1:9";
-
-// Minor page faults and peak memory beside every time: page faults cost far more on some
-// machines than on others.
-struct Usage {
-    long Faults;
-    Usage() : Faults(Now().ru_minflt) {}
-    static rusage Now() {
-        rusage u{};
-        getrusage(RUSAGE_SELF, &u);
-        return u;
-    }
-    void Report(benchmark::State& state) const {
-        const rusage u = Now();
-        state.counters["minor_faults"] = static_cast<double>(u.ru_minflt - Faults);
-        state.counters["peak_MB"] = static_cast<double>(u.ru_maxrss) / 1024.0;
-    }
-};
 
 std::string Page(std::size_t n) {
     std::string body = "[";
@@ -48,7 +31,7 @@ std::string Page(std::size_t n) {
 void BM_ParseKlinePage(benchmark::State& state) {
     const vela::BinanceProtocol protocol;
     const std::string body = Page(1000);
-    const Usage usage;
+    const vela::bench::UsageCounters usage;
     for (auto _ : state) {
         vela::KlinePage page;
         page.Klines.reserve(1000);
@@ -80,7 +63,7 @@ void BM_HistoryThroughTheFeed(benchmark::State& state) {
     struct Sink : vela::FeedEventSink {
         void BarsChanged(std::int32_t) override {}
     } sink;
-    const Usage usage;
+    const vela::bench::UsageCounters usage;
     for (auto _ : state) {
         vela::NetworkFeedOptions o;
         o.Utc = true;

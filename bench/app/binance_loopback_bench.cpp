@@ -1,5 +1,4 @@
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -17,6 +16,7 @@
 #include "market/esignal_downloader.h"
 #include "market/fake_exchange.h"
 #include "market/feed_factory.h"
+#include "usage_counters.h"
 
 namespace {
 
@@ -25,21 +25,6 @@ using vela::app::TForm2;
 using vela::testing_support::FakeExchange;
 
 constexpr std::int64_t kNowMs = 1'709'546'400'000;
-
-struct Usage {
-    long Faults;
-    Usage() : Faults(Now().ru_minflt) {}
-    static rusage Now() {
-        rusage u{};
-        getrusage(RUSAGE_SELF, &u);
-        return u;
-    }
-    void Report(benchmark::State& state) const {
-        const rusage u = Now();
-        state.counters["minor_faults"] = static_cast<double>(u.ru_minflt - Faults);
-        state.counters["peak_MB"] = static_cast<double>(u.ru_maxrss) / 1024.0;
-    }
-};
 
 // The program's loop, clock and transports, with the Binance feed over a stand-in exchange
 // on loopback that holds `klines` one-minute klines of BTCUSDT.
@@ -85,7 +70,7 @@ void BM_LoopbackHistoryToChart(benchmark::State& state) {
     TForm1* form = main.BitBtn1Click();
     form->SpinEdit1->setValue(n);
     form->Edit1->setText("BTCUSDT");
-    const Usage usage;
+    const vela::bench::UsageCounters usage;
     for (auto _ : state) {
         form->BitBtn1Click();
         benchmark::DoNotOptimize(form->Table()->Line(0));
@@ -111,7 +96,7 @@ void BM_LiveEventToTable(benchmark::State& state) {
     form->BitBtn1Click();
     vela::app::loopback::WaitUntil([&env] { return env.exchange.Ws.OpenClients() == 1; });
     vela::Kline k = env.data.Klines["BTCUSDT"]["1m"].back();
-    const Usage usage;
+    const vela::bench::UsageCounters usage;
     for (auto _ : state) {
         k.Close += 0.5;
         k.High = std::max(k.High, k.Close);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/bar_table_model.h"
+#include "app/chart_navigation.h"
 #include "app/chart_window.h"
 #include "app/flicker_free_paint_box.h"
 #include "app/main_window.h"
@@ -15,6 +16,7 @@
 #include "market/market_feed.h"
 #include "platform/clock.h"
 #include "platform/message_loop.h"
+#include "usage_counters.h"
 
 namespace {
 
@@ -129,5 +131,50 @@ BENCHMARK(BM_FullChartPaintMillionBars)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(20);
+
+// One zoom or pan step over a shown chart holding a million bars, and its paint: the view
+// alternates between zooming in and out around the middle and panning, over wide and narrow
+// views (range(0) bars in view).
+void BM_ViewStepMillionBars(benchmark::State& state) {
+    ProgramEnvironment env;
+    TForm2 main;
+    TForm1* form = ShownMillionBarChart(main);
+    QApplication::processEvents();
+    vela::app::ChartNavigation& nav = form->Navigation();
+    const auto width = static_cast<std::int32_t>(state.range(0));
+    const std::int32_t bars = form->E().LCurr.Count();
+    nav.SetView(vela::BarsBefore(bars, width, bars / 2));
+    QApplication::processEvents();
+    const vela::bench::UsageCounters usage;
+    int step = 0;
+    for (auto _ : state) {
+        const vela::ChartView v = nav.View();
+        const std::int32_t middle = v.First + v.Width / 2;
+        switch (step++ % 4) {
+            case 0:
+                nav.SetView(vela::Zoomed(v, bars, middle, 0.8));
+                break;
+            case 1:
+                nav.SetView(vela::Zoomed(v, bars, middle, 1.25));
+                break;
+            case 2:
+                nav.SetView(vela::Panned(v, bars, v.Width / 10));
+                break;
+            default:
+                nav.SetView(vela::Panned(v, bars, -v.Width / 10));
+                break;
+        }
+        QApplication::processEvents();
+    }
+    state.counters["bars"] = bars;
+    state.counters["in_view"] = nav.View().Width;
+    usage.Report(state);
+}
+BENCHMARK(BM_ViewStepMillionBars)
+    ->Arg(1000)
+    ->Arg(500'000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(40);
 
 }  // namespace
