@@ -227,11 +227,7 @@ std::int32_t CsvFeed::RequestHistory(FeedEventSink& sink, const std::string& sym
                                      std::int32_t numBars, std::int32_t startTime,
                                      std::int32_t endTime) {
     auto r = std::make_unique<CsvRequest>();
-    if (!ParseBarInterval(interval, r->Interval))
-        throw HooksError("Unknown interval \"" + interval + "\"");
-    if (!ResolveDayWindow(startTime, endTime, DayWindow{}, r->Window))
-        throw HooksError("Invalid time range " + std::to_string(startTime) + ", " +
-                         std::to_string(endTime));
+    ReadRequest(interval, startTime, endTime, DayWindow{}, r->Interval, r->Window);
     if (std::int32_t handle = 0; OpenIfBlank(sink, symbol, "csv", handle)) return handle;
     r->Sink = &sink;
     r->Wanted = numBars;

@@ -17,6 +17,15 @@ std::int32_t FeedRequests::Open(std::unique_ptr<Request> request) {
     return handle;
 }
 
+void FeedRequests::ReadRequest(const std::string& interval, std::int32_t startTime,
+                               std::int32_t endTime, DayWindow sessionDefault, BarInterval& iv,
+                               DayWindow& window) {
+    if (!ParseBarInterval(interval, iv)) throw HooksError("Unknown interval \"" + interval + "\"");
+    if (!ResolveDayWindow(startTime, endTime, sessionDefault, window))
+        throw HooksError("Invalid time range " + std::to_string(startTime) + ", " +
+                         std::to_string(endTime));
+}
+
 bool FeedRequests::OpenIfBlank(FeedEventSink& sink, std::string_view symbol,
                                std::string_view feedName, std::int32_t& handle) {
     if (symbol.find_first_not_of(" \t\r\n\v\f") != std::string_view::npos) return false;

@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "market/bar_data.h"
+#include "market/bar_interval.h"
 #include "market/market_feed.h"
 
 namespace vela {
@@ -38,6 +40,11 @@ class FeedRequests : public MarketFeed {
     virtual void NoRequestsLeft() noexcept {}
 
     std::int32_t Open(std::unique_ptr<Request> request);
+    // The interval and the part of the day a request asks for (-1, -1: sessionDefault);
+    // throws HooksError for an interval or a range that is none.
+    static void ReadRequest(const std::string& interval, std::int32_t startTime,
+                            std::int32_t endTime, DayWindow sessionDefault, BarInterval& iv,
+                            DayWindow& window);
     // The one rule of every feed for a symbol that is empty or all blanks: it names nothing,
     // so the request is ready at once with no bars and the feed says so, each time. True when
     // the symbol was blank; handle then names the request.

@@ -104,12 +104,9 @@ std::int32_t NetworkFeed::RequestHistory(FeedEventSink& sink, const std::string&
                                          std::int32_t numBars, std::int32_t startTime,
                                          std::int32_t endTime) {
     BarInterval iv;
-    if (!ParseBarInterval(interval, iv)) throw HooksError("Unknown interval \"" + interval + "\"");
     DayWindow window;
     // The exchange trades around the clock: every bar of the day is served.
-    if (!ResolveDayWindow(startTime, endTime, DayWindow{}, window))
-        throw HooksError("Invalid time range " + std::to_string(startTime) + ", " +
-                         std::to_string(endTime));
+    ReadRequest(interval, startTime, endTime, DayWindow{}, iv, window);
     const std::string name(protocol_->Name());
     if (std::int32_t handle = 0; OpenIfBlank(sink, symbol, name, handle)) return handle;
     auto r = std::make_unique<NetRequest>();

@@ -83,11 +83,8 @@ std::int32_t SimFeed::RequestHistory(FeedEventSink& sink, const std::string& sym
                                      std::int32_t numBars, std::int32_t startTime,
                                      std::int32_t endTime) {
     BarInterval iv;
-    if (!ParseBarInterval(interval, iv)) throw HooksError("Unknown interval \"" + interval + "\"");
     DayWindow window;
-    if (!ResolveDayWindow(startTime, endTime, kSession, window))
-        throw HooksError("Invalid time range " + std::to_string(startTime) + ", " +
-                         std::to_string(endTime));
+    ReadRequest(interval, startTime, endTime, kSession, iv, window);
     // A fixed start is the instant of the first request, however long the program took to
     // get there: the same start gives the same bars.
     if (!steadyAtStart_) steadyAtStart_ = clock_.SteadyMs();
