@@ -228,8 +228,11 @@ std::int32_t CsvFeed::RequestHistory(FeedEventSink& sink, const std::string& sym
                                      std::int32_t endTime) {
     auto r = std::make_unique<CsvRequest>();
     ReadRequest(interval, startTime, endTime, DayWindow{}, r->Interval, r->Window);
-    if (std::int32_t handle = 0; OpenIfBlank(sink, symbol, "csv", handle)) return handle;
     r->Sink = &sink;
+    if (SaysBlankSymbol(symbol, "csv")) {
+        r->Ready = true;
+        return Open(std::move(r));
+    }
     r->Wanted = numBars;
     r->Load = StartLoad(symbol);
     CsvRequest& request = *r;

@@ -26,14 +26,9 @@ void FeedRequests::ReadRequest(const std::string& interval, std::int32_t startTi
                          std::to_string(endTime));
 }
 
-bool FeedRequests::OpenIfBlank(FeedEventSink& sink, std::string_view symbol,
-                               std::string_view feedName, std::int32_t& handle) {
+bool FeedRequests::SaysBlankSymbol(std::string_view symbol, std::string_view feedName) {
     if (symbol.find_first_not_of(" \t\r\n\v\f") != std::string_view::npos) return false;
     Report(std::string(feedName) + ": no symbol given; no bars");
-    auto r = std::make_unique<Request>();
-    r->Sink = &sink;
-    r->Ready = true;
-    handle = Open(std::move(r));
     return true;
 }
 

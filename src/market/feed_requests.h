@@ -46,10 +46,10 @@ class FeedRequests : public MarketFeed {
                             std::int32_t endTime, DayWindow sessionDefault, BarInterval& iv,
                             DayWindow& window);
     // The one rule of every feed for a symbol that is empty or all blanks: it names nothing,
-    // so the request is ready at once with no bars and the feed says so, each time. True when
-    // the symbol was blank; handle then names the request.
-    bool OpenIfBlank(FeedEventSink& sink, std::string_view symbol, std::string_view feedName,
-                     std::int32_t& handle);
+    // and the feed says so, each time. True when the symbol is blank; the feed then opens
+    // its request ready at once with no bars (its own kind of request: its walks over the
+    // requests take every one for that kind).
+    bool SaysBlankSymbol(std::string_view symbol, std::string_view feedName);
     Request* Find(std::int32_t handle);
     bool HasRequests() const { return !requests_.empty(); }
     // Lets every request go; a feed whose requests hold on to its parts calls this first

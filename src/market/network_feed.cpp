@@ -108,10 +108,14 @@ std::int32_t NetworkFeed::RequestHistory(FeedEventSink& sink, const std::string&
     // The exchange trades around the clock: every bar of the day is served.
     ReadRequest(interval, startTime, endTime, DayWindow{}, iv, window);
     const std::string name(protocol_->Name());
-    if (std::int32_t handle = 0; OpenIfBlank(sink, symbol, name, handle)) return handle;
     auto r = std::make_unique<NetRequest>();
     r->Sink = &sink;
     r->Wanted = std::max(numBars, 0);
+    if (SaysBlankSymbol(symbol, name)) {
+        r->State = NetRequest::Phase::Failed;
+        r->Ready = true;
+        return Open(std::move(r));
+    }
     std::string why;
     r->Symbol = protocol_->Symbol(symbol, why);
     r->Label = name + " " + (r->Symbol.empty() ? symbol : r->Symbol) + " " + DescribeInterval(iv);

@@ -89,9 +89,12 @@ std::int32_t SimFeed::RequestHistory(FeedEventSink& sink, const std::string& sym
     // get there: the same start gives the same bars.
     if (!steadyAtStart_) steadyAtStart_ = clock_.SteadyMs();
 
-    if (std::int32_t handle = 0; OpenIfBlank(sink, symbol, "sim", handle)) return handle;
     auto r = std::make_unique<SimRequest>(iv, window);
     r->Sink = &sink;
+    if (SaysBlankSymbol(symbol, "sim")) {
+        r->Ready = true;
+        return Open(std::move(r));
+    }
     r->Symbol = MarketOf(options_.Seed, symbol);
     r->ReadyAtMs = clock_.SteadyMs() + std::max(options_.ReadyDelayMs, 0);
 

@@ -59,6 +59,18 @@ TEST_F(BlankSymbolTest, EveryFeedServesNoBarsAndSaysSo) {
     }
     EXPECT_TRUE(http.Requests.empty());
     EXPECT_TRUE(ws.Peers.empty());
+    // The blank requests stay open beside real ones while the feeds walk their requests.
+    Sink sink;
+    std::vector<std::shared_ptr<MarketFeed>> feeds;
+    for (const Case& c : cases) {
+        feeds.push_back(MakeFeed(c.spec, services).Feed);
+        feeds.back()->RequestHistory(sink, " ", "1", 1, 100, -1, -1);
+        feeds.back()->RequestHistory(sink, "IBM", "1", 1, 100, -1, -1);
+    }
+    loop.RunFor(2500);
+    ASSERT_FALSE(ws.Peers.empty());
+    ws.Send(*ws.Last(), "{\"result\":null,\"id\":1}");
+    loop.RunFor(100);
     fs::remove_all(dir);
 }
 
