@@ -84,6 +84,14 @@ bool ChartNavigation::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonPress: {
             const auto* e = static_cast<QMouseEvent*>(event);
             if (e->button() != Qt::LeftButton || view_.Whole) break;
+            const TRect client{0, 0, box_->width(), box_->height()};
+            const TRect marker = NewerBarsMarker(ChartLayoutFor(client, all_.Extras).Plot);
+            const QPoint at = e->position().toPoint();
+            if (NewerBeyond() && at.x() >= marker.Left && at.x() < marker.Right &&
+                at.y() >= marker.Top && at.y() < marker.Bottom) {
+                SetView(NewestBars(Count(), view_.Width));
+                return true;
+            }
             dragFrom_ = e->position().toPoint();
             dragFirst_ = view_.First;
             break;

@@ -34,6 +34,9 @@ class ChartNavigation : public QObject {
     std::int32_t FirstShown() const { return view_.Whole ? 0 : view_.First; }
 
     void SetView(const ChartView& view);
+    // Scrolled back: newer bars lie beyond the view (a marker says so; End or a click on it
+    // returns to them).
+    bool NewerBeyond() const { return !view_.Follows(Count()); }
     // The window's chart was rebuilt from its bars (new bars, extras, high/low lines): a view
     // following the newest bar moves along with new ones.
     void AllChanged();

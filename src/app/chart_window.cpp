@@ -485,6 +485,8 @@ void TForm1::UpdateChart() {
 void TForm1::FlickerFreePaintBox1Paint(Canvas& canvas) {
     const TRect client{0, 0, FlickerFreePaintBox1->width(), FlickerFreePaintBox1->height()};
     if (!vela::FlickerFreePaintBox1Paint(ShownState(), canvas, client, status_)) return;
+    if (navigation_->NewerBeyond())
+        DrawNewerBarsMarker(canvas, ChartLayoutFor(client, state_.Extras).Plot);
     // The status line above the chart follows the last full paint.
     const auto toQt = [](TColor c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); };
     QPalette text = Panel2->palette();

@@ -67,6 +67,27 @@ ChartView Followed(ChartView view, std::int32_t oldBars, std::int32_t newBars) {
     return Clamped(view, newBars);
 }
 
+TRect NewerBarsMarker(const TRect& plot) {
+    constexpr std::int32_t kWidth = 9;
+    constexpr std::int32_t kHalfHeight = 8;
+    const std::int32_t middle = plot.Top + (plot.Bottom - plot.Top) / 2;
+    return TRect{plot.Right - kWidth - 2, middle - kHalfHeight, plot.Right - 1,
+                 middle + kHalfHeight + 1};
+}
+
+void DrawNewerBarsMarker(Canvas& canvas, const TRect& plot) {
+    const TRect box = NewerBarsMarker(plot);
+    const std::int32_t middle = box.Top + (box.Bottom - box.Top) / 2;
+    const TPoint triangle[] = {
+        {box.Left, box.Top}, {box.Right - 1, middle}, {box.Left, box.Bottom - 1}};
+    canvas.Pen().Color = clBlack;
+    canvas.Pen().Style = PenStyle::Solid;
+    canvas.Pen().Width = 1;
+    canvas.Brush().Color = 0x808080;
+    canvas.Brush().Style = BrushStyle::Solid;
+    canvas.Polygon(triangle);
+}
+
 bool UpdateViewSeries(std::span<const BarPrices> bars, const ChartView& view, ChartState& s) {
     const auto n = static_cast<std::int32_t>(bars.size());
     if (view.Whole) return UpdateChartSeries(bars, s);

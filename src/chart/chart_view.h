@@ -5,6 +5,8 @@
 
 #include "chart/chart_state.h"
 #include "market/bar_data.h"
+#include "platform/canvas.h"
+#include "platform/graphics_types.h"
 
 namespace vela {
 
@@ -39,6 +41,12 @@ ChartView Panned(ChartView view, std::int32_t bars, std::int32_t delta);
 // After the held bars went from oldBars to newBars: a following view moves along with the
 // new bars, any other stays where it is.
 ChartView Followed(ChartView view, std::int32_t oldBars, std::int32_t newBars);
+
+// Where the marker that says newer bars lie beyond the view sits: a small box at the plot's
+// right edge, halfway down.
+TRect NewerBarsMarker(const TRect& plot);
+// The marker: a triangle pointing right, towards the newer bars.
+void DrawNewerBarsMarker(Canvas& canvas, const TRect& plot);
 
 // The chart of the bars in view, made exactly as the chart of a window holding only those
 // bars: s keeps its bar length, high/low setting and extras. False as UpdateChartSeries.

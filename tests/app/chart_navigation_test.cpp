@@ -9,6 +9,7 @@
 #include "app/chart_window.h"
 #include "app/flicker_free_paint_box.h"
 #include "app/main_window.h"
+#include "chart/chart_painting.h"
 #include "market/esignal_downloader.h"
 
 namespace vela::app {
@@ -96,6 +97,21 @@ TEST_F(ChartNavigationTest, KeysAndDraggingMoveTheView) {
     EXPECT_NEAR(nav.View().First, 90, 1);
     QTest::mouseDClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(400, y));
     EXPECT_TRUE(nav.View().Whole);
+}
+
+TEST_F(ChartNavigationTest, AClickOnTheMarkerReturnsToTheNewestBars) {
+    TForm2 main;
+    TForm1* form = Open(main, 300);
+    QWidget* box = form->FlickerFreePaintBox1;
+    ChartNavigation& nav = form->Navigation();
+    nav.SetView(View(100, 50));
+    ASSERT_TRUE(nav.NewerBeyond());
+    const TRect plot = ChartLayoutFor(TRect{0, 0, box->width(), box->height()}).Plot;
+    const TRect marker = NewerBarsMarker(plot);
+    QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(marker.Left + 3, (marker.Top + marker.Bottom) / 2));
+    EXPECT_EQ(nav.View(), View(250, 50));
+    EXPECT_FALSE(nav.NewerBeyond());
 }
 
 TEST_F(ChartNavigationTest, ANewRunShowsTheWholeHistory) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "chart/chart_update.h"
+#include "platform/recording_canvas.h"
 
 namespace vela {
 namespace {
@@ -116,6 +117,17 @@ TEST(ChartView, TheChartOfAViewIsTheChartOfItsBars) {
     const auto av = viewed.Overlays.LAverages[0].Items();
     const auto aa = alone.Overlays.LAverages[0].Items();
     EXPECT_TRUE(std::equal(av.begin(), av.end(), aa.begin(), aa.end()));
+}
+
+TEST(ChartView, TheMarkerOfNewerBarsSitsAtThePlotsRightEdge) {
+    RecordingCanvas canvas;
+    const TRect plot{120, 10, 784, 360};
+    DrawNewerBarsMarker(canvas, plot);
+    const auto polygons = canvas.Of(CanvasRecord::Kind::Polygon);
+    ASSERT_EQ(polygons.size(), 1u);
+    EXPECT_EQ(polygons[0].Points, (std::vector<TPoint>{{773, 177}, {782, 185}, {773, 193}}));
+    EXPECT_EQ(polygons[0].Brush.Color, 0x808080);
+    EXPECT_EQ(NewerBarsMarker(plot), (TRect{773, 177, 783, 194}));
 }
 
 }  // namespace
