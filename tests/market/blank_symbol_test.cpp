@@ -39,7 +39,9 @@ TEST_F(BlankSymbolTest, EveryFeedServesNoBarsAndSaysSo) {
     const Case cases[] = {
         {"sim", "sim: no symbol given; no bars"},
         {"csv:" + dir.string(), "csv: no symbol given; no bars"},
-        {"binance", "binance: no symbol given; no bars"},
+        // Loopback addresses, though these transports reach nothing at all.
+        {"binance,rest=http://127.0.0.1:9,ws=ws://127.0.0.1:9",
+         "binance: no symbol given; no bars"},
     };
     for (const Case& c : cases) {
         const FeedChoice choice = MakeFeed(c.spec, services);
