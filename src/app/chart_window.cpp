@@ -466,6 +466,7 @@ void TForm1::UpdateChart() {
     QPointer<TForm1> self(this);
     BusyScope busy(this);
     updating_ = true;
+    int rounds = 0;
     do {
         updateAgain_ = false;
         if (!UpdateChartSeries(downloader_->LCurr.Prices(), state_)) break;
@@ -478,8 +479,17 @@ void TForm1::UpdateChart() {
         // New bars may have moved the bar under a resting mouse.
         if (hover_) ChartMouseMove(*hover_);
         if (!Pump()) return;
-    } while (updateAgain_);
+    } while (updateAgain_ && ++rounds < 2);
     updating_ = false;
+    // Updates that keep coming faster than the bars can be rebuilt (millions of bars, every
+    // event merged) would keep this loop, and whoever waits for it, going for ever: the rest
+    // is left to a later message.
+    if (updateAgain_) {
+        updateAgain_ = false;
+        CurrentMessageLoop().Post([self] {
+            if (self) self->UpdateChart();
+        });
+    }
 }
 
 void TForm1::FlickerFreePaintBox1Paint(Canvas& canvas) {
