@@ -30,6 +30,16 @@ for n in 1 2 3; do
     cmp -s "$out/d1/chart-$n.txt" "$out/d2/chart-$n.txt" || fail "desktop tables differ between runs"
     cmp -s "$out/d1/chart-$n.png" "$out/d2/chart-$n.png" || fail "desktop pictures differ between runs"
 done
+# Windows of a desktop see the market at one instant, however long the earlier ones took: the
+# second window's 5 s bars, asked for seconds after the first window's, are those of a
+# snapshot of that window alone.
+printf '[W_0]\r\nEdit1=IBM\r\nComboBox1=5\r\n\r\n[W_1]\r\nEdit1=MSFT\r\nComboBox1=0\r\n\r\n[OPTIONS]\r\nCOUNT=2\r\n' > "$out/slow.dsc_1"
+env -u DISPLAY timeout 120 "$program" --feed sim,delay=2500 --snapshot "$out/slow" \
+    --desktop "$out/slow.dsc_1" > "$out/log" 2>&1 || fail "slow desktop snapshot failed: $(cat "$out/log")"
+env -u DISPLAY timeout 120 "$program" --feed sim,delay=2500 --snapshot "$out/alone" --symbol MSFT \
+    --interval 5s > "$out/log" 2>&1 || fail "a snapshot of MSFT in 5 s failed: $(cat "$out/log")"
+cmp -s "$out/slow/chart-2.txt" "$out/alone/chart-1.txt" ||
+    fail "a later window of a desktop saw the market move on: $(diff "$out/slow/chart-2.txt" "$out/alone/chart-1.txt" | head -4)"
 mkdir -p "$out/folder.dsc_1"
 for desk in "$out/missing.dsc_1" "$out/folder.dsc_1"; do
     if env -u DISPLAY timeout 120 "$program" --snapshot "$out/x" --desktop "$desk" > "$out/log" 2>&1; then

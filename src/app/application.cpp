@@ -107,6 +107,7 @@ std::vector<std::string> WriteChartFiles(const TForm1& chart, const std::string&
 Application::Application()
     : loop_(std::make_unique<QtMessageLoop>()),
       clock_(std::make_unique<QtClock>()),
+      marketClock_(std::make_unique<HeldClock>(*clock_)),
       http_(std::make_unique<QtHttpTransport>()),
       ws_(std::make_unique<QtWebSocketTransport>()) {
     ephemeris_.Bind(AppFolder());
@@ -126,7 +127,10 @@ Application::~Application() {
 
 bool Application::StartFeed(const std::vector<std::string>& specs, bool snapshot,
                             std::string& error) {
-    const FeedServices services{*loop_, *clock_, &std::cerr, http_.get(), ws_.get()};
+    // The windows of a snapshot all see the market at one instant, however long each took.
+    if (snapshot) marketClock_->Hold();
+    const FeedServices services{*loop_,      *clock_,   &std::cerr,
+                                http_.get(), ws_.get(), marketClock_.get()};
     const auto maker = [services, snapshot](std::string_view spec) {
         const std::string s(spec);
         return MakeFeed(
@@ -247,6 +251,7 @@ int Application::RunSnapshot(const CommandLine& options) {
         }
     }
     if (options.StreamSeconds) {
+        marketClock_->LetGo();
         const std::int64_t until = clock_->SteadyMs() + std::int64_t{*options.StreamSeconds} * 1000;
         while (clock_->SteadyMs() < until)
             WaitPumping(

@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "app/swiss_ephemeris.h"
 #include "platform/atomic_file.h"
+#include "platform/held_clock.h"
 
 namespace vela {
 class MarketFeed;
@@ -61,6 +62,8 @@ class Application {
     SwissEphemeris ephemeris_;
     std::unique_ptr<QtMessageLoop> loop_;
     std::unique_ptr<QtClock> clock_;
+    // What simulated and replayed markets run on: a snapshot holds it while its windows load.
+    std::unique_ptr<HeldClock> marketClock_;
     // Declared before the feed: network feeds use them until they go.
     std::unique_ptr<QtHttpTransport> http_;
     std::unique_ptr<QtWebSocketTransport> ws_;

@@ -77,7 +77,7 @@ FeedChoice MakeSim(const FeedSpecParts& parts, const FeedServices& services) {
                         "\" is not a number of milliseconds");
         }
     }
-    auto feed = std::make_shared<SimFeed>(o, services.Loop, services.Clock);
+    auto feed = std::make_shared<SimFeed>(o, services.Loop, services.Clock, services.MarketClock);
     feed->SetReportStream(services.Reports);
     return FeedChoice{std::move(feed), {}};
 }
@@ -104,7 +104,8 @@ FeedChoice MakeCsv(const FeedSpecParts& parts, const FeedServices& services) {
     std::error_code ec;
     std::filesystem::directory_iterator it(o.Folder, ec);
     if (ec) return Fail("csv feed: cannot read the folder \"" + o.Folder + "\": " + ec.message());
-    return FeedChoice{std::make_shared<CsvFeed>(std::move(o), services.Loop, services.Clock), {}};
+    return FeedChoice{std::make_shared<CsvFeed>(std::move(o), services.Loop, services.MarketTime()),
+                      {}};
 }
 
 FeedChoice MakeBinance(const FeedSpecParts& parts, const FeedServices& services) {

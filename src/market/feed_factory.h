@@ -23,6 +23,11 @@ struct FeedServices {
     std::ostream* Reports = &std::cerr;  // where reports go besides the listener; nullptr: nowhere
     HttpTransport* Http = nullptr;
     WebSocketTransport* WebSocket = nullptr;
+    // The clock simulated and replayed markets run on, when it is not Clock (a snapshot holds
+    // it still while its windows load).
+    vela::Clock* MarketClock = nullptr;
+
+    vela::Clock& MarketTime() const { return MarketClock != nullptr ? *MarketClock : Clock; }
 };
 
 struct FeedChoice {

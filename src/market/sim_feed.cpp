@@ -63,18 +63,19 @@ struct SimFeed::SimRequest : FeedRequests::Request {
     std::int64_t EndSec(BarPos p) const { return p.Day * kSecondsPerDay + Cal.To(p); }
 };
 
-SimFeed::SimFeed(const SimFeedOptions& options, MessageLoop& loop, Clock& clock)
-    : options_(options), loop_(loop), clock_(clock) {}
+SimFeed::SimFeed(const SimFeedOptions& options, MessageLoop& loop, Clock& clock,
+                 const Clock* market)
+    : options_(options), loop_(loop), clock_(clock), market_(market ? *market : clock) {}
 
 SimFeed::~SimFeed() {
     if (timer_ != 0) loop_.CancelTimer(timer_);
 }
 
 std::int64_t SimFeed::MarketSeconds() const {
-    double days = options_.Start ? *options_.Start : clock_.LocalNow();
+    double days = options_.Start ? *options_.Start : market_.LocalNow();
     if (!std::isfinite(days) || std::fabs(days) > 3e6) days = 0;
     std::int64_t ms = static_cast<std::int64_t>(std::rint(days * 86400000.0));
-    if (options_.Start && steadyAtStart_) ms += clock_.SteadyMs() - *steadyAtStart_;
+    if (options_.Start && steadyAtStart_) ms += market_.SteadyMs() - *steadyAtStart_;
     return FloorDiv(ms, 1000);
 }
 
@@ -87,7 +88,7 @@ std::int32_t SimFeed::RequestHistory(FeedEventSink& sink, const std::string& sym
     ReadRequest(interval, startTime, endTime, kSession, iv, window);
     // A fixed start is the instant of the first request, however long the program took to
     // get there: the same start gives the same bars.
-    if (!steadyAtStart_) steadyAtStart_ = clock_.SteadyMs();
+    if (!steadyAtStart_) steadyAtStart_ = market_.SteadyMs();
 
     auto r = std::make_unique<SimRequest>(iv, window);
     r->Sink = &sink;

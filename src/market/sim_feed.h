@@ -33,7 +33,10 @@ class SimFeed : public FeedRequests {
     static constexpr std::int32_t kMaxBars = 4'000'000;
     static constexpr std::int64_t kTickMs = 1000;
 
-    SimFeed(const SimFeedOptions& options, MessageLoop& loop, Clock& clock);
+    // Waits are measured on clock; the market's instants run on market (clock when null),
+    // which a snapshot holds still while its windows load.
+    SimFeed(const SimFeedOptions& options, MessageLoop& loop, Clock& clock,
+            const Clock* market = nullptr);
     ~SimFeed() override;
 
     std::int32_t IsEntitled() override { return 1; }
@@ -56,6 +59,7 @@ class SimFeed : public FeedRequests {
     SimFeedOptions options_;
     MessageLoop& loop_;
     Clock& clock_;
+    const Clock& market_;
     // When the market started running from options_.Start; set by the first request.
     std::optional<std::int64_t> steadyAtStart_;
     MessageLoop::TimerId timer_ = 0;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "market/market_test_support.h"
+#include "platform/held_clock.h"
 
 namespace vela {
 namespace {
@@ -411,6 +412,37 @@ TEST_F(SimFeedTest, AFixedStartIsTheInstantOfTheFirstRequest) {
         EXPECT_TRUE(SameBits(lateBars[i], promptBars[i])) << i;
     loop.RunFor(2000);
     EXPECT_EQ(late.MarketSeconds(), startSecond + 2);
+}
+
+TEST_F(SimFeedTest, AHeldMarketShowsEveryWindowTheSameInstant) {
+    // The windows of a snapshot open one after another; however long the first took, the
+    // second sees the market where the first saw it, and it runs on from there once let go.
+    const double start = At(2024, 3, 4, 12, 0);
+    HeldClock market(clock);
+    market.Hold();
+    SimFeed feed(Opts(3, start), loop, clock, &market);
+    const auto first = feed.RequestHistory(sink, "MSFT", "5S", 1, 30, -1, -1);
+    const auto firstBars = All(feed, first);
+    // Waits run on the program's clock all the same.
+    loop.RunFor(400);
+    EXPECT_TRUE(feed.IsHistoryReady(first));
+    const auto eventsWhenReady = sink.Events;
+    loop.RunFor(6900);
+    const auto second = feed.RequestHistory(sink, "MSFT", "5S", 1, 30, -1, -1);
+    const auto secondBars = All(feed, second);
+    ASSERT_EQ(secondBars.size(), 30u);
+    ASSERT_EQ(All(feed, first).size(), 30u);
+    for (std::size_t i = 0; i < secondBars.size(); ++i) {
+        EXPECT_TRUE(SameBits(secondBars[i], firstBars[i])) << i;
+        EXPECT_TRUE(SameBits(All(feed, first)[i], firstBars[i])) << i;
+    }
+    EXPECT_EQ(sink.Events[first], eventsWhenReady.count(first) ? eventsWhenReady.at(first) : 0);
+
+    const std::int64_t heldAt = feed.MarketSeconds();
+    market.LetGo();
+    loop.RunFor(6000);
+    EXPECT_EQ(feed.MarketSeconds(), heldAt + 6);
+    EXPECT_GT(sink.Events[first], eventsWhenReady.count(first) ? eventsWhenReady.at(first) : 0);
 }
 
 TEST_F(SimFeedTest, BadRequestsFailWithAReason) {
