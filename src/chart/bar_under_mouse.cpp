@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "chart/chart_mapping.h"
 #include "text/date_time_text.h"
 #include "text/number_text.h"
 
@@ -23,23 +24,11 @@ std::optional<std::int32_t> BarAt(std::int64_t position, std::int32_t bars) {
 
 std::optional<std::int32_t> BarUnderMouse(std::span<const double> times, std::int32_t bars,
                                           bool intraday, const TRect& plot, std::int32_t x) {
-    const std::int64_t n = static_cast<std::int64_t>(times.size());
-    bars = static_cast<std::int32_t>(std::min<std::int64_t>(bars, n));
-    if (n < 2 || bars < 1 || x < plot.Left || x > plot.Right || plot.Right <= plot.Left)
-        return std::nullopt;
-    const double fraction = static_cast<double>(x - plot.Left) / (plot.Right - plot.Left);
-    if (intraday) return BarAt(std::llround(fraction * static_cast<double>(n - 1)), bars);
-
-    const double tmin = times.front();
-    const double tmax = times.back();
-    if (!(tmax > tmin)) return BarAt(0, bars);
-    const double t = tmin + fraction * (tmax - tmin);
-    const auto after = std::lower_bound(times.begin(), times.end(), t);
-    if (after == times.begin()) return BarAt(0, bars);
-    if (after == times.end()) return BarAt(n - 1, bars);
-    const auto before = after - 1;
-    const auto nearest = (t - *before <= *after - t) ? before : after;
-    return BarAt(nearest - times.begin(), bars);
+    bars = static_cast<std::int32_t>(std::min<std::int64_t>(bars, std::ssize(times)));
+    if (bars < 1) return std::nullopt;
+    const auto position = ChartMapping(times, intraday, plot, 0, 1).PositionAt(x);
+    if (!position) return std::nullopt;
+    return BarAt(*position, bars);
 }
 
 std::string BarReadout(const BarPrices& bar) {

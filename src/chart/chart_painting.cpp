@@ -1,14 +1,19 @@
 #include "chart/chart_painting.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "chart/chart_extras_painting.h"
+#include "chart/chart_mapping.h"
 #include "chart/price_axis.h"
 #include "chart/time_axis.h"
 #include "geometry/value_mapping.h"
+#include "text/century_times.h"
 #include "text/date_time_text.h"
 #include "text/number_text.h"
 
@@ -75,31 +80,120 @@ ChartLayout ChartLayoutFor(const TRect& clientRect, const ChartExtras& extras) {
     return layout;
 }
 
-bool FlickerFreePaintBox1Paint(const ChartState& state, Canvas& canvas, const TRect& clientRect,
-                               ChartStatus& status) {
+namespace {
+
+// The state with every price series (closes, highs, lows, opens and the averages) replaced
+// by its logarithm, so that the plain linear drawing places them on a log scale.
+ChartState LoggedPrices(const ChartState& state) {
+    ChartState logged = state;
+    const auto logOf = [](TVegaDoubleList& list) {
+        TVegaDoubleList out;
+        out.Reserve(list.Count());
+        for (const double v : list.Items()) out.Add(v == kNullValue || !(v > 0) ? v : std::log(v));
+        list = std::move(out);
+    };
+    for (TVegaDoubleList* list : {&logged.LClose, &logged.LHigh, &logged.LLow, &logged.LOpen})
+        logOf(*list);
+    for (TVegaDoubleList& average : logged.Overlays.LAverages) logOf(average);
+    return logged;
+}
+
+constexpr TColor kDaySeparatorColor = 0xC0C0C0;
+constexpr TColor kDayDateColor = 0x606060;
+
+// A thin line at the first position of each calendar day after the first, over the plot and
+// its panes, with the day's date at the plot's bottom where it fits beside the previous one.
+void DrawDaySeparators(const ChartState& state, Canvas& canvas, const ChartMapping& map,
+                       const ChartLayout& layout) {
+    const auto times = state.LTime.Items();
+    const std::int32_t bars = std::min<std::int32_t>(state.ILastPrice + 1, map.Positions());
+    if (bars < 2) return;
+    const std::int32_t top = layout.Plot.Top;
+    std::int32_t bottom = layout.Plot.Bottom;
+    for (const TRect& pane : {layout.RsiPane, layout.VolumePane})
+        if (pane.Bottom > pane.Top) bottom = std::max(bottom, pane.Bottom);
+    // What follows is drawn with the canvas as it was.
+    const CanvasFont font = canvas.Font();
+    const TColor pen = canvas.Pen().Color;
+    SetChartLabelFont(canvas, kDayDateColor);
+    const std::int32_t textHeight = canvas.TextHeight("0");
+    std::int64_t lastLine = std::numeric_limits<std::int32_t>::min();
+    std::int64_t freeFrom = std::numeric_limits<std::int32_t>::min();
+    CenturyTimeDecoder decoder;
+    std::int32_t year = 0, month = 0, dayOfMonth = 0;
+    double hours = 0;
+    decoder.Decode(times[0], year, month, dayOfMonth, hours);
+    for (std::int32_t i = 1; i < bars; ++i) {
+        const std::int32_t before = dayOfMonth, monthBefore = month, yearBefore = year;
+        decoder.Decode(times[static_cast<std::size_t>(i)], year, month, dayOfMonth, hours);
+        if (dayOfMonth == before && month == monthBefore && year == yearBefore) continue;
+        const std::int32_t x = map.XOf(i);
+        // Lines closer than a few pixels would grey the plot over; every date still gets one
+        // whose line is drawn and whose text fits.
+        if (std::int64_t{x} - lastLine < 4) continue;
+        lastLine = x;
+        canvas.Pen().Color = kDaySeparatorColor;
+        canvas.MoveTo(x, top + 1);
+        canvas.LineTo(x, bottom);
+        const std::string date = DayMonthText(dayOfMonth, month);
+        const std::int32_t width = canvas.TextWidth(date);
+        if (std::int64_t{x} + 2 < freeFrom || x + 2 + width > layout.Plot.Right) continue;
+        canvas.TextOut(x + 2, layout.Plot.Bottom - textHeight - 1, date);
+        freeFrom = std::int64_t{x} + 2 + width + 4;
+    }
+    canvas.Font() = font;
+    canvas.Pen().Color = pen;
+}
+
+}  // namespace
+
+std::string DayMonthText(std::int32_t day, std::int32_t month) {
+    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    if (month < 1 || month > 12) return std::to_string(day);
+    return std::to_string(day) + " " + kMonths[month - 1];
+}
+
+bool FlickerFreePaintBox1Paint(const ChartState& given, Canvas& canvas, const TRect& clientRect,
+                               ChartStatus& status, ChartMapping* painted) {
     Fill(canvas, clientRect, kBackgroundColor);
-    const std::int32_t n = state.LClose.Count();
+    const std::int32_t n = given.LClose.Count();
     if (n < 2) return false;
 
     double lowest = 0;
     double highest = 0;
     double ymin = 0;
     double ymax = 0;
-    state.LHigh.GetMinMax(lowest, ymax);
-    state.LLow.GetMinMax(ymin, highest);
+    given.LHigh.GetMinMax(lowest, ymax);
+    given.LLow.GetMinMax(ymin, highest);
     if (ymin > ymax) return false;
 
+    // A log scale shows only prices above 0; a view holding any other stays linear.
+    const bool wantsLog = given.Extras.LogScale;
+    const bool log = wantsLog && LogScaleFits(ymin, ymax);
+    std::optional<ChartState> logged;
+    if (log) {
+        logged = LoggedPrices(given);
+        ymin = std::log(ymin);
+        ymax = std::log(ymax);
+    }
+    const ChartState& state = log ? *logged : given;
+
     // The margin stops at zero only for a chart of non-negative prices; a chart that goes
-    // below zero (spreads) keeps its margin below as well.
+    // below zero (spreads) keeps its margin below as well. Logarithms have no such floor.
     const double unpaddedMin = ymin;
     const double pad = (ymax - ymin) * 0.1;
     ymin -= pad;
-    if (unpaddedMin >= 0 && ymin < 0) ymin = 0;
+    if (!log && unpaddedMin >= 0 && ymin < 0) ymin = 0;
     ymax += pad;
 
     const ChartExtras& extras = state.Extras;
     const ChartLayout layout = ChartLayoutFor(clientRect, extras);
     const TRect& plot = layout.Plot;
+    const ChartMapping map =
+        log ? ChartMapping(state.LTime.Items(), state.Intraday, plot, std::exp(ymin),
+                           std::exp(ymax), true)
+            : ChartMapping(state.LTime.Items(), state.Intraday, plot, ymin, ymax);
     // The panes share the plot's background and day band, each under a separating line.
     for (const TRect& area : {plot, layout.RsiPane, layout.VolumePane}) {
         if (area.Bottom <= area.Top) continue;
@@ -115,6 +209,7 @@ bool FlickerFreePaintBox1Paint(const ChartState& state, Canvas& canvas, const TR
             canvas.LineTo(area.Right, area.Top);
         }
     }
+    if (extras.FullTimeAxis && state.Intraday) DrawDaySeparators(state, canvas, map, layout);
 
     // The time window runs from the first to the last time of the series.
     const std::int32_t times = state.LTime.Count();
@@ -153,13 +248,30 @@ bool FlickerFreePaintBox1Paint(const ChartState& state, Canvas& canvas, const TR
     canvas.MoveTo(layout.TimeAxis.Left, layout.TimeAxis.Top);
     canvas.LineTo(layout.TimeAxis.Right, layout.TimeAxis.Top);
 
-    // The time axis covers the newest trading day and the future positions after it.
-    TRect dayAxis = layout.TimeAxis;
-    dayAxis.Left =
-        ValueToPixel(layout.TimeAxis.Left, layout.TimeAxis.Right, 0, n - 1, state.IFirstBarInDay);
-    DrawTimeAxis(canvas, dayAxis, {}, true, std::nullopt, "Arial", 0, state.DayTMax, state.DayTMin);
+    if (extras.FullTimeAxis && state.Intraday) {
+        // The axis over the whole plot reads each pixel's time from the position under it,
+        // so every session in view is labelled however long the breaks between them.
+        const PixelTimeFunction pixelTime = [&map, &state](std::int32_t x, double&) {
+            const auto i = map.PositionAt(x);
+            return i ? state.LTime.GetItem(*i) : 0.0;
+        };
+        DrawTimeAxis(canvas, layout.TimeAxis, pixelTime, true, std::nullopt, "Arial", 0, tmax,
+                     tmin);
+    } else if (extras.FullTimeAxis) {
+        DrawTimeAxis(canvas, layout.TimeAxis, {}, true, std::nullopt, "Arial", 0, tmax, tmin);
+    } else {
+        // The time axis covers the newest trading day and the future positions after it.
+        TRect dayAxis = layout.TimeAxis;
+        dayAxis.Left = ValueToPixel(layout.TimeAxis.Left, layout.TimeAxis.Right, 0, n - 1,
+                                    state.IFirstBarInDay);
+        DrawTimeAxis(canvas, dayAxis, {}, true, std::nullopt, "Arial", 0, state.DayTMax,
+                     state.DayTMin);
+    }
 
-    DrawPriceAxis(canvas, layout.PriceAxis, 1, "", ymax, ymin);
+    if (log)
+        DrawLogPriceAxis(canvas, layout.PriceAxis, std::exp(ymax), std::exp(ymin));
+    else
+        DrawPriceAxis(canvas, layout.PriceAxis, 1, "", ymax, ymin);
 
     const bool up = state.DeltaClose > 0;
     status.TextColor = up ? kUpTextColor : kDownTextColor;
@@ -167,15 +279,17 @@ bool FlickerFreePaintBox1Paint(const ChartState& state, Canvas& canvas, const TR
     status.Text = std::to_string(static_cast<std::int64_t>(state.ILastPrice) + 1) +
                   " bars; last bar: " + DateTimeToText(0, '.', state.LastCloseTime) + "  " +
                   RealToText(0, state.LastClose);
+    if (wantsLog && !log) status.Text += "; linear scale: prices at or below 0 in view";
 
     // A state whose newest bar lies outside the series has no price to write.
-    if (state.ILastPrice >= 0 && state.ILastPrice < n) {
-        const double price = state.LClose.GetItem(state.ILastPrice);
-        const std::int32_t x = ValueToPixel(plot.Left, plot.Right, 0, n - 1, state.ILastPrice);
-        const std::int32_t y = ValueToPixel(plot.Bottom, plot.Top, ymin, ymax, price);
+    if (given.ILastPrice >= 0 && given.ILastPrice < n) {
+        const double price = given.LClose.GetItem(given.ILastPrice);
+        const std::int32_t x = ValueToPixel(plot.Left, plot.Right, 0, n - 1, given.ILastPrice);
+        const std::int32_t y = map.YOf(price);
         SetChartLabelFont(canvas, clBlack);
         canvas.TextOut(x, y, RealToText(0, price));
     }
+    if (painted != nullptr) *painted = map;
     return true;
 }
 

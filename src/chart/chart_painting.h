@@ -1,5 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <string>
+
+#include "chart/chart_mapping.h"
 #include "chart/chart_state.h"
 #include "platform/canvas.h"
 #include "platform/graphics_types.h"
@@ -31,7 +35,16 @@ ChartLayout ChartLayoutFor(const TRect& clientRect, const ChartExtras& extras);
 // price at the end of the line. Fewer than two values, or no high and low values, leave the
 // box white; then status is not touched and the result is false, so the status line keeps
 // what the last full paint wrote.
+//
+// With the extras' whole-view time axis the axis covers the whole plot, each pixel labelled
+// by the time of the position under it, and each new calendar day in view gets a thin line
+// and its date. With the log scale, prices are mapped by their logarithm and the price axis
+// labels log-spaced round values; a chart holding a price at or below 0 stays linear and the
+// status line says so. painted, when given, receives the mapping the plot was drawn with.
 bool FlickerFreePaintBox1Paint(const ChartState& state, Canvas& canvas, const TRect& clientRect,
-                               ChartStatus& status);
+                               ChartStatus& status, ChartMapping* painted = nullptr);
+
+// "27 Sep": a day separator's date.
+std::string DayMonthText(std::int32_t day, std::int32_t month);
 
 }  // namespace vela

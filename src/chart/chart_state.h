@@ -27,8 +27,11 @@ struct ChartExtras {
     std::vector<ChartAverage> Averages;  // at most three
     std::int32_t RsiWindow = 0;          // an RSI pane when above 0
     bool Crosshair = false;              // a crosshair and the bar under the mouse
+    bool FullTimeAxis = false;           // the time axis over the whole plot, not the newest day
+    bool LogScale = false;               // prices mapped by their logarithm
     bool AnyOn() const {
-        return Style != BarStyle::Line || Volume || !Averages.empty() || RsiWindow > 0 || Crosshair;
+        return Style != BarStyle::Line || Volume || !Averages.empty() || RsiWindow > 0 ||
+               Crosshair || FullTimeAxis || LogScale;
     }
     friend bool operator==(const ChartExtras&, const ChartExtras&) = default;
 };

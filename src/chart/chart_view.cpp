@@ -1,6 +1,7 @@
 #include "chart/chart_view.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 #include "chart/chart_update.h"
@@ -94,6 +95,28 @@ bool UpdateViewSeries(std::span<const BarPrices> bars, const ChartView& view, Ch
     const ChartView v = Clamped(view, n);
     return UpdateChartSeries(
         bars.subspan(static_cast<std::size_t>(v.First), static_cast<std::size_t>(v.Width)), s);
+}
+
+std::string ViewText(const ChartView& view, std::int32_t bars) {
+    if (view.Whole || view.Width <= 0) return {};
+    const std::int32_t back = std::max(bars - view.End(), 0);
+    std::string text = std::to_string(view.Width);
+    if (back > 0) text += "@" + std::to_string(back);
+    return text;
+}
+
+std::optional<ViewSpan> ParseViewText(std::string_view text, std::int32_t max) {
+    const auto number = [max](std::string_view part, std::int32_t min, std::int32_t& out) {
+        const auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), out);
+        return !part.empty() && ec == std::errc() && end == part.data() + part.size() &&
+               out >= min && out <= max;
+    };
+    const std::size_t at = text.find('@');
+    ViewSpan span;
+    if (!number(text.substr(0, at), 1, span.Width)) return std::nullopt;
+    if (at != std::string_view::npos && !number(text.substr(at + 1), 0, span.Back))
+        return std::nullopt;
+    return span;
 }
 
 }  // namespace vela

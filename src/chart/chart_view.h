@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string>
+#include <string_view>
 
 #include "chart/chart_state.h"
 #include "market/bar_data.h"
@@ -41,6 +44,16 @@ ChartView Panned(ChartView view, std::int32_t bars, std::int32_t delta);
 // After the held bars went from oldBars to newBars: a following view moves along with the
 // new bars, any other stays where it is.
 ChartView Followed(ChartView view, std::int32_t oldBars, std::int32_t newBars);
+
+// A view as text, as a desktop keeps it and --view takes it: "" the whole history, "N" the
+// newest N bars (following the market), "N@K" the N bars ending K bars before the newest.
+std::string ViewText(const ChartView& view, std::int32_t bars);
+// Reads "N" or "N@K" (N from 1, K from 0, both at most max); nothing for any other text.
+struct ViewSpan {
+    std::int32_t Width = 0;
+    std::int32_t Back = 0;
+};
+std::optional<ViewSpan> ParseViewText(std::string_view text, std::int32_t max);
 
 // Where the marker that says newer bars lie beyond the view sits: a small box at the plot's
 // right edge, halfway down.

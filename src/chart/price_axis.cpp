@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <span>
+#include <vector>
 
 #include "geometry/value_mapping.h"
 #include "text/number_text.h"
@@ -70,6 +73,79 @@ double PriceAxisScale(double r) {
     return s;
 }
 
+namespace {
+
+// The axis line and the label font for an axis along r; h is the labels' height.
+struct AxisFrame {
+    bool Left = true;
+    std::int32_t AxisX = 0;
+    std::int64_t H = 0;
+};
+
+AxisFrame DrawAxisLine(Canvas& canvas, const TRect& r, std::uint8_t side) {
+    canvas.SetBackgroundTransparent(true);
+    AxisFrame f;
+    f.H = (static_cast<std::int64_t>(r.Bottom) - r.Top) / 15;
+    f.Left = side == 0;
+    f.AxisX = f.Left ? Clamp32(static_cast<std::int64_t>(r.Left) + 1)
+                     : Clamp32(static_cast<std::int64_t>(r.Right) - 1);
+    canvas.MoveTo(f.AxisX, r.Bottom);
+    canvas.LineTo(f.AxisX, r.Top);
+    return f;
+}
+
+void SetLabelFont(Canvas& canvas, const TRect& r, AxisFrame& f) {
+    const std::int64_t height = static_cast<std::int64_t>(r.Bottom) - r.Top;
+    const std::int64_t width = static_cast<std::int64_t>(r.Right) - r.Left;
+    if (static_cast<double>(width) < std::trunc(static_cast<double>(f.H) * 0.75 * 5))
+        f.H = static_cast<std::int64_t>(std::trunc(static_cast<double>(width) * 4 / 3 / 5));
+    canvas.Font().Height = Clamp32(f.H);
+    if (f.H < 9 && height > 45) canvas.Font().Height = 9;
+    if (std::abs(static_cast<std::int64_t>(canvas.FontSize())) > 10) canvas.SetFontSize(10);
+}
+
+void DrawTick(Canvas& canvas, const TRect& r, const AxisFrame& f, std::int32_t y,
+              std::string label) {
+    if (label.size() > kMaxLabelLength) label.resize(kMaxLabelLength);
+    const std::int64_t h = f.H;
+    const std::int64_t tickLength = 3 * h / 4;
+    const std::int32_t ty = Clamp32(y - h / 2);
+    if (f.Left) {
+        canvas.TextOut(Clamp32(r.Left + h + 1), ty, label);
+        canvas.MoveTo(f.AxisX, y);
+        canvas.LineTo(Clamp32(f.AxisX + tickLength), y);
+    } else {
+        const std::int64_t w = canvas.TextWidth(label);
+        canvas.TextOut(Clamp32(r.Right - w - h - 1), ty, label);
+        canvas.MoveTo(f.AxisX, y);
+        canvas.LineTo(Clamp32(f.AxisX - tickLength), y);
+    }
+}
+
+// Round values by the linear axis's own steps: ticks from vmin up to but not including vmax;
+// nothing when the range has no steps.
+std::optional<std::vector<double>> LinearTicks(double vmin, double vmax) {
+    std::vector<double> ticks;
+    const double range = vmax - vmin;
+    double s = PriceAxisScale(range);
+    if (s == 0) return std::nullopt;
+    std::int64_t lo = 0;
+    std::int64_t hi = 0;
+    if (!TickIndex(vmin, s, lo) || !TickIndex(vmax, s, hi)) return std::nullopt;
+    // Too few ticks: take a finer step.
+    if (hi - lo == 0 || hi - lo == 1 || hi - lo == 2) {
+        s *= hi - lo == 0 ? 5 : 2;
+        if (!TickIndex(vmin, s, lo) || !TickIndex(vmax, s, hi)) return std::nullopt;
+    }
+    for (std::int64_t k = lo; k <= hi && k - lo < kMaxTicks; ++k) {
+        const double v = static_cast<double>(k) / s;
+        if (vmin <= v && v < vmax) ticks.push_back(v);
+    }
+    return ticks;
+}
+
+}  // namespace
+
 void DrawPriceAxis(Canvas& canvas, const TRect& r, std::uint8_t side, std::string suffix,
                    double vmax, double vmin) {
     if (suffix.empty()) {
@@ -88,55 +164,51 @@ void DrawPriceAxis(Canvas& canvas, const TRect& r, std::uint8_t side, std::strin
         }
     }
     canvas.SetBackgroundTransparent(true);
-    const std::int64_t height = static_cast<std::int64_t>(r.Bottom) - r.Top;
-    const std::int64_t width = static_cast<std::int64_t>(r.Right) - r.Left;
-    std::int64_t h = height / 15;
     // The range in plain double arithmetic: the steps depend on its exact rounding.
-    const double range = vmax - vmin;
-    if (range == 0) return;
+    if (vmax - vmin == 0) return;
+    AxisFrame f = DrawAxisLine(canvas, r, side);
+    const auto ticks = LinearTicks(vmin, vmax);
+    if (!ticks) return;
+    SetLabelFont(canvas, r, f);
+    for (const double v : *ticks)
+        DrawTick(canvas, r, f, ValueToPixel(r.Bottom, r.Top, vmin, vmax, v),
+                 FloatToGeneralText(v) + suffix);
+}
 
-    const bool left = side == 0;
-    const std::int32_t axisX = left ? Clamp32(static_cast<std::int64_t>(r.Left) + 1)
-                                    : Clamp32(static_cast<std::int64_t>(r.Right) - 1);
-    canvas.MoveTo(axisX, r.Bottom);
-    canvas.LineTo(axisX, r.Top);
-
-    double s = PriceAxisScale(range);
-    if (s == 0) return;
-    std::int64_t lo = 0;
-    std::int64_t hi = 0;
-    if (!TickIndex(vmin, s, lo) || !TickIndex(vmax, s, hi)) return;
-    // Too few ticks: take a finer step.
-    if (hi - lo == 0 || hi - lo == 1 || hi - lo == 2) {
-        s *= hi - lo == 0 ? 5 : 2;
-        if (!TickIndex(vmin, s, lo) || !TickIndex(vmax, s, hi)) return;
-    }
-
-    if (static_cast<double>(width) < std::trunc(static_cast<double>(h) * 0.75 * 5))
-        h = static_cast<std::int64_t>(std::trunc(static_cast<double>(width) * 4 / 3 / 5));
-    canvas.Font().Height = Clamp32(h);
-    if (h < 9 && height > 45) canvas.Font().Height = 9;
-    if (std::abs(static_cast<std::int64_t>(canvas.FontSize())) > 10) canvas.SetFontSize(10);
-
-    const std::int64_t tickLength = 3 * h / 4;
-    for (std::int64_t k = lo; k <= hi && k - lo < kMaxTicks; ++k) {
-        const double v = static_cast<double>(k) / s;
-        if (!(vmin <= v && v < vmax)) continue;
-        const std::int32_t y = ValueToPixel(r.Bottom, r.Top, vmin, vmax, v);
-        std::string label = FloatToGeneralText(v) + suffix;
-        if (label.size() > kMaxLabelLength) label.resize(kMaxLabelLength);
-        const std::int32_t ty = Clamp32(y - h / 2);
-        if (left) {
-            canvas.TextOut(Clamp32(r.Left + h + 1), ty, label);
-            canvas.MoveTo(axisX, y);
-            canvas.LineTo(Clamp32(axisX + tickLength), y);
-        } else {
-            const std::int64_t w = canvas.TextWidth(label);
-            canvas.TextOut(Clamp32(r.Right - w - h - 1), ty, label);
-            canvas.MoveTo(axisX, y);
-            canvas.LineTo(Clamp32(axisX - tickLength), y);
+std::vector<double> LogAxisTicks(double low, double high) {
+    std::vector<double> ticks;
+    if (!(low > 0 && high > low) || !std::isfinite(high)) return ticks;
+    // Within a factor of three a log scale is nearly linear: its round values serve.
+    if (high / low < 3) return LinearTicks(low, high).value_or(std::vector<double>{});
+    const double decades = std::log10(high / low);
+    static constexpr double kEvery[] = {1};
+    static constexpr double kOneTwoFive[] = {1, 2, 5};
+    static constexpr double kFine[] = {1, 1.5, 2, 3, 4, 5, 6, 7, 8, 9};
+    const std::span<const double> mantissas = decades > 4     ? std::span<const double>(kEvery)
+                                              : decades > 1.5 ? std::span<const double>(kOneTwoFive)
+                                                              : std::span<const double>(kFine);
+    const auto first = static_cast<std::int32_t>(std::floor(std::log10(low)));
+    const auto last = static_cast<std::int32_t>(std::ceil(std::log10(high)));
+    for (std::int32_t e = first; e <= last && ticks.size() < kMaxTicks; ++e) {
+        // Divided rather than multiplied below 1, so that 0.3 is the double nearest 0.3.
+        const double unit = std::pow(10.0, std::abs(e));
+        for (const double m : mantissas) {
+            const double v = e >= 0 ? m * unit : m / unit;
+            if (low <= v && v < high) ticks.push_back(v);
         }
     }
+    return ticks;
+}
+
+void DrawLogPriceAxis(Canvas& canvas, const TRect& r, double high, double low) {
+    if (!(low > 0 && high > low)) return;
+    AxisFrame f = DrawAxisLine(canvas, r, 0);
+    SetLabelFont(canvas, r, f);
+    const double lmin = std::log(low);
+    const double lmax = std::log(high);
+    for (const double v : LogAxisTicks(low, high))
+        DrawTick(canvas, r, f, ValueToPixel(r.Bottom, r.Top, lmin, lmax, std::log(v)),
+                 FloatToGeneralText(v));
 }
 
 }  // namespace vela

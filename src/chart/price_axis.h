@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/canvas.h"
 #include "platform/graphics_types.h"
@@ -15,6 +16,14 @@ namespace vela {
 // Draws with the canvas's pen and font colour and sets the font height.
 void DrawPriceAxis(Canvas& canvas, const TRect& r, std::uint8_t side, std::string suffix,
                    double vmax, double vmin);
+
+// The prices a log-scale axis from low to high labels: log-spaced round values (1, 2, 5 of
+// each decade, every decade over wide ranges, finer over narrow ones; over less than a
+// factor of three the linear axis's round values). Empty unless 0 < low < high.
+std::vector<double> LogAxisTicks(double low, double high);
+// A price axis on the left edge of r for prices mapped by their logarithm, low at the
+// bottom and high at the top; the labels as the linear axis writes them.
+void DrawLogPriceAxis(Canvas& canvas, const TRect& r, double high, double low);
 
 // The scale the axis uses for the range r: ticks fall on multiples of 1 / scale before the
 // final widening for ranges with too few ticks. 0 when no scale is found.

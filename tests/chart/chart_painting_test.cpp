@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -306,6 +307,122 @@ TEST_F(ChartPainting, InconsistentStateDrawsWithoutFailing) {
     state.LTime.Clear();
     EXPECT_NO_THROW(EXPECT_TRUE(Paint(state)));
     EXPECT_EQ(status.Text.substr(0, 9), "401 bars;");
+}
+
+}  // namespace
+}  // namespace vela
+
+namespace vela {
+namespace {
+
+constexpr TColor kSeparatorColor = 0xC0C0C0;
+
+class ChartAxesPainting : public ChartPainting {
+  protected:
+    std::vector<CanvasRecord> Separators() const {
+        std::vector<CanvasRecord> out;
+        for (const CanvasRecord& r : canvas.Of(Kind::Line))
+            if (r.Pen.Color == kSeparatorColor) out.push_back(r);
+        return out;
+    }
+    // The time axis's rotated labels left of column x.
+    int LabelsLeftOf(std::int32_t x) const {
+        int n = 0;
+        for (const CanvasRecord& r : canvas.Of(Kind::Text))
+            if (r.Font.Escapement != 0 && r.Points.at(0).X < x) ++n;
+        return n;
+    }
+};
+
+TEST_F(ChartAxesPainting, TheWholeViewAxisLabelsEveryDayAndPartsThemWithTheirDate) {
+    ChartState state = StateOf(TwoDays(), 1);
+    ASSERT_TRUE(Paint(state));
+    // The specified axis: nothing under the first day (labels rise to the left of their
+    // ticks, the band's first one a little), no separators.
+    EXPECT_EQ(LabelsLeftOf(150), 0);
+    EXPECT_TRUE(Separators().empty());
+    const auto plain = canvas.Records();
+
+    state.Extras.FullTimeAxis = true;
+    ASSERT_TRUE(Paint(state));
+    EXPECT_GT(LabelsLeftOf(150), 0);
+    // One line where the second day's first bar stands, across the plot.
+    const auto lines = Separators();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].From(), (TPoint{235, 4}));
+    EXPECT_EQ(lines[0].To(), (TPoint{235, 211}));
+    const auto texts = canvas.Of(Kind::Text);
+    const auto date = std::find_if(texts.begin(), texts.end(),
+                                   [](const CanvasRecord& r) { return r.Text == "19 Jun"; });
+    ASSERT_NE(date, texts.end());
+    EXPECT_EQ(date->Points.at(0).X, 237);
+    // The close line is the same either way.
+    std::vector<CanvasRecord> closeBefore, closeAfter;
+    for (const CanvasRecord& r : plain)
+        if (r.What == Kind::Line && r.Pen.Color == kCloseColor) closeBefore.push_back(r);
+    for (const CanvasRecord& r : canvas.Of(Kind::Line))
+        if (r.Pen.Color == kCloseColor) closeAfter.push_back(r);
+    ASSERT_EQ(closeAfter.size(), closeBefore.size());
+    for (std::size_t i = 0; i < closeAfter.size(); ++i)
+        EXPECT_EQ(closeAfter[i].Points, closeBefore[i].Points) << i;
+}
+
+TEST_F(ChartAxesPainting, AViewInsideOneDayHasNoSeparator) {
+    ChartState state = StateOf(MinuteBars(18, 100, [](int i) { return 50.0 + i % 7; }), 1);
+    state.Extras.FullTimeAxis = true;
+    ASSERT_TRUE(Paint(state));
+    EXPECT_TRUE(Separators().empty());
+    EXPECT_GT(LabelsLeftOf(432), 0);
+}
+
+TEST_F(ChartAxesPainting, ALogScalePlacesPricesByTheirLogarithm) {
+    // Closes from 1 to 1000, each bar the same factor above the last: on a log scale a
+    // straight line, the middle bar (31.6) in the middle row.
+    std::vector<Bar> bars;
+    const double start = DateToCenturies(2012, 6, 18, 0);
+    for (int i = 0; i <= 50; ++i) {
+        const double p = std::pow(10.0, 3.0 * i / 50);
+        bars.push_back(Bar{start + i * kDay, p, p, p});
+    }
+    ChartState state = StateOf(bars, 1440);
+    state.Extras.LogScale = true;
+    ASSERT_TRUE(Paint(state));
+    const double lmin = std::log(bars.front().Low), lmax = std::log(bars.back().High);
+    const double pad = (lmax - lmin) * 0.1;
+    const auto y = [&](double p) {
+        return ValueToPixel(211, 3, lmin - pad, lmax + pad, std::log(p));
+    };
+    std::vector<TPoint> ends;
+    for (const CanvasRecord& line : LinesIn(kCloseColor)) {
+        ends.push_back(line.From());
+        ends.push_back(line.To());
+    }
+    const double tmin = state.LTime.GetItem(0), tmax = state.LTime.GetItem(state.LTime.Count() - 1);
+    for (const Bar& b : bars) {
+        const TPoint at{ValueToPixel(62, 432, tmin, tmax, b.Time), y(b.Close)};
+        EXPECT_THAT(ends, ::testing::Contains(at)) << b.Close;
+    }
+    EXPECT_EQ(y(std::pow(10.0, 1.5)), (211 + 3) / 2);
+    // Round values a decade apart are the same distance apart.
+    const auto texts = canvas.Texts();
+    for (const char* label : {"1", "10", "100", "20", "200"})
+        EXPECT_THAT(texts, ::testing::Contains(label)) << label;
+    EXPECT_EQ(status.Text.find("linear"), std::string::npos);
+}
+
+TEST_F(ChartAxesPainting, PricesAtOrBelowZeroKeepTheScaleLinearAndSaySo) {
+    ChartState state = StateOf(MinuteBars(18, 40, [](int i) { return -2.0 + i % 5; }), 1);
+    ASSERT_TRUE(Paint(state));
+    const auto linear = canvas.Records();
+    const std::string linearStatus = status.Text;
+    state.Extras.LogScale = true;
+    ASSERT_TRUE(Paint(state));
+    ASSERT_EQ(canvas.Records().size(), linear.size());
+    for (std::size_t i = 0; i < linear.size(); ++i) {
+        EXPECT_EQ(canvas.Records()[i].Points, linear[i].Points) << i;
+        EXPECT_EQ(canvas.Records()[i].Text, linear[i].Text) << i;
+    }
+    EXPECT_EQ(status.Text, linearStatus + "; linear scale: prices at or below 0 in view");
 }
 
 }  // namespace

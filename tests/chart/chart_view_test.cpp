@@ -132,3 +132,27 @@ TEST(ChartView, TheMarkerOfNewerBarsSitsAtThePlotsRightEdge) {
 
 }  // namespace
 }  // namespace vela
+
+namespace vela {
+namespace {
+
+TEST(ChartViewTextTest, ViewsAsTextAndBack) {
+    struct Case {
+        ChartView View;
+        std::int32_t Bars;
+        const char* Text;
+    };
+    for (const Case& c : {Case{ChartView{}, 500, ""}, Case{NewestBars(500, 100), 500, "100"},
+                          Case{BarsBefore(500, 100, 40), 500, "100@40"}}) {
+        EXPECT_EQ(ViewText(c.View, c.Bars), c.Text);
+        if (c.View.Whole) continue;
+        const auto span = ParseViewText(c.Text, 3000000);
+        ASSERT_TRUE(span) << c.Text;
+        EXPECT_EQ(BarsBefore(c.Bars, span->Width, span->Back), c.View) << c.Text;
+    }
+    for (const char* bad : {"", "0", "-5", "10@", "@3", "10@-1", "x", "10@3@4", "4000000", " 10"})
+        EXPECT_FALSE(ParseViewText(bad, 3000000)) << bad;
+}
+
+}  // namespace
+}  // namespace vela
