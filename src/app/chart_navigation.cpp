@@ -24,10 +24,18 @@ ChartNavigation::ChartNavigation(QWidget* box, const ChartState& all, Bars bars,
 }
 
 void ChartNavigation::SetView(const ChartView& view) {
+    Show(view, false);
+}
+
+void ChartNavigation::Move(const ChartView& view) {
+    Show(view, true);
+}
+
+void ChartNavigation::Show(const ChartView& view, bool byUser) {
     view_ = Clamped(view, Count());
     if (!view_.Whole && view_.Width >= Count()) view_ = ChartView{};
     Rebuild();
-    if (changed_) changed_();
+    if (changed_) changed_(byUser);
 }
 
 void ChartNavigation::AllChanged() {
@@ -78,7 +86,7 @@ bool ChartNavigation::eventFilter(QObject* watched, QEvent* event) {
             ChartView v = view_;
             for (int i = 0; i < std::abs(steps); ++i)
                 v = Zoomed(v, Count(), anchor, steps > 0 ? kZoomIn : kZoomOut);
-            SetView(v);
+            Move(v);
             return true;
         }
         case QEvent::MouseButtonPress: {
@@ -89,7 +97,7 @@ bool ChartNavigation::eventFilter(QObject* watched, QEvent* event) {
             const QPoint at = e->position().toPoint();
             if (NewerBeyond() && at.x() >= marker.Left && at.x() < marker.Right &&
                 at.y() >= marker.Top && at.y() < marker.Bottom) {
-                SetView(NewestBars(Count(), view_.Width));
+                Move(NewestBars(Count(), view_.Width));
                 return true;
             }
             dragFrom_ = e->position().toPoint();
@@ -102,7 +110,7 @@ bool ChartNavigation::eventFilter(QObject* watched, QEvent* event) {
             const double moved = (dragFrom_->x() - e->position().toPoint().x()) / PixelsPerBar();
             ChartView v = view_;
             v.First = dragFirst_ + static_cast<std::int32_t>(std::lround(moved));
-            SetView(v);
+            Move(v);
             break;
         }
         case QEvent::MouseButtonRelease:
@@ -118,29 +126,29 @@ bool ChartNavigation::eventFilter(QObject* watched, QEvent* event) {
             const std::int32_t newest = view_.Whole ? Count() - 1 : view_.End() - 1;
             switch (e->key()) {
                 case Qt::Key_Left:
-                    SetView(Panned(view_, Count(), -1));
+                    Move(Panned(view_, Count(), -1));
                     return true;
                 case Qt::Key_Right:
-                    SetView(Panned(view_, Count(), 1));
+                    Move(Panned(view_, Count(), 1));
                     return true;
                 case Qt::Key_PageUp:
-                    SetView(Panned(view_, Count(), -width));
+                    Move(Panned(view_, Count(), -width));
                     return true;
                 case Qt::Key_PageDown:
-                    SetView(Panned(view_, Count(), width));
+                    Move(Panned(view_, Count(), width));
                     return true;
                 case Qt::Key_Plus:
                 case Qt::Key_Equal:
-                    SetView(Zoomed(view_, Count(), newest, kZoomIn));
+                    Move(Zoomed(view_, Count(), newest, kZoomIn));
                     return true;
                 case Qt::Key_Minus:
-                    SetView(Zoomed(view_, Count(), newest, kZoomOut));
+                    Move(Zoomed(view_, Count(), newest, kZoomOut));
                     return true;
                 case Qt::Key_Home:
-                    if (!view_.Whole) SetView(BarsBefore(Count(), width, Count() - width));
+                    if (!view_.Whole) Move(BarsBefore(Count(), width, Count() - width));
                     return true;
                 case Qt::Key_End:
-                    if (!view_.Whole) SetView(NewestBars(Count(), width));
+                    if (!view_.Whole) Move(NewestBars(Count(), width));
                     return true;
                 case Qt::Key_Escape:
                     Reset();

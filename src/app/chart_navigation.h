@@ -23,7 +23,8 @@ class ChartNavigation : public QObject {
   public:
     // The window's bars, oldest first, and the chart of all of them.
     using Bars = std::function<std::span<const BarPrices>()>;
-    using Changed = std::function<void()>;
+    // After the view changed; byUser when the user's wheel, drag or keys moved it.
+    using Changed = std::function<void(bool byUser)>;
 
     ChartNavigation(QWidget* box, const ChartState& all, Bars bars, Changed changed);
 
@@ -52,6 +53,8 @@ class ChartNavigation : public QObject {
     std::int32_t BarAt(int x) const;
     double PixelsPerBar() const;
     void Rebuild();
+    void Move(const ChartView& view);
+    void Show(const ChartView& view, bool byUser);
 
     QWidget* box_;
     const ChartState& all_;

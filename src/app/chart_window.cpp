@@ -32,6 +32,8 @@
 #include <span>
 
 #include "app/bar_table_model.h"
+#include "app/chart_canvas.h"
+#include "app/chart_extras_menu.h"
 #include "app/chart_navigation.h"
 #include "app/control_kinds.h"
 #include "app/flicker_free_paint_box.h"
@@ -98,7 +100,6 @@ TForm1::TForm1(QWidget* parent)
     setWindowTitle("New ...");
     resize(kClientSize);
     BuildControls();
-    BuildExtrasMenu();
     ConnectHandlers();
     Timer1->start();
     RegisterForm(this);
@@ -125,124 +126,32 @@ void TForm1::ConnectHandlers() {
     connect(Edit1, &QLineEdit::returnPressed, this, [this] {
         if (BitBtn1->isEnabled()) BitBtn1->click();
     });
-    FlickerFreePaintBox1->installEventFilter(this);
-    FlickerFreePaintBox1->setMouseTracking(true);
+    navigation_ = new ChartNavigation(
+        FlickerFreePaintBox1, state_, [this] { return downloader_->LCurr.Prices(); },
+        [this](bool byUser) {
+            // Zoomed or panned by hand, the axis labels every session in view.
+            if (byUser && !navigation_->View().Whole && !state_.Extras.FullTimeAxis) {
+                ChartExtras extras = Extras();
+                extras.FullTimeAxis = true;
+                SetExtras(extras);
+            }
+            FlickerFreePaintBox1->update();
+            canvas_->Refresh();
+        });
+    canvas_ = new ChartCanvas(FlickerFreePaintBox1, *navigation_,
+                              [this] { return downloader_->LCurr.Prices(); });
+    extrasMenu_ = std::make_unique<ChartExtrasMenu>(
+        this, [this] { return Extras(); }, [this](const ChartExtras& e) { SetExtras(e); });
     FlickerFreePaintBox1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(FlickerFreePaintBox1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) {
-                SyncExtrasMenu();
-                extrasMenu_->popup(FlickerFreePaintBox1->mapToGlobal(at));
+                extrasMenu_->Sync();
+                extrasMenu_->Menu()->popup(FlickerFreePaintBox1->mapToGlobal(at));
             });
-    FlickerFreePaintBox1->SetOnOverlay([this](QPainter& painter) { PaintCrosshair(painter); });
-    navigation_ = new ChartNavigation(
-        FlickerFreePaintBox1, state_, [this] { return downloader_->LCurr.Prices(); },
-        [this] {
-            FlickerFreePaintBox1->update();
-            if (hover_) ChartMouseMove(*hover_);
-        });
 }
 
 const ChartState& TForm1::ShownState() const {
     return navigation_->Shown();
-}
-
-namespace {
-
-struct AveragePreset {
-    const char* name;
-    const char* text;
-    ChartAverage average;
-};
-constexpr AveragePreset kAveragePresets[] = {
-    {"ActionSma20", "SMA 20", {0, 20}},
-    {"ActionSma50", "SMA 50", {0, 50}},
-    {"ActionSma200", "SMA 200", {0, 200}},
-    {"ActionEma20", "EMA 20", {1, 20}},
-};
-constexpr std::size_t kMaxAverages = 3;
-constexpr std::int32_t kRsiWindow = 14;
-constexpr int kReadoutMargin = 4;
-
-}  // namespace
-
-void TForm1::BuildExtrasMenu() {
-    extrasMenu_ = new QMenu(this);
-    extrasMenu_->setObjectName("ExtrasMenu");
-    const auto add = [this](QMenu* menu, const char* name, const char* text) {
-        QAction* action = menu->addAction(text);
-        action->setObjectName(name);
-        action->setCheckable(true);
-        return action;
-    };
-    QMenu* styles = extrasMenu_->addMenu("Style");
-    auto* styleGroup = new QActionGroup(styles);
-    const std::pair<const char*, BarStyle> styleNames[] = {{"ActionLine", BarStyle::Line},
-                                                           {"ActionOhlc", BarStyle::Ohlc},
-                                                           {"ActionCandles", BarStyle::Candles}};
-    const char* styleTexts[] = {"Line", "OHLC bars", "Candles"};
-    for (std::size_t i = 0; i < std::size(styleNames); ++i) {
-        QAction* action = add(styles, styleNames[i].first, styleTexts[i]);
-        styleGroup->addAction(action);
-        const BarStyle style = styleNames[i].second;
-        connect(action, &QAction::triggered, this, [this, style] {
-            ChartExtras extras = Extras();
-            extras.Style = style;
-            SetExtras(extras);
-        });
-    }
-    connect(add(extrasMenu_, "ActionVolume", "Volume"), &QAction::triggered, this, [this](bool on) {
-        ChartExtras extras = Extras();
-        extras.Volume = on;
-        SetExtras(extras);
-    });
-    QMenu* averages = extrasMenu_->addMenu("Moving averages");
-    for (const AveragePreset& preset : kAveragePresets) {
-        const ChartAverage average = preset.average;
-        connect(add(averages, preset.name, preset.text), &QAction::triggered, this,
-                [this, average](bool on) {
-                    ChartExtras extras = Extras();
-                    auto& list = extras.Averages;
-                    const auto found = std::find(list.begin(), list.end(), average);
-                    if (on && found == list.end() && list.size() < kMaxAverages)
-                        list.push_back(average);
-                    else if (!on && found != list.end())
-                        list.erase(found);
-                    SetExtras(extras);
-                });
-    }
-    connect(add(extrasMenu_, "ActionRsi", "RSI 14"), &QAction::triggered, this, [this](bool on) {
-        ChartExtras extras = Extras();
-        extras.RsiWindow = on ? kRsiWindow : 0;
-        SetExtras(extras);
-    });
-    connect(add(extrasMenu_, "ActionCrosshair", "Crosshair"), &QAction::triggered, this,
-            [this](bool on) {
-                ChartExtras extras = Extras();
-                extras.Crosshair = on;
-                SetExtras(extras);
-            });
-    SyncExtrasMenu();
-}
-
-void TForm1::SyncExtrasMenu() {
-    const ChartExtras& extras = Extras();
-    const auto check = [this](const char* name, bool on) {
-        if (auto* action = extrasMenu_->findChild<QAction*>(name)) action->setChecked(on);
-    };
-    check("ActionLine", extras.Style == BarStyle::Line);
-    check("ActionOhlc", extras.Style == BarStyle::Ohlc);
-    check("ActionCandles", extras.Style == BarStyle::Candles);
-    check("ActionVolume", extras.Volume);
-    const bool full = extras.Averages.size() >= kMaxAverages;
-    for (const AveragePreset& preset : kAveragePresets) {
-        const bool on = std::find(extras.Averages.begin(), extras.Averages.end(), preset.average) !=
-                        extras.Averages.end();
-        check(preset.name, on);
-        if (auto* action = extrasMenu_->findChild<QAction*>(preset.name))
-            action->setEnabled(on || !full);
-    }
-    check("ActionRsi", extras.RsiWindow > 0);
-    check("ActionCrosshair", extras.Crosshair);
 }
 
 void TForm1::SetExtras(const ChartExtras& extras) {
@@ -252,98 +161,25 @@ void TForm1::SetExtras(const ChartExtras& extras) {
         UpdateChartSeries(downloader_->LCurr.Prices(), state_);
     UpdateChartOverlays(state_);
     navigation_->AllChanged();
-    if (extrasMenu_ != nullptr) SyncExtrasMenu();
-    if (!extras.Crosshair) {
-        hover_.reset();
-        readout_.clear();
-    }
+    if (extrasMenu_) extrasMenu_->Sync();
+    canvas_->Refresh();
     FlickerFreePaintBox1->update();
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == FlickerFreePaintBox1) {
-        if (event->type() == QEvent::MouseMove)
-            ChartMouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
-        else if (event->type() == QEvent::Leave)
-            ChartMouseLeave();
-    }
-    return QWidget::eventFilter(watched, event);
+QMenu* TForm1::ExtrasMenu() const {
+    return extrasMenu_->Menu();
 }
 
 void TForm1::ChartMouseMove(QPoint point) {
-    if (!state_.Extras.Crosshair) return;
-    const TRect client{0, 0, FlickerFreePaintBox1->width(), FlickerFreePaintBox1->height()};
-    const TRect plot = ChartLayoutFor(client, state_.Extras).Plot;
-    const QRegion before = CrosshairRegion();
-    const bool inside = point.x() >= plot.Left && point.x() <= plot.Right &&
-                        point.y() >= plot.Top && point.y() <= plot.Bottom;
-    hover_.reset();
-    readout_.clear();
-    const ChartState& shown = ShownState();
-    if (inside && shown.LTime.Count() >= 2) {
-        hover_ = point;
-        const auto prices = downloader_->LCurr.Prices();
-        const std::int32_t first = navigation_->FirstShown();
-        const std::int32_t bars =
-            std::min(shown.ILastPrice + 1, static_cast<std::int32_t>(prices.size()) - first);
-        const auto bar = BarUnderMouse(shown.LTime.Items(), bars, shown.Intraday, plot, point.x());
-        if (bar) readout_ = BarReadout(prices[static_cast<std::size_t>(first + *bar)]);
-    }
-    FlickerFreePaintBox1->UpdateOverlay(before.united(CrosshairRegion()));
+    canvas_->MouseMove(point);
 }
 
 void TForm1::ChartMouseLeave() {
-    if (!hover_) return;
-    const QRegion before = CrosshairRegion();
-    hover_.reset();
-    readout_.clear();
-    FlickerFreePaintBox1->UpdateOverlay(before);
+    canvas_->MouseLeave();
 }
 
-namespace {
-
-// Where the readout box sits: the plot's top left corner, or its top right one while the
-// mouse is over the left one.
-QRect ReadoutRect(const QFontMetrics& metrics, const std::string& text, const TRect& plot,
-                  QPoint mouse) {
-    const QSize size = metrics.size(Qt::TextSingleLine, QString::fromStdString(text)) +
-                       QSize(2 * kReadoutMargin, 2 * kReadoutMargin);
-    QRect box(QPoint(plot.Left + 1, plot.Top + 1), size);
-    if (box.adjusted(-kReadoutMargin, -kReadoutMargin, kReadoutMargin, kReadoutMargin)
-            .contains(mouse))
-        box.moveRight(plot.Right - 1);
-    return box;
-}
-
-}  // namespace
-
-QRegion TForm1::CrosshairRegion() const {
-    if (!hover_) return QRegion();
-    const TRect client{0, 0, FlickerFreePaintBox1->width(), FlickerFreePaintBox1->height()};
-    const TRect plot = ChartLayoutFor(client, state_.Extras).Plot;
-    QRegion region(QRect(plot.Left, hover_->y(), plot.Right - plot.Left + 1, 1));
-    region += QRect(hover_->x(), plot.Top, 1, plot.Bottom - plot.Top + 1);
-    if (!readout_.empty())
-        region += ReadoutRect(FlickerFreePaintBox1->fontMetrics(), readout_, plot, *hover_)
-                      .adjusted(0, 0, 1, 1);
-    return region;
-}
-
-void TForm1::PaintCrosshair(QPainter& painter) const {
-    if (!hover_) return;
-    const TRect client{0, 0, FlickerFreePaintBox1->width(), FlickerFreePaintBox1->height()};
-    const TRect plot = ChartLayoutFor(client, state_.Extras).Plot;
-    painter.setPen(QPen(QColor(96, 96, 96), 0, Qt::DotLine));
-    painter.drawLine(plot.Left, hover_->y(), plot.Right, hover_->y());
-    painter.drawLine(hover_->x(), plot.Top, hover_->x(), plot.Bottom);
-    if (readout_.empty()) return;
-    painter.setFont(FlickerFreePaintBox1->font());
-    const QRect box = ReadoutRect(FlickerFreePaintBox1->fontMetrics(), readout_, plot, *hover_);
-    painter.setPen(QColor(64, 64, 64));
-    painter.setBrush(QColor(255, 255, 240));
-    painter.drawRect(box);
-    painter.setPen(Qt::black);
-    painter.drawText(box, Qt::AlignCenter, QString::fromStdString(readout_));
+const std::string& TForm1::CrosshairReadout() const {
+    return canvas_->Readout();
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -477,7 +313,7 @@ void TForm1::UpdateChart() {
                         BarsOf(state_.LClose, state_.ILastPrice));
         FlickerFreePaintBox1->update();
         // New bars may have moved the bar under a resting mouse.
-        if (hover_) ChartMouseMove(*hover_);
+        canvas_->Refresh();
         if (!Pump()) return;
     } while (updateAgain_ && ++rounds < 2);
     updating_ = false;
@@ -493,10 +329,7 @@ void TForm1::UpdateChart() {
 }
 
 void TForm1::FlickerFreePaintBox1Paint(Canvas& canvas) {
-    const TRect client{0, 0, FlickerFreePaintBox1->width(), FlickerFreePaintBox1->height()};
-    if (!vela::FlickerFreePaintBox1Paint(ShownState(), canvas, client, status_)) return;
-    if (navigation_->NewerBeyond())
-        DrawNewerBarsMarker(canvas, ChartLayoutFor(client, state_.Extras).Plot);
+    if (!canvas_->Paint(canvas, status_)) return;
     // The status line above the chart follows the last full paint.
     const auto toQt = [](TColor c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); };
     QPalette text = Panel2->palette();

@@ -33,6 +33,8 @@ class TEsignalDownloader;
 namespace vela::app {
 
 class BarTableModel;
+class ChartCanvas;
+class ChartExtrasMenu;
 class ChartNavigation;
 class TFlickerFreePaintBox;
 
@@ -93,12 +95,13 @@ class TForm1 : public QWidget, public MessageReceiver {
     // The chart's extras, all off until switched on from the chart's context menu.
     const ChartExtras& Extras() const { return state_.Extras; }
     // The chart's context menu; its actions are named after what they switch.
-    QMenu* ExtrasMenu() const { return extrasMenu_; }
+    QMenu* ExtrasMenu() const;
     // The crosshair follows a point of the paint box; the readout names the bar under it
     // (empty when there is none or the crosshair is off).
     void ChartMouseMove(QPoint point);
     void ChartMouseLeave();
-    const std::string& CrosshairReadout() const { return readout_; }
+    const std::string& CrosshairReadout() const;
+    const ChartCanvas& Plot() const { return *canvas_; }
 
     void HandleMessage(std::uint32_t msg, std::int64_t wparam, std::int64_t lparam) override;
 
@@ -135,7 +138,6 @@ class TForm1 : public QWidget, public MessageReceiver {
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     class BusyScope;
@@ -144,19 +146,14 @@ class TForm1 : public QWidget, public MessageReceiver {
     // Runs pending messages; false when this window must stop working (it is closing).
     bool Pump();
     void FinishPendingClose(bool deferred);
-    void BuildExtrasMenu();
-    void SyncExtrasMenu();
-    void PaintCrosshair(QPainter& painter) const;
-    QRegion CrosshairRegion() const;
 
     std::unique_ptr<TEsignalDownloader> downloader_;
     ChartState state_;
     ChartStatus status_;
     BarTableModel* table_ = nullptr;
-    QMenu* extrasMenu_ = nullptr;
+    std::unique_ptr<ChartExtrasMenu> extrasMenu_;
     ChartNavigation* navigation_ = nullptr;  // owned by the paint box
-    std::optional<QPoint> hover_;            // inside the plot, with the crosshair on
-    std::string readout_;
+    ChartCanvas* canvas_ = nullptr;          // owned by the paint box
     int busy_ = 0;
     bool running_ = false;
     bool closing_ = false;

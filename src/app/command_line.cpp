@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "chart/chart_view.h"
 #include "market/interval_table.h"
 
 namespace vela::app {
@@ -81,6 +82,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
             out.HighLow = true;
         } else if (a == "--volume") {
             out.Extras.Volume = true;
+        } else if (a == "--log") {
+            out.Extras.LogScale = true;
+        } else if (a == "--full-axis") {
+            out.Extras.FullTimeAxis = true;
         } else if (a == "--style") {
             if (!value(v)) return false;
             if (v == "line") {
@@ -143,16 +148,13 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
             out.Bars = n;
         } else if (a == "--view") {
             if (!value(v)) return false;
-            const auto at = v.find('@');
-            int bars = 0;
-            int back = 0;
-            if (!ParseInt(v.substr(0, at), 1, 3000000, bars) ||
-                (at != std::string::npos && !ParseInt(v.substr(at + 1), 0, 3000000, back))) {
+            const auto span = ParseViewText(v, 3000000);
+            if (!span) {
                 error = "--view takes N or N@K, whole numbers of bars, not \"" + v + "\"";
                 return false;
             }
-            out.ViewBars = bars;
-            out.ViewBack = back;
+            out.ViewBars = span->Width;
+            out.ViewBack = span->Back;
         } else if (a == "--period") {
             if (!value(v)) return false;
             int n = 0;
@@ -210,6 +212,12 @@ they download history from the feed on Run and then stream live updates.
                      or the N bars ending K bars before the newest; in a window the mouse
                      wheel zooms, dragging pans, arrows, PgUp/PgDn, +/-, Home and End move,
                      and a double click or Esc shows the whole history again
+  --full-axis        with --snapshot: the time axis over the whole plot, each trading day
+                     in view labelled and parted by a thin line with its date (in a window:
+                     "Time axis over the whole view" in the chart's menu; on by itself
+                     once the chart is zoomed or panned)
+  --log              with --snapshot: a log price scale (a chart holding prices at or below
+                     0 stays linear and says so in the status line)
   --hl               with --snapshot: draw the high and low lines
   --style STYLE      with --snapshot: bars as line (default), ohlc or candles
   --volume           with --snapshot: a volume pane under the bars

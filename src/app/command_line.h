@@ -26,7 +26,7 @@ struct CommandLine {
     // --view N[@K]: the N bars ending K bars before the newest (K 0: the newest, following).
     std::optional<int> ViewBars;
     int ViewBack = 0;
-    ChartExtras Extras;  // --style, --volume, --overlay
+    ChartExtras Extras;  // --style, --volume, --overlay, --log, --full-axis
     bool Help = false;
 };
 

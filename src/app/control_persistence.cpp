@@ -179,8 +179,11 @@ constexpr std::string_view kVolumeKey = "ChartVolume";
 constexpr std::string_view kAveragesKey = "ChartAverages";
 constexpr std::string_view kRsiKey = "ChartRSI";
 constexpr std::string_view kCrosshairKey = "ChartCrosshair";
-constexpr std::string_view kExtrasKeys[] = {kStyleKey, kVolumeKey, kAveragesKey, kRsiKey,
-                                            kCrosshairKey};
+constexpr std::string_view kFullTimeAxisKey = "ChartFullTimeAxis";
+constexpr std::string_view kLogScaleKey = "ChartLogScale";
+constexpr std::string_view kViewKey = "ChartView";
+constexpr std::string_view kExtrasKeys[] = {kStyleKey,     kVolumeKey,       kAveragesKey, kRsiKey,
+                                            kCrosshairKey, kFullTimeAxisKey, kLogScaleKey};
 
 }  // namespace
 
@@ -199,6 +202,22 @@ void WriteChartExtras(TSpecIniFile& ini, std::string_view Section, const ChartEx
     ini.WriteString(Section, kAveragesKey, AveragesValue(extras.Averages));
     ini.WriteInteger(Section, kRsiKey, extras.RsiWindow);
     ini.WriteBool(Section, kCrosshairKey, extras.Crosshair);
+    ini.WriteBool(Section, kFullTimeAxisKey, extras.FullTimeAxis);
+    ini.WriteBool(Section, kLogScaleKey, extras.LogScale);
+}
+
+void WriteChartView(TSpecIniFile& ini, std::string_view Section, const std::string& view) {
+    // A desktop of whole histories stays as it always was, unless it held a view before.
+    if (view.empty()) {
+        std::vector<std::string> keys;
+        ini.ReadSection(Section, keys);
+        if (std::find(keys.begin(), keys.end(), kViewKey) == keys.end()) return;
+    }
+    ini.WriteString(Section, kViewKey, view);
+}
+
+std::string ReadChartView(TSpecIniFile& ini, std::string_view Section) {
+    return ini.ReadString(Section, kViewKey, "");
 }
 
 ChartExtras ReadChartExtras(TSpecIniFile& ini, std::string_view Section) {
@@ -219,6 +238,8 @@ ChartExtras ReadChartExtras(TSpecIniFile& ini, std::string_view Section) {
     const std::int32_t rsi = ini.ReadInteger(Section, kRsiKey, 0);
     extras.RsiWindow = rsi >= 2 && rsi <= 1000 ? rsi : 0;
     extras.Crosshair = ini.ReadBool(Section, kCrosshairKey, false);
+    extras.FullTimeAxis = ini.ReadBool(Section, kFullTimeAxisKey, false);
+    extras.LogScale = ini.ReadBool(Section, kLogScaleKey, false);
     return extras;
 }
 

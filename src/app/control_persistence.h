@@ -32,5 +32,9 @@ void ReadControls(TSpecIniFile& ini, std::string_view Section,
 // keys alone; missing keys read as off.
 void WriteChartExtras(TSpecIniFile& ini, std::string_view Section, const ChartExtras& extras);
 ChartExtras ReadChartExtras(TSpecIniFile& ini, std::string_view Section);
+// The chart's view as ViewText writes it, under a key of its own after the specified ones;
+// a whole history adds no key to a desktop that had none.
+void WriteChartView(TSpecIniFile& ini, std::string_view Section, const std::string& view);
+std::string ReadChartView(TSpecIniFile& ini, std::string_view Section);
 
 }  // namespace vela::app

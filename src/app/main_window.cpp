@@ -27,12 +27,14 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/chart_navigation.h"
 #include "app/chart_window.h"
 #include "app/control_persistence.h"
-#include "market/interval_table.h"
 #include "app/program_icon.h"
 #include "app/widget_helpers.h"
+#include "chart/chart_view.h"
 #include "market/esignal_downloader.h"
+#include "market/interval_table.h"
 #include "platform/message_loop.h"
 #include "settings/desktop_layout.h"
 #include "settings/extended_ini_file.h"
@@ -133,6 +135,9 @@ void TForm2::ResetChartWindows() {
 
 namespace {
 
+// As many bars as a window can ask for.
+constexpr std::int32_t kMaxViewBars = 3000000;
+
 const char* const kDesktopFilter = "Vela eSignal Desctop|*.dsc_1";
 
 std::vector<QObject*> DesktopControls(TForm1* form) {
@@ -175,6 +180,8 @@ bool TForm2::SaveDesktop(const std::string& FileName, std::string* error) {
         ForEachChartWindow([&](TForm1* form) {
             WriteControls(ini, DesktopControlsSection(n), DesktopControls(form));
             WriteChartExtras(ini, DesktopControlsSection(n), form->Extras());
+            WriteChartView(ini, DesktopControlsSection(n),
+                           ViewText(form->Navigation().View(), form->E().LCurr.Count()));
             const QWidget* frame = form->parentWidget() != nullptr ? form->parentWidget() : form;
             const std::string section = DesktopFormSection(n);
             ini.WriteInteger(section, "W", frame->width());
@@ -249,6 +256,12 @@ bool TForm2::OpenDesktop(const std::string& FileName, std::string* error,
         if (!form || form->Closing()) continue;
         form->BitBtn1Click();
         if (!self) return false;
+        // The view is of the bars the run brought: a following view takes the newest ones.
+        if (form && !form->Closing())
+            if (const auto span =
+                    ParseViewText(ReadChartView(*ini, DesktopControlsSection(i)), kMaxViewBars))
+                form->Navigation().SetView(
+                    BarsBefore(form->E().LCurr.Count(), span->Width, span->Back));
         if (form && !form->Closing() && afterRun) afterRun(form);
         CurrentMessageLoop().ProcessPendingMessages();
         if (!self) return false;

@@ -67,6 +67,16 @@ TEST_F(ChartExtrasTest, MenuActionsSwitchTheFields) {
         Trigger(form, step.action);
         EXPECT_EQ(form->Extras(), step.after) << step.action;
     }
+    // The scale and the axis switch on their own.
+    Trigger(form, "ActionLogScale");
+    EXPECT_TRUE(form->Extras().LogScale);
+    Trigger(form, "ActionFullTimeAxis");
+    EXPECT_TRUE(form->Extras().FullTimeAxis);
+    Trigger(form, "ActionLogScale");
+    EXPECT_FALSE(form->Extras().LogScale);
+    EXPECT_TRUE(form->Extras().FullTimeAxis);
+    EXPECT_EQ(form->ExtrasMenu()->findChild<QAction*>("ActionFullTimeAxis")->text(),
+              "Time axis over the whole view");
 }
 
 TEST_F(ChartExtrasTest, RightClickOnTheChartOpensTheMenuShowingTheFields) {

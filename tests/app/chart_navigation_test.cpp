@@ -65,6 +65,22 @@ TEST_F(ChartNavigationTest, TheWheelZoomsAroundTheBarUnderTheMouseAndEscShowsAll
     EXPECT_EQ(&form->ShownState(), &form->State());
 }
 
+TEST_F(ChartNavigationTest, ZoomingByHandPutsTheAxisOverTheWholeView) {
+    TForm2 main;
+    TForm1* form = Open(main, 300);
+    // Set from outside (a snapshot's --view, a desktop), the axis stays as it was.
+    form->Navigation().SetView(NewestBars(300, 100));
+    EXPECT_FALSE(form->Extras().FullTimeAxis);
+    form->Navigation().Reset();
+    QWidget* box = form->FlickerFreePaintBox1;
+    Wheel(box, QPoint(box->width() / 2, box->height() / 3), 1);
+    ASSERT_FALSE(form->Navigation().View().Whole);
+    EXPECT_TRUE(form->Extras().FullTimeAxis);
+    // Back to the whole history, it stays on until switched off.
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_TRUE(form->Extras().FullTimeAxis);
+}
+
 TEST_F(ChartNavigationTest, KeysAndDraggingMoveTheView) {
     TForm2 main;
     TForm1* form = Open(main, 300);

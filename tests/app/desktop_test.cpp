@@ -15,8 +15,11 @@
 #include <random>
 
 #include "app/app_fixture.h"
+#include "app/chart_navigation.h"
 #include "app/chart_window.h"
 #include "app/main_window.h"
+#include "chart/chart_view.h"
+#include "market/esignal_downloader.h"
 #include "platform/atomic_file.h"
 #include "settings/extended_ini_file.h"
 
@@ -170,7 +173,8 @@ TEST_F(DesktopTest, ChartExtrasComeBackAfterTheControlsKeys) {
         ini.ReadSection("W_0", keys);
         EXPECT_EQ(keys, (std::vector<std::string>{"Edit1", "ComboBox1", "SpinEdit1", "SpinEdit2",
                                                   "CheckBox2", "ChartStyle", "ChartVolume",
-                                                  "ChartAverages", "ChartRSI", "ChartCrosshair"}));
+                                                  "ChartAverages", "ChartRSI", "ChartCrosshair",
+                                                  "ChartFullTimeAxis", "ChartLogScale"}));
         EXPECT_EQ(ini.ReadString("W_0", "ChartAverages", ""), "0:20,1:20");
         keys.clear();
         ini.ReadSection("W_1", keys);
@@ -193,6 +197,40 @@ TEST_F(DesktopTest, ChartExtrasComeBackAfterTheControlsKeys) {
     ASSERT_EQ(windows.size(), 3u);
     EXPECT_EQ(windows[0]->Extras(), ChartExtras{});
     EXPECT_EQ(windows[2]->Extras(), averagesOnly);
+}
+
+TEST_F(DesktopTest, ViewsLogScaleAndTheWholeViewAxisComeBack) {
+    TForm1* following = Open(kThree[0]);
+    following->BitBtn1Click();
+    ASSERT_EQ(following->E().LCurr.Count(), 200);
+    ChartExtras scaled;
+    scaled.LogScale = true;
+    scaled.FullTimeAxis = true;
+    following->SetExtras(scaled);
+    following->Navigation().SetView(NewestBars(200, 40));
+    TForm1* back = Open(kThree[1]);
+    back->BitBtn1Click();
+    ASSERT_EQ(back->E().LCurr.Count(), 50);
+    back->Navigation().SetView(BarsBefore(50, 20, 10));
+    Open(kThree[2]);
+    const std::string file = Path("views.dsc_1");
+    ASSERT_TRUE(main_->SaveDesktop(file));
+    {
+        TSpecIniFile ini(file);
+        EXPECT_EQ(ini.ReadString("W_0", "ChartView", "-"), "40");
+        EXPECT_EQ(ini.ReadString("W_1", "ChartView", "-"), "20@10");
+        std::vector<std::string> keys;
+        ini.ReadSection("W_2", keys);
+        EXPECT_EQ(keys.size(), 5u) << "a whole history adds no key";
+    }
+    ASSERT_TRUE(main_->OpenDesktop(file));
+    DeleteDeferred();
+    const std::vector<TForm1*> windows = TForm2::ChartWindows();
+    ASSERT_EQ(windows.size(), 3u);
+    EXPECT_EQ(windows[0]->Extras(), scaled);
+    EXPECT_EQ(windows[0]->Navigation().View(), NewestBars(200, 40));
+    EXPECT_EQ(windows[1]->Navigation().View(), BarsBefore(50, 20, 10));
+    EXPECT_TRUE(windows[2]->Navigation().View().Whole);
 }
 
 TEST_F(DesktopTest, DesktopsWithoutOrWithBadExtrasKeysOpenWithExtrasOff) {

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <QRegion>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "chart/chart_painting.h"
+#include "chart/chart_state.h"
+#include "chart/crosshair.h"
+#include "market/bar_data.h"
+#include "platform/canvas.h"
+
+class QPainter;
+
+namespace vela::app {
+
+class ChartNavigation;
+class TFlickerFreePaintBox;
+
+// A chart window's plot on its paint box: paints the chart of the bars in view, and runs the
+// crosshair over it, which follows the mouse with the readout of the bar under it and the
+// price and time where the mouse is, both placed by the scale the chart was painted with.
+class ChartCanvas : public QObject {
+  public:
+    // The window's bars, oldest first.
+    using Bars = std::function<std::span<const BarPrices>()>;
+
+    ChartCanvas(TFlickerFreePaintBox* box, const ChartNavigation& navigation, Bars bars);
+
+    // Paints the chart as shown; false as the chart painting (the status is then untouched).
+    bool Paint(Canvas& canvas, ChartStatus& status);
+
+    // The crosshair follows a point of the box (only while the extras have it on).
+    void MouseMove(QPoint point);
+    void MouseLeave();
+    // The chart or the extras changed: the crosshair is placed again where the mouse is, or
+    // taken away when it is off.
+    void Refresh();
+    const std::string& Readout() const { return readout_; }
+    const std::optional<CrosshairGeometry>& Crosshair() const { return geometry_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // What the last paint placed prices by; the times come from the chart shown now.
+    struct PaintedScale {
+        double YMin = 0;
+        double YMax = 0;
+        bool Log = false;
+    };
+    const ChartState& Shown() const;
+    ChartLayout Layout() const;
+    QRegion Region() const;
+    void Place(QPoint point);
+    void PaintOverlay(QPainter& painter) const;
+
+    TFlickerFreePaintBox* box_;
+    const ChartNavigation& navigation_;
+    Bars bars_;
+    std::optional<PaintedScale> painted_;
+    std::optional<QPoint> hover_;  // inside the plot, with the crosshair on
+    std::string readout_;
+    std::optional<CrosshairGeometry> geometry_;
+};
+
+}  // namespace vela::app
