@@ -36,5 +36,5 @@ int main(int argc, char** argv) {
         std::cerr << "vela-monitor: " << error << "\n";
         return 2;
     }
-    return snapshot ? app.RunSnapshot(options) : app.RunInteractive();
+    return snapshot ? app.RunSnapshot(options) : app.RunInteractive(options);
 }

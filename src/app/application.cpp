@@ -10,6 +10,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QSpinBox>
+#include <QTimer>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -150,11 +151,21 @@ bool Application::StartFeed(const std::vector<std::string>& specs, bool snapshot
     return true;
 }
 
-int Application::RunInteractive() {
+int Application::RunInteractive(const CommandLine& options) {
     QApplication::setApplicationName("Vela eSignal Monitor");
     QApplication::setWindowIcon(ProgramIcon());
     TForm2 mainWindow;
     mainWindow.showMaximized();
+    if (options.DesktopFile) {
+        // Opened once the window is up, so its windows are placed in the shown area.
+        const std::string desktop = *options.DesktopFile;
+        QTimer::singleShot(0, &mainWindow, [&mainWindow, desktop] {
+            std::string error;
+            if (mainWindow.OpenDesktop(desktop, &error)) return;
+            std::cerr << "vela-monitor: " << error << "\n";
+            if (TraceSink* memo = TraceMemo()) memo->AppendLine(error);
+        });
+    }
     return QApplication::exec();
 }
 
@@ -171,8 +182,8 @@ int Application::RunSnapshot(const CommandLine& options) {
     if (options.DesktopFile) {
         desktop = *options.DesktopFile;
         // Asked for by name: a desktop that is not there is a mistake here, not an empty desktop.
-        std::ifstream probe(desktop, std::ios::binary);
-        if (!fs::is_regular_file(desktop, ec) || !probe) {
+        // Only a plain file is opened: opening a FIFO would wait for a writer for ever.
+        if (!fs::is_regular_file(desktop, ec) || !std::ifstream(desktop, std::ios::binary)) {
             std::cerr << "vela-monitor: cannot read the desktop file \"" << desktop << "\"\n";
             return 2;
         }

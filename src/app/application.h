@@ -51,8 +51,9 @@ class Application {
     // with a message for the user.
     bool StartFeed(const std::vector<std::string>& specs, bool snapshot, std::string& error);
 
-    // Opens the main window maximized and runs the message loop until it closes.
-    int RunInteractive();
+    // Opens the main window maximized (with the windows of --desktop, when given) and runs
+    // the message loop until it closes.
+    int RunInteractive(const CommandLine& options);
     // Opens the chart windows the options describe, runs each, writes its table and chart
     // into the folder and prints one line per window; names every file it could not write.
     // 0 when all were written.

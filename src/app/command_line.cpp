@@ -199,7 +199,8 @@ they download history from the feed on Run and then stream live updates.
   --snapshot DIR     no window: open one chart window (or the windows of --desktop), run each,
                      and write DIR/chart-<n>.txt (the table) and DIR/chart-<n>.png (the chart)
                      for n = 1, 2, ... in creation order; prints one line per window
-  --desktop FILE     with --snapshot: the desktop file (.dsc_1) whose windows to open
+  --desktop FILE     the desktop file (.dsc_1) whose windows to open (in the window, or for
+                     the snapshot)
   --size WxH         with --snapshot: chart size in pixels (default 800x500)
   --symbol S         with --snapshot: symbol of the chart window (default $INDU)
   --interval TEXT    with --snapshot: "5s" "10s" "30s" "1 min" "2 min" "5 min" "10 min"

@@ -54,7 +54,10 @@ void TFlickerFreePaintBox::paintEvent(QPaintEvent* event) {
     const bool overlayOnly = overlayOnly_;
     overlayOnly_ = false;
     // Qt merges pending updates: a region covering the whole box may include a full update().
-    const bool whole = QRegion(rect()).subtracted(event->region()).isEmpty();
+    // The region is clipped to what can be seen of the box (a window partly off the area, a
+    // panel over it), so it is compared with that.
+    const QRegion seen = isVisible() ? visibleRegion() : QRegion(rect());
+    const bool whole = seen.subtracted(event->region()).isEmpty();
     if (!overlayOnly || whole || frame_.isNull() || frame_.size() != size()) {
         QImage frame;
         try {

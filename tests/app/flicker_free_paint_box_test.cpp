@@ -1,6 +1,7 @@
 #include "app/flicker_free_paint_box.h"
 
 #include <gtest/gtest.h>
+#include <QTest>
 
 #include <QImage>
 #include <QPainter>
@@ -206,6 +207,30 @@ TEST(FlickerFreePaintBox, OverlayRepaintsReuseTheFrameUnlessTheWholeBoxIsDue) {
     shown = render(QRect(0, 0, 10, 10));
     EXPECT_EQ(calls, 3);
     EXPECT_EQ(At(shown, 1, 1), clAqua);
+}
+
+TEST(FlickerFreePaintBox, AFullUpdateOfAPartlyHiddenBoxComposesDespiteAnOverlayAfterIt) {
+    // The box reaches past its window: what Qt repaints is only the part that can be seen.
+    QWidget window;
+    window.resize(20, 20);
+    auto* box = new TFlickerFreePaintBox(&window);
+    box->setGeometry(0, 0, 30, 20);
+    int calls = 0;
+    box->SetOnPaint([&](TFlickerFreePaintBox&, Canvas&) { ++calls; });
+    box->SetOnOverlay([](QPainter&) {});
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QCoreApplication::processEvents();
+    const int before = calls;
+    ASSERT_GE(before, 1);
+    // A new chart, then the crosshair placed over it, as a zoom with the crosshair on does.
+    box->update();
+    box->UpdateOverlay(QRect(5, 6, 1, 1));
+    for (int i = 0; i < 20 && calls == before; ++i) {
+        QCoreApplication::processEvents();
+        QTest::qWait(5);
+    }
+    EXPECT_EQ(calls, before + 1);
 }
 
 }  // namespace
