@@ -29,6 +29,7 @@
 #include "app/qt_http_transport.h"
 #include "app/qt_message_loop.h"
 #include "app/qt_websocket_transport.h"
+#include "chart/chart_painting.h"
 #include "market/esignal_downloader.h"
 #include "market/feed_factory.h"
 #include "market/feed_router.h"
@@ -211,7 +212,10 @@ int Application::RunSnapshot(const CommandLine& options) {
                                  chart->ComboBox1->currentText().toStdString();
         std::cout << base << ".png  " << base << ".txt  " << what << "  "
                   << chart->Table()->LineCount() << " bars\n";
-        if (chart->State().LClose.Count() == 0) {
+        if (const std::string why = UndrawableReason(chart->ShownState()); !why.empty()) {
+            allHaveBars = false;
+            std::cerr << "vela-monitor: chart-" << n << " (" << what << "): " << why << "\n";
+        } else if (chart->State().LClose.Count() == 0) {
             // Every window is still written; the exit status tells a script something is off.
             allHaveBars = false;
             std::string why = heard_.empty() ? "the feed sent none" : heard_.front();

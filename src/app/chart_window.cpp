@@ -273,6 +273,9 @@ void TForm1::BitBtn1Click() {
     TraceMark("A2-B2");
     if (!self || closing_) return;
     const bool wholeDay = CheckBox1->isChecked();
+    // Blanks around a typed or pasted symbol are no part of it.
+    if (const QString symbol = Edit1->text().trimmed(); symbol != Edit1->text())
+        Edit1->setText(symbol);
     downloader_->Set_Info1(Edit1->text().toStdString(), std::string(interval.Text),
                            UpdateSeconds() * 1000, wholeDay, wholeDay ? 0 : -1,
                            wholeDay ? 1440 : -1, [this] { UpdateChart(); });
@@ -329,7 +332,8 @@ void TForm1::UpdateChart() {
 }
 
 void TForm1::FlickerFreePaintBox1Paint(Canvas& canvas) {
-    if (!canvas_->Paint(canvas, status_)) return;
+    // A blank chart leaves the status as it was, or says why nothing could be drawn.
+    canvas_->Paint(canvas, status_);
     // The status line above the chart follows the last full paint.
     const auto toQt = [](TColor c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); };
     QPalette text = Panel2->palette();

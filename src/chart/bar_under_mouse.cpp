@@ -43,7 +43,15 @@ std::string BarReadout(const BarPrices& bar) {
     add("H", bar.dHigh);
     add("L", bar.dLow);
     add("C", bar.dClose);
-    add("V", bar.dVolume);
+    // Volumes are counts of shares or contracts: a whole one has no ".0"; a fraction of a
+    // coin keeps its decimals.
+    const double v = bar.dVolume;
+    if (std::isfinite(v) && v == std::trunc(v) && std::fabs(v) < 9.0e15) {
+        text += "  V ";
+        text += std::to_string(static_cast<std::int64_t>(v));
+    } else {
+        add("V", v);
+    }
     return text;
 }
 

@@ -154,6 +154,18 @@ std::string DayMonthText(std::int32_t day, std::int32_t month) {
     return std::to_string(day) + " " + kMonths[month - 1];
 }
 
+std::string UndrawableReason(const ChartState& state) {
+    if (state.LClose.Count() < 2) return {};
+    double lowest = 0, highest = 0, ymin = 0, ymax = 0;
+    state.LHigh.GetMinMax(lowest, ymax);
+    state.LLow.GetMinMax(ymin, highest);
+    // Without any high or low the search bounds remain: a blank chart, not a wrong one.
+    const bool values = std::fabs(ymin) < 1e300 && std::fabs(ymax) < 1e300;
+    if (!values || !(ymin > ymax)) return {};
+    return "cannot draw the chart: every high lies below the lows (highest high " +
+           RealToText(0, ymax) + ", lowest low " + RealToText(0, ymin) + ")";
+}
+
 bool FlickerFreePaintBox1Paint(const ChartState& given, Canvas& canvas, const TRect& clientRect,
                                ChartStatus& status, ChartMapping* painted) {
     Fill(canvas, clientRect, kBackgroundColor);
@@ -166,7 +178,21 @@ bool FlickerFreePaintBox1Paint(const ChartState& given, Canvas& canvas, const TR
     double ymax = 0;
     given.LHigh.GetMinMax(lowest, ymax);
     given.LLow.GetMinMax(ymin, highest);
-    if (ymin > ymax) return false;
+    if (ymin > ymax) {
+        if (UndrawableReason(given).empty()) return false;
+        // Nothing can be drawn of such bars; the status line says why instead of a blank.
+        status.Text = UndrawableReason(given);
+        status.TextColor = kDownTextColor;
+        status.SquareColor = kDownSquareColor;
+        return false;
+    }
+    if (ymin == ymax) {
+        // A flat series (an illiquid instrument) gets a little room around its price, so its
+        // line, its axis and its label show.
+        const double margin = ymin == 0 ? 1 : std::fabs(ymin) * 0.005;
+        ymin -= margin;
+        ymax += margin;
+    }
 
     // A log scale shows only prices above 0; a view holding any other stays linear.
     const bool wantsLog = given.Extras.LogScale;

@@ -32,9 +32,11 @@ ChartLayout ChartLayoutFor(const TRect& clientRect, const ChartExtras& extras);
 // Paints the whole chart of one chart window: white background, the light yellow plot with
 // the newest day's band, the close line (and high and low lines when state.HighLow), the time
 // axis below the plot over the newest trading day, the price axis at its left and the newest
-// price at the end of the line. Fewer than two values, or no high and low values, leave the
-// box white; then status is not touched and the result is false, so the status line keeps
-// what the last full paint wrote.
+// price at the end of the line. A flat series gets a margin of 0.5% of its price (1 at 0)
+// above and below. Fewer than two values, or no high and low values, leave the box white;
+// then status is not touched and the result is false, so the status line keeps what the last
+// full paint wrote. Bars whose highs all lie below their lows leave it white as well, with
+// the reason in the status line.
 //
 // With the extras' whole-view time axis the axis covers the whole plot, each pixel labelled
 // by the time of the position under it, and each new calendar day in view gets a thin line
@@ -43,6 +45,9 @@ ChartLayout ChartLayoutFor(const TRect& clientRect, const ChartExtras& extras);
 // status line says so. painted, when given, receives the mapping the plot was drawn with.
 bool FlickerFreePaintBox1Paint(const ChartState& state, Canvas& canvas, const TRect& clientRect,
                                ChartStatus& status, ChartMapping* painted = nullptr);
+
+// Why bars cannot be charted at all (every high below the lows), or "" when they can.
+std::string UndrawableReason(const ChartState& state);
 
 // "27 Sep": a day separator's date.
 std::string DayMonthText(std::int32_t day, std::int32_t month);

@@ -70,6 +70,20 @@ TEST_F(ChartWindowTest, RunFillsSeriesTableAndCaption) {
     EXPECT_EQ(memo, "A2-B1\nA2-B2\nA2-B3\nA2-B4\nA2-B5");
 }
 
+TEST_F(ChartWindowTest, BlanksAroundATypedSymbolAreNoPartOfIt) {
+    TForm2 main;
+    TForm1* plain = main.BitBtn1Click();
+    plain->Edit1->setText("IBM");
+    plain->BitBtn1Click();
+    TForm1* padded = main.BitBtn1Click();
+    padded->Edit1->setText("  IBM \t");
+    padded->BitBtn1Click();
+    EXPECT_EQ(padded->Edit1->text(), "IBM");
+    EXPECT_EQ(padded->windowTitle(), "IBM:  1 min");
+    ASSERT_EQ(padded->Table()->LineCount(), 100);
+    EXPECT_EQ(padded->Table()->Line(0), plain->Table()->Line(0));
+}
+
 // Extras switched on after a run take effect with their overlays; switched off again, the
 // chart is the plain one, pixel for pixel.
 TEST_F(ChartWindowTest, ExtrasSwitchOnAndOffAgain) {

@@ -66,7 +66,10 @@ TEST(BarUnderMouse, NothingWithoutASeriesOrPlot) {
 
 TEST(BarUnderMouse, ReadoutIsTableDateThenPrices) {
     const BarPrices bar{DateToCenturies(2024, 6, 20, 15.5), 1.5, 2.25, 1, 2, 300};
-    EXPECT_EQ(BarReadout(bar), "06.20.2024  03:30:00 PM  O 1.5  H 2.25  L 1.0  C 2.0  V 300.0");
+    EXPECT_EQ(BarReadout(bar), "06.20.2024  03:30:00 PM  O 1.5  H 2.25  L 1.0  C 2.0  V 300");
+    BarPrices coin = bar;
+    coin.dVolume = 0.25;
+    EXPECT_EQ(BarReadout(coin), "06.20.2024  03:30:00 PM  O 1.5  H 2.25  L 1.0  C 2.0  V 0.25");
 }
 
 TEST(ChartAveragesValue, RoundTripsAndSkipsMalformedItems) {

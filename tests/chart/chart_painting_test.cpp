@@ -195,17 +195,33 @@ TEST_F(ChartPainting, DailyLinesByTime) {
     }
 }
 
-TEST_F(ChartPainting, FlatSeriesHasNoLinesAndNoPriceAxis) {
-    const ChartState state = StateOf(MinuteBars(18, 20, [](int) { return 42.0; }), 1, true);
-    ASSERT_TRUE(Paint(state));
-    for (const TColor c : {kCloseColor, TColor{0xFF0000}, TColor{0x0000FF}})
-        EXPECT_TRUE(LinesIn(c).empty()) << c;
-    for (const CanvasRecord& r : canvas.Of(Kind::Line)) EXPECT_GE(r.From().X, 62);  // no axis
-    EXPECT_TRUE(HasLine({62, 211}, {432, 211}));  // the time axis is there
-    const auto texts = canvas.Of(Kind::Text);
-    ASSERT_FALSE(texts.empty());
-    EXPECT_EQ(texts.back().Text, "42.0");
-    EXPECT_EQ(texts.back().Points[0], (TPoint{ValueToPixel(62, 432, 0, 34, 19), 211}));
+TEST_F(ChartPainting, AFlatSeriesGetsRoomAroundItsPrice) {
+    // Every price equal, as an illiquid instrument trades: the line, the axis and the label
+    // show, the line in the middle of the plot.
+    for (const double price : {42.0, 0.0}) {
+        const ChartState state = StateOf(MinuteBars(18, 20, [&](int) { return price; }), 1, true);
+        ASSERT_TRUE(Paint(state)) << price;
+        for (const TColor c : {kCloseColor, TColor{0xFF0000}, TColor{0x0000FF}}) {
+            const auto lines = LinesIn(c);
+            ASSERT_FALSE(lines.empty()) << c;
+            for (const CanvasRecord& r : lines) EXPECT_EQ(r.From().Y, 107) << c;
+        }
+        EXPECT_TRUE(HasLine({61, 211}, {61, 3})) << "the price axis";
+        const auto texts = canvas.Of(Kind::Text);
+        ASSERT_FALSE(texts.empty());
+        EXPECT_EQ(texts.back().Text, RealToText(0, price));
+        EXPECT_EQ(texts.back().Points[0], (TPoint{ValueToPixel(62, 432, 0, 34, 19), 107}));
+    }
+}
+
+TEST_F(ChartPainting, BarsWithHighsBelowTheirLowsAreSaidToBeUndrawable) {
+    std::vector<Bar> bars = MinuteBars(18, 20, [](int i) { return 50.0 + i; });
+    for (Bar& b : bars) std::swap(b.High, b.Low), b.High -= 100;
+    const ChartState state = StateOf(bars, 1);
+    EXPECT_FALSE(Paint(state));
+    EXPECT_THAT(status.Text, StartsWith("cannot draw the chart: every high lies below the lows"));
+    EXPECT_EQ(status.Text, UndrawableReason(state));
+    EXPECT_EQ(UndrawableReason(StateOf(TwoDays(), 1)), "");
 }
 
 TEST_F(ChartPainting, NewestPriceAtTheEndOfTheLine) {
