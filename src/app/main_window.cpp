@@ -30,9 +30,11 @@
 #include "app/chart_navigation.h"
 #include "app/chart_window.h"
 #include "app/control_persistence.h"
+#include "app/normal_geometry.h"
 #include "app/program_icon.h"
 #include "app/widget_helpers.h"
 #include "chart/chart_view.h"
+#include "geometry/window_tiling.h"
 #include "market/esignal_downloader.h"
 #include "market/interval_table.h"
 #include "platform/message_loop.h"
@@ -184,10 +186,12 @@ bool TForm2::SaveDesktop(const std::string& FileName, std::string* error) {
                            ViewText(form->Navigation().View(), form->E().LCurr.Count()));
             const QWidget* frame = form->parentWidget() != nullptr ? form->parentWidget() : form;
             const std::string section = DesktopFormSection(n);
-            ini.WriteInteger(section, "W", frame->width());
-            ini.WriteInteger(section, "H", frame->height());
-            ini.WriteInteger(section, "L", frame->x());
-            ini.WriteInteger(section, "T", frame->y());
+            // A minimized or maximized window is saved as the window it is when normal.
+            const QRect bounds = NormalGeometry::Of(frame);
+            ini.WriteInteger(section, "W", bounds.width());
+            ini.WriteInteger(section, "H", bounds.height());
+            ini.WriteInteger(section, "L", bounds.x());
+            ini.WriteInteger(section, "T", bounds.y());
             ++n;
         });
         ini.WriteInteger(kDesktopOptionsSection, "COUNT", n);
@@ -435,6 +439,7 @@ TForm1* TForm2::BitBtn1Click() {
     if (sub->layout() != nullptr) sub->layout()->activate();
     sub->resize(sub->size() + (TForm1::kClientSize - form->size()));
     PlaceNewWindow(sub);
+    new NormalGeometry(sub);
     form->show();
     // Off screen (a hidden frame) the window gets no show event of its own.
     form->FormShow();
@@ -473,14 +478,13 @@ void TForm2::TileHorizontally() {
         if (w->isVisible() && !w->isMinimized()) windows.append(w);
     if (windows.isEmpty()) return;
     const QRect area = mdiArea_->viewport()->rect();
-    const int n = static_cast<int>(windows.size());
-    const int height = std::max(1, area.height() / n);
-    for (int i = 0; i < n; ++i) {
-        QMdiSubWindow* w = windows[i];
+    const std::vector<TRect> rects =
+        TileRects(static_cast<std::int32_t>(windows.size()), area.width(), area.height());
+    for (std::size_t i = 0; i < rects.size(); ++i) {
+        QMdiSubWindow* w = windows[static_cast<qsizetype>(i)];
         if (w->isMaximized()) w->showNormal();
-        const int top = i * height;
-        const int h = i == n - 1 ? area.height() - top : height;
-        w->setGeometry(0, top, area.width(), h);
+        const TRect& r = rects[i];
+        w->setGeometry(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
     }
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <QMdiSubWindow>
+#include <QPushButton>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,6 +21,7 @@
 #include "app/chart_window.h"
 #include "app/main_window.h"
 #include "chart/chart_view.h"
+#include "geometry/window_tiling.h"
 #include "market/esignal_downloader.h"
 #include "platform/atomic_file.h"
 #include "settings/extended_ini_file.h"
@@ -231,6 +234,56 @@ TEST_F(DesktopTest, ViewsLogScaleAndTheWholeViewAxisComeBack) {
     EXPECT_EQ(windows[0]->Navigation().View(), NewestBars(200, 40));
     EXPECT_EQ(windows[1]->Navigation().View(), BarsBefore(50, 20, 10));
     EXPECT_TRUE(windows[2]->Navigation().View().Whole);
+}
+
+TEST_F(DesktopTest, MinimizedAndMaximizedWindowsAreSavedAtTheirNormalSize) {
+    main_->show();
+    TForm1* minimized = Open(kThree[0]);
+    TForm1* maximized = Open(kThree[1]);
+    auto* minFrame = static_cast<QMdiSubWindow*>(minimized->parentWidget());
+    auto* maxFrame = static_cast<QMdiSubWindow*>(maximized->parentWidget());
+    minFrame->showMinimized();
+    maxFrame->showMaximized();
+    QCoreApplication::processEvents();
+    ASSERT_NE(minFrame->size(), kThree[0].bounds.size());
+    const std::string file = Path("states.dsc_1");
+    ASSERT_TRUE(main_->SaveDesktop(file));
+    {
+        TSpecIniFile ini(file);
+        for (int i = 0; i < 2; ++i) {
+            const std::string section = "FORM_" + std::to_string(i);
+            const QRect b = kThree[i].bounds;
+            EXPECT_EQ(ini.ReadInteger(section, "W", 0), b.width()) << i;
+            EXPECT_EQ(ini.ReadInteger(section, "H", 0), b.height()) << i;
+            EXPECT_EQ(ini.ReadInteger(section, "L", 0), b.x()) << i;
+            EXPECT_EQ(ini.ReadInteger(section, "T", 0), b.y()) << i;
+        }
+    }
+    ASSERT_TRUE(main_->OpenDesktop(file));
+    DeleteDeferred();
+    const std::vector<TForm1*> windows = TForm2::ChartWindows();
+    ASSERT_EQ(windows.size(), 2u);
+    EXPECT_EQ(windows[0]->parentWidget()->size(), kThree[0].bounds.size());
+}
+
+TEST_F(DesktopTest, TileMakesAGridOfFourOrMoreWindows) {
+    main_->show();
+    for (const int n : {4, 5}) {
+        for (TForm1* form : TForm2::ChartWindows()) form->parentWidget()->close();
+        DeleteDeferred();
+        for (int i = 0; i < n; ++i) main_->BitBtn1Click();
+        QCoreApplication::processEvents();
+        main_->BitBtn3->click();
+        const QWidget* viewport = TForm2::ChartWindows().front()->parentWidget()->parentWidget();
+        const std::vector<TRect> expected = TileRects(n, viewport->width(), viewport->height());
+        const std::vector<TForm1*> windows = TForm2::ChartWindows();
+        ASSERT_EQ(windows.size(), static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            const QRect g = windows[i]->parentWidget()->geometry();
+            const TRect& r = expected[i];
+            EXPECT_EQ(g, QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top)) << n << " " << i;
+        }
+    }
 }
 
 TEST_F(DesktopTest, DesktopsWithoutOrWithBadExtrasKeysOpenWithExtrasOff) {
