@@ -27,6 +27,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/bar_table_model.h"
 #include "app/chart_navigation.h"
 #include "app/chart_window.h"
 #include "app/control_persistence.h"
@@ -110,6 +111,23 @@ void TForm2::BitBtn8Click() {
 
 void TForm2::BitBtn9Click() {
     QPointer<TForm2> self(this);
+    // Connecting replaces every chart window by one running window: bars the user is looking
+    // at are not thrown away without asking.
+    int holding = 0;
+    for (TForm1* form : ChartWindows())
+        if (!form->Closing() && form->Table()->LineCount() > 0) ++holding;
+    if (holding > 0) {
+        const QString question =
+            QString(
+                "Connecting closes the %1 chart window%2 holding bars and opens one new "
+                "window. Connect?")
+                .arg(holding)
+                .arg(holding == 1 ? "" : "s");
+        const bool yes =
+            confirm_ ? confirm_(question)
+                     : QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
+        if (!self || !yes) return;
+    }
     TraceMark("A1");
     if (!self) return;
     BitBtn9->hide();

@@ -35,7 +35,10 @@ class TForm2 : public QMainWindow, public MessageReceiver {
     void Timer1Timer();
     void BitBtn7Click();  // All: start streaming
     void BitBtn8Click();  // All: stop streaming
-    void BitBtn9Click();  // connect
+    void BitBtn9Click();  // connect: asks first when chart windows with bars would close
+    // How the window asks a yes-or-no question (a message box unless set, as tests do).
+    using Confirm = std::function<bool(const QString& question)>;
+    void SetConfirm(Confirm confirm) { confirm_ = std::move(confirm); }
     void BitBtn4Click();  // Open Desctop
     void BitBtn5Click();  // Save Desctop
     void BitBtn6Click();  // Use this desctop as default
@@ -127,6 +130,7 @@ class TForm2 : public QMainWindow, public MessageReceiver {
 
     QMdiArea* mdiArea_ = nullptr;
     bool openingDesktop_ = false;
+    Confirm confirm_;
     int nextPlace_ = 0;
     std::unique_ptr<MemoSink> memoSink_;
 };

@@ -53,6 +53,10 @@ TEST_F(MainWindowTest, CaptionAndControls) {
 
 TEST_F(MainWindowTest, ConnectLeavesMarkersAndExactlyOneRunningWindow) {
     TForm2 main;
+    main.SetConfirm([](const QString& q) {
+        ADD_FAILURE() << "no window holds bars, yet asked: " << q.toStdString();
+        return true;
+    });
     main.BitBtn1Click();
     main.BitBtn1Click();
     main.BitBtn9Click();
@@ -65,6 +69,36 @@ TEST_F(MainWindowTest, ConnectLeavesMarkersAndExactlyOneRunningWindow) {
     EXPECT_EQ(windows[0]->Table()->LineCount(), 100);
     main.Timer1Timer();
     EXPECT_EQ(main.StatusPanel->text(), "eSignal is ready");
+}
+
+TEST_F(MainWindowTest, ConnectAsksBeforeClosingWindowsThatHoldBars) {
+    TForm2 main;
+    TForm1* empty = main.BitBtn1Click();
+    TForm1* held = main.BitBtn1Click();
+    held->BitBtn1Click();
+    ASSERT_EQ(held->Table()->LineCount(), 100);
+    QString asked;
+    bool answer = false;
+    main.SetConfirm([&](const QString& q) {
+        asked = q;
+        return answer;
+    });
+    const QString memo = main.Memo1->toPlainText();
+    main.BitBtn9Click();
+    EXPECT_EQ(asked,
+              "Connecting closes the 1 chart window holding bars and opens one new "
+              "window. Connect?");
+    // No: everything as it was.
+    DeleteDeferred();
+    EXPECT_EQ(TForm2::ChartWindows(), (std::vector<TForm1*>{empty, held}));
+    EXPECT_EQ(held->Table()->LineCount(), 100);
+    EXPECT_FALSE(main.BitBtn9->isHidden());
+    EXPECT_EQ(main.Memo1->toPlainText(), memo);
+    answer = true;
+    main.BitBtn9Click();
+    DeleteDeferred();
+    EXPECT_EQ(TForm2::ChartWindows().size(), 1u);
+    EXPECT_TRUE(main.BitBtn9->isHidden());
 }
 
 TEST_F(MainWindowTest, AllButtonsLeaveStreamingWindowsAlone) {
