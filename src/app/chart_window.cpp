@@ -43,6 +43,7 @@
 #include "chart/chart_update.h"
 #include "market/esignal_downloader.h"
 #include "market/interval_table.h"
+#include "market/market_feed.h"
 #include "platform/atomic_file.h"
 #include "platform/message_loop.h"
 #include "platform/runtime_utilities.h"
@@ -257,6 +258,9 @@ void TForm1::BitBtn1Click() {
 
     TraceMark("A2-B1");
     if (!self || closing_) return;
+    const std::shared_ptr<MarketFeed> feed = InstalledFeed();
+    const std::uint64_t heardBefore = feed ? feed->ReportCount() : 0;
+    noBars_.clear();
     BitBtn1->setEnabled(false);
     if (!Pump()) return;
     // The table keeps its lines: a run without bars leaves them as they were.
@@ -288,6 +292,7 @@ void TForm1::BitBtn1Click() {
     UpdateChart();
     if (!self || closing_) return;
     setWindowTitle(Edit1->text() + ":  " + ComboBox1->currentText());
+    ShowRunOutcome(feed ? feed->ReportsSince(heardBefore) : std::vector<std::string>{});
     BitBtn1->setEnabled(true);
     if (!Pump()) return;
     Panel4->hide();
@@ -333,8 +338,17 @@ void TForm1::UpdateChart() {
 
 void TForm1::FlickerFreePaintBox1Paint(Canvas& canvas) {
     // A blank chart leaves the status as it was, or says why nothing could be drawn.
-    canvas_->Paint(canvas, status_);
+    if (!canvas_->Paint(canvas, status_) && !noBars_.empty()) {
+        SetChartLabelFont(canvas, 0x0000A0);
+        const std::int32_t w = canvas.TextWidth(noBars_);
+        canvas.TextOut(std::max(4, (FlickerFreePaintBox1->width() - w) / 2),
+                       FlickerFreePaintBox1->height() / 2, noBars_);
+    }
     // The status line above the chart follows the last full paint.
+    ShowStatus();
+}
+
+void TForm1::ShowStatus() {
     const auto toQt = [](TColor c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); };
     QPalette text = Panel2->palette();
     text.setColor(QPalette::WindowText, toQt(status_.TextColor));
@@ -344,6 +358,29 @@ void TForm1::FlickerFreePaintBox1Paint(Canvas& canvas) {
     QPalette square = Shape1->palette();
     square.setColor(QPalette::Window, toQt(status_.SquareColor));
     Shape1->setPalette(square);
+}
+
+void TForm1::ShowRunOutcome(const std::vector<std::string>& heard) {
+    const std::string request =
+        Edit1->text().toStdString() + " " + ComboBox1->currentText().toStdString();
+    if (state_.LClose.Count() > 0) {
+        linesFrom_ = request;
+        previousRun_->hide();
+        return;
+    }
+    // Nothing in the window may pass the last run's bars off as this request's.
+    std::string why;
+    for (const std::string& line : heard) why += (why.empty() ? "" : "; ") + line;
+    if (downloader_->LCurr.Count() == 1) why = "one bar only; a chart needs two";
+    if (why.empty()) why = "the feed sent none";
+    noBars_ = request + ": no bars (" + why + ")";
+    status_.Text = noBars_;
+    status_.TextColor = 0x0000FF;
+    status_.SquareColor = 0x0000FF;
+    previousRun_->setVisible(table_->LineCount() > 0 && !linesFrom_.empty());
+    previousRun_->setText(QString::fromStdString("lines of the previous run: " + linesFrom_));
+    ShowStatus();
+    FlickerFreePaintBox1->update();
 }
 
 void TForm1::BitBtn2Click() {
@@ -496,6 +533,11 @@ void TForm1::BuildControls() {
     BitBtn3 = Named(new QPushButton("Save", Panel5), "BitBtn3");
     BitBtn3->setGeometry(2, 3, 76, 33);
     tableLayout->addWidget(Panel5);
+    // Above lines a run without bars kept: whose they are.
+    previousRun_ = Named(new QLabel(TabSheet2), "PreviousRunLabel");
+    previousRun_->setStyleSheet("color: #a00000; padding: 2px;");
+    previousRun_->hide();
+    tableLayout->addWidget(previousRun_);
     RichEdit2 = Named(new QListView(TabSheet2), "RichEdit2");
     RichEdit2->setFont(ArialFont(11));
     RichEdit2->setUniformItemSizes(true);

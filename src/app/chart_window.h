@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "chart/chart_state.h"
 #include "platform/atomic_file.h"
@@ -146,6 +147,9 @@ class TForm1 : public QWidget, public MessageReceiver {
     // Runs pending messages; false when this window must stop working (it is closing).
     bool Pump();
     void FinishPendingClose(bool deferred);
+    // After a run: a run without bars says so in the status line, the plot and the table.
+    void ShowRunOutcome(const std::vector<std::string>& heard);
+    void ShowStatus();
 
     std::unique_ptr<TEsignalDownloader> downloader_;
     ChartState state_;
@@ -154,6 +158,9 @@ class TForm1 : public QWidget, public MessageReceiver {
     std::unique_ptr<ChartExtrasMenu> extrasMenu_;
     ChartNavigation* navigation_ = nullptr;  // owned by the paint box
     ChartCanvas* canvas_ = nullptr;          // owned by the paint box
+    QLabel* previousRun_ = nullptr;
+    std::string noBars_;     // why the last run got no bars; empty when it got some
+    std::string linesFrom_;  // the request whose lines the table holds
     int busy_ = 0;
     bool running_ = false;
     bool closing_ = false;

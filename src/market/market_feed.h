@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <iostream>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "market/bar_data.h"
 
@@ -57,6 +59,11 @@ class MarketFeed : public std::enable_shared_from_this<MarketFeed> {
     using ReportListener = std::function<void(const std::string& line)>;
     void SetReportListener(ReportListener listener) { listener_ = std::move(listener); }
     void SetReportStream(std::ostream* stream) { stream_ = stream; }
+    // How many lines have been said, and the newest of them said after the first `count`
+    // (only the last kKeptReports are kept): what a chart window's run heard of its feed.
+    static constexpr std::size_t kKeptReports = 32;
+    std::uint64_t ReportCount() const { return reportCount_; }
+    std::vector<std::string> ReportsSince(std::uint64_t count) const;
 
   protected:
     // Says one line; a line holding line ends is said line by line.
@@ -65,6 +72,8 @@ class MarketFeed : public std::enable_shared_from_this<MarketFeed> {
   private:
     ReportListener listener_;
     std::ostream* stream_ = &std::cerr;
+    std::deque<std::string> recent_;
+    std::uint64_t reportCount_ = 0;
 };
 
 // The process-wide feed chosen at start-up; empty until installed.

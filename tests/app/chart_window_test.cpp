@@ -12,14 +12,18 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
 
+#include <gmock/gmock.h>
+
 #include "app/app_fixture.h"
 #include "app/bar_table_model.h"
 #include "app/chart_render.h"
+#include "app/flicker_free_paint_box.h"
 #include "app/main_window.h"
 #include "chart/chart_update.h"
 #include "market/esignal_downloader.h"
@@ -249,9 +253,11 @@ TEST_F(ChartWindowFilesTest, RunWithoutBarsKeepsTheTable) {
     struct Case {
         const char* Symbol;
         int Bars;
+        const char* Why;  // the start of what the window says of the run
     };
     // A symbol without a file, and a single bar, which makes no chart either.
-    const Case cases[] = {{"NOSUCH", 100}, {"ACME", 1}};
+    const Case cases[] = {{"NOSUCH", 100, "NOSUCH 1 min: no bars ("},
+                          {"ACME", 1, "ACME 1 min: no bars (one bar only; a chart needs two)"}};
     for (const Case& c : cases) {
         TForm2 main;
         TForm1* form = main.BitBtn1Click();
@@ -273,6 +279,24 @@ TEST_F(ChartWindowFilesTest, RunWithoutBarsKeepsTheTable) {
         std::string expected;
         for (const std::string& line : before) expected += line + "\n";
         EXPECT_EQ(saved.str(), expected) << c.Symbol;
+        // Nothing passes the kept lines off as the new request's.
+        EXPECT_EQ(form->Panel2->text().left(static_cast<int>(std::strlen(c.Why))), c.Why)
+            << form->Panel2->text().toStdString();
+        EXPECT_TRUE(
+            form->Panel2->text().contains(QString(c.Symbol) == "NOSUCH" ? "NOSUCH.csv" : "one bar"))
+            << form->Panel2->text().toStdString();
+        EXPECT_EQ(form->Status().TextColor, TColor{0x0000FF});
+        const auto* label = form->findChild<QLabel*>("PreviousRunLabel");
+        ASSERT_NE(label, nullptr);
+        EXPECT_FALSE(label->isHidden());
+        EXPECT_EQ(label->text(), "lines of the previous run: ACME 1 min");
+        // A run with bars again: the window is plain once more.
+        form->Edit1->setText("ACME");
+        form->SpinEdit1->setValue(100);
+        form->BitBtn1Click();
+        form->FlickerFreePaintBox1->ComposeFrame();
+        EXPECT_TRUE(label->isHidden());
+        EXPECT_THAT(form->Panel2->text().toStdString(), ::testing::StartsWith("5 bars; last bar"));
     }
 }
 
