@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -65,6 +67,8 @@ TForm2::~TForm2() {
 
 void TForm2::MemoSink::AppendLine(const std::string& line) {
     memo_->appendPlainText(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+    // The newest line in sight, even when the user had scrolled up: a failure is seen.
+    memo_->verticalScrollBar()->setValue(memo_->verticalScrollBar()->maximum());
 }
 
 void TForm2::FormCreate() {
@@ -408,16 +412,34 @@ void TForm2::BuildControls() {
     mdiArea_->setBackground(Qt::white);
     layout->addWidget(mdiArea_, 1);
 
-    // The diagnostics panel lies on the frame over the chart windows' area.
-    Panel3 = Named(new QWidget(central), "Panel3");
-    Panel3->setGeometry(515, 39, 379, 464);
-    Panel3->setAutoFillBackground(true);
+    // The diagnostics panel is a dock beside the chart windows' area (right or bottom,
+    // resizable, closable): the area shrinks for it instead of lying under it.
+    DiagnosticsDock = Named(new QDockWidget("Diagnostics", this), "DiagnosticsDock");
+    DiagnosticsDock->setAllowedAreas(Qt::RightDockWidgetArea | Qt::BottomDockWidgetArea);
+    DiagnosticsDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+    Panel3 = Named(new QWidget(DiagnosticsDock), "Panel3");
+    auto* panelLayout = new QVBoxLayout(Panel3);
+    panelLayout->setContentsMargins(8, 3, 8, 8);
+    panelLayout->setSpacing(10);
     BitBtn9 = Named(new QPushButton("Click here and wait 10-30 sec...", Panel3), "BitBtn9");
-    BitBtn9->setGeometry(12, 3, 359, 49);
+    BitBtn9->setFixedHeight(49);
     BitBtn9->setFont(ArialFont(19));
+    panelLayout->addWidget(BitBtn9);
     Memo1 = Named(new QPlainTextEdit(Panel3), "Memo1");
-    Memo1->setGeometry(8, 62, 360, 386);
-    Panel3->raise();
+    panelLayout->addWidget(Memo1, 1);
+    DiagnosticsDock->setWidget(Panel3);
+    addDockWidget(Qt::RightDockWidgetArea, DiagnosticsDock);
+    resizeDocks({DiagnosticsDock}, {379}, Qt::Horizontal);
+    // Closed, the toolbar brings it back.
+    DiagnosticsButton = Named(new QPushButton("Diagnostics", Panel1), "DiagnosticsButton");
+    DiagnosticsButton->setGeometry(732, 0, 90, 32);
+    DiagnosticsButton->setCheckable(true);
+    DiagnosticsButton->setChecked(true);
+    connect(DiagnosticsButton, &QPushButton::toggled, DiagnosticsDock, &QDockWidget::setVisible);
+    connect(DiagnosticsDock, &QDockWidget::visibilityChanged, this, [this](bool) {
+        // Hidden behind a tab is still open: only a closed dock unchecks the button.
+        DiagnosticsButton->setChecked(!DiagnosticsDock->isHidden());
+    });
 
     StatusBar1 = Named(new QStatusBar(this), "StatusBar1");
     StatusPanel = new QLabel(StatusBar1);
@@ -461,7 +483,6 @@ TForm1* TForm2::BitBtn1Click() {
     form->show();
     // Off screen (a hidden frame) the window gets no show event of its own.
     form->FormShow();
-    Panel3->raise();
     return form;
 }
 
@@ -483,11 +504,6 @@ void TForm2::PlaceNewWindow(QMdiSubWindow* sub) {
     }
     ++nextPlace_;
     sub->move(at);
-}
-
-void TForm2::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    Panel3->raise();
 }
 
 void TForm2::TileHorizontally() {

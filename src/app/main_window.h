@@ -8,6 +8,7 @@
 #include "platform/form_list.h"
 #include "platform/runtime_utilities.h"
 
+class QDockWidget;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -88,6 +89,8 @@ class TForm2 : public QMainWindow, public MessageReceiver {
     QPushButton* BitBtn7 = nullptr;
     QPushButton* BitBtn8 = nullptr;
     QLabel* Panel2 = nullptr;
+    QDockWidget* DiagnosticsDock = nullptr;  // holds Panel3
+    QPushButton* DiagnosticsButton = nullptr;
     QWidget* Panel3 = nullptr;
     QPushButton* BitBtn9 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
@@ -101,9 +104,6 @@ class TForm2 : public QMainWindow, public MessageReceiver {
 
     // The clock text: the locale's short date, a blank, its long time without a zone name.
     static QString ClockText(const QDateTime& now);
-
-  protected:
-    void resizeEvent(QResizeEvent* event) override;
 
   private:
     // Appends trace markers to Memo1 while it exists.

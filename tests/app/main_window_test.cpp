@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDockWidget>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLayout>
@@ -12,9 +13,11 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTest>
 #include <filesystem>
 
 #include "app/app_fixture.h"
@@ -148,6 +151,45 @@ TEST_F(MainWindowTest, WindowClosedDuringAnAllWalkIsSkipped) {
     EXPECT_EQ(TForm2::ChartWindows().size(), 2u);
 }
 
+TEST_F(MainWindowTest, TheDiagnosticsDockSitsBesideTheChartAreaAndComesBack) {
+    TForm2 main;
+    main.resize(1280, 900);
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    auto* area = main.findChild<QMdiArea*>("MdiClient");
+    ASSERT_NE(area, nullptr);
+    const auto inMain = [&](const QWidget* w) {
+        return QRect(w->mapTo(&main, QPoint(0, 0)), w->size());
+    };
+    // Beside the area, not over it: a maximized chart window is wholly in sight.
+    EXPECT_FALSE(inMain(area).intersects(inMain(main.DiagnosticsDock)));
+    EXPECT_LE(inMain(area).right(), inMain(main.DiagnosticsDock).left());
+    EXPECT_GE(main.DiagnosticsDock->width(), 300);
+    EXPECT_TRUE(main.BitBtn9->isVisible());
+    EXPECT_TRUE(main.Memo1->isVisible());
+    const int narrow = area->width();
+    // Closed, the area takes the room; the toolbar button brings the dock back.
+    main.DiagnosticsDock->close();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(main.DiagnosticsButton->isChecked());
+    EXPECT_GT(area->width(), narrow);
+    main.DiagnosticsButton->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(main.DiagnosticsDock->isVisible());
+    EXPECT_EQ(area->width(), narrow);
+}
+
+TEST_F(MainWindowTest, TheMemoShowsItsNewestLine) {
+    TForm2 main;
+    main.resize(1280, 900);
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    for (int i = 0; i < 200; ++i) TraceMark("line " + std::to_string(i));
+    main.Memo1->verticalScrollBar()->setValue(0);  // the user scrolled up
+    TraceMark("csv feed: something failed");
+    EXPECT_EQ(main.Memo1->verticalScrollBar()->value(), main.Memo1->verticalScrollBar()->maximum());
+}
+
 TEST_F(MainWindowTest, WindowClosedDuringItsOwnRunGoesAfterTheRun) {
     TForm2 main;
     QPointer<TForm1> a = main.BitBtn1Click();
@@ -192,7 +234,9 @@ TEST_F(MainWindowTest, ProgressMessageShowsInTheStatusBar) {
 TEST_F(MainWindowTest, FontsSizesAndTheEditableMemo) {
     TForm2 main;
     main.layout()->activate();
-    EXPECT_EQ(main.centralWidget()->size(), QSize(905, 538));
+    // The client area without the status bar: the chart windows' area and the dock beside it.
+    EXPECT_EQ(main.width(), 905);
+    EXPECT_EQ(main.centralWidget()->height(), 538);
     EXPECT_EQ(QFontInfo(main.font()).pixelSize(), 11);
     EXPECT_EQ(QFontInfo(main.Memo1->font()).pixelSize(), 11);
     EXPECT_EQ(QFontInfo(main.StatusBar1->font()).pixelSize(), 11);
@@ -212,6 +256,7 @@ TEST_F(MainWindowTest, NewWindowsOpenWhereThePlatformPutsThem) {
     TForm2 main;
     main.resize(1000, 700);
     main.show();
+    main.DiagnosticsDock->close();  // the chart windows' area is then the frame's width
     std::vector<QPoint> places;
     for (int i = 0; i < 3; ++i) places.push_back(main.BitBtn1Click()->parentWidget()->pos());
     const int step = places[1].x();
