@@ -376,10 +376,11 @@ void TForm2::BuildControls() {
     layout->setSpacing(0);
     setCentralWidget(central);
 
-    Panel1 = Named(new QWidget(central), "Panel1");
+    // The toolbar spans the whole frame, above the chart windows' area and the dock alike.
+    Panel1 = Named(new QWidget(this), "Panel1");
     Panel1->setFixedHeight(33);
     Panel1->setFont(ArialFont(11));
-    layout->addWidget(Panel1);
+    setMenuWidget(Panel1);
 
     auto picture = [this](const char* name, QStyle::StandardPixmap icon, const char* hint, int x,
                           int y, int w, int h) {

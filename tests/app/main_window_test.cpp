@@ -234,9 +234,10 @@ TEST_F(MainWindowTest, ProgressMessageShowsInTheStatusBar) {
 TEST_F(MainWindowTest, FontsSizesAndTheEditableMemo) {
     TForm2 main;
     main.layout()->activate();
-    // The client area without the status bar: the chart windows' area and the dock beside it.
+    // The client area without the status bar: the toolbar over the chart windows' area and
+    // the dock beside it.
     EXPECT_EQ(main.width(), 905);
-    EXPECT_EQ(main.centralWidget()->height(), 538);
+    EXPECT_EQ(main.Panel1->height() + main.centralWidget()->height(), 538);
     EXPECT_EQ(QFontInfo(main.font()).pixelSize(), 11);
     EXPECT_EQ(QFontInfo(main.Memo1->font()).pixelSize(), 11);
     EXPECT_EQ(QFontInfo(main.StatusBar1->font()).pixelSize(), 11);
