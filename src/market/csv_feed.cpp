@@ -42,7 +42,35 @@ std::filesystem::path FindFile(const std::string& folder, const std::string& sym
         return {};
     }
     std::error_code ec;
-    if (fs::is_regular_file(exact, ec)) return exact;
+    if (fs::symlink_status(exact, ec).type() != fs::file_type::not_found && !ec) {
+        // Something by that name is there: a file is read, anything else named for what it
+        // is. A FIFO is never opened: opening one waits for a writer.
+        std::error_code followed;
+        const fs::file_status target = fs::status(exact, followed);
+        if (target.type() == fs::file_type::regular) return exact;
+        std::string what;
+        if (followed == std::errc::too_many_symbolic_link_levels) {
+            what = "a link that loops";
+        } else if (target.type() == fs::file_type::not_found) {
+            std::error_code linkError;
+            const fs::path to = fs::read_symlink(exact, linkError);
+            what = "a link to " + (linkError ? std::string("nowhere") : to.string()) +
+                   ", which is not there";
+        } else if (target.type() == fs::file_type::directory) {
+            what = "a folder";
+        } else if (target.type() == fs::file_type::fifo) {
+            what = "a FIFO";
+        } else if (target.type() == fs::file_type::socket) {
+            what = "a socket";
+        } else if (target.type() == fs::file_type::block ||
+                   target.type() == fs::file_type::character) {
+            what = "a device";
+        } else {
+            what = "something that cannot be looked at (" + followed.message() + ")";
+        }
+        note = exact.string() + " is " + what + ", not a file; no bars\n";
+        return {};
+    }
     std::vector<fs::path> matches;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         if (EqualsNoCase(it->path().filename().string(), exact.filename().string()) &&
@@ -72,10 +100,15 @@ CsvFeed::FileContent ReadAndParse(const std::filesystem::path& path, bool labelE
     try {
         auto series = std::make_shared<CsvSeries>();
         if (ReadCsvBarFile(path.string(), path.string(), series->Bars, warnings)) {
-            DetectSpacing(*series);
-            if (labelEnd && !series->Daily)
-                for (RawBar& b : series->Bars) b.Sec -= series->SpacingSeconds;
-            result.Series = std::move(series);
+            if (series->Bars.empty()) {
+                // Said as such: an empty file has no spacing to refuse an interval by.
+                warnings << path.string() << " holds no bars\n";
+            } else {
+                DetectSpacing(*series);
+                if (labelEnd && !series->Daily)
+                    for (RawBar& b : series->Bars) b.Sec -= series->SpacingSeconds;
+                result.Series = std::move(series);
+            }
         } else {
             warnings << path.string() << ": cannot be read; no bars\n";
         }
