@@ -103,13 +103,19 @@ HeaderScan ScanHeader(std::string_view content, bool complete, ColumnMap& map,
     LineEndFinder ends(content);
     while (pos < content.size()) {
         const std::size_t end = ends.Next(pos);
+        ++headerLines;
+        // A line ends within the window when its line end stands there, or the file ends
+        // there: the same answer however much of the file beyond the window `content` holds.
+        if (end < content.size()
+                ? end >= kHeaderWindowBytes
+                : end > kHeaderWindowBytes || (!complete && end == kHeaderWindowBytes))
+            return HeaderScan::TooLong;
         // The line's end is not read yet, or it is a CR whose LF may still follow.
         if (!complete &&
             (end == content.size() || (content[end] == '\r' && end + 1 == content.size())))
             return HeaderScan::NeedMore;
         const std::string_view line = content.substr(pos, end - pos);
         pos = AfterLineEnd(content, end);
-        ++headerLines;
         if (Trim(line).empty()) continue;
         LineFields fields;
         const std::size_t n = SplitFields(line, fields);
@@ -129,7 +135,7 @@ HeaderScan ScanHeader(std::string_view content, bool complete, ColumnMap& map,
         bodyStart = pos;
         return HeaderScan::Found;
     }
-    return complete ? HeaderScan::Unusable : HeaderScan::NeedMore;
+    return complete ? HeaderScan::Empty : HeaderScan::NeedMore;
 }
 
 void AllowQuickLines(ColumnMap& map, bool allowed) {
@@ -139,6 +145,15 @@ void AllowQuickLines(ColumnMap& map, bool allowed) {
 
 void WarnNoHeader(std::ostream& warnings, std::string_view fileName) {
     warnings << fileName << ": no header with Date and Close columns; file skipped\n";
+}
+
+void WarnHeaderScan(std::ostream& warnings, std::string_view fileName, HeaderScan scan,
+                    std::size_t headerLines) {
+    if (scan == HeaderScan::TooLong)
+        warnings << fileName << ":" << headerLines << ": no header within the first "
+                 << kHeaderWindowBytes / 1024 << " KiB; file skipped\n";
+    else
+        WarnNoHeader(warnings, fileName);
 }
 
 void ParseLines(std::string_view text, const ColumnMap& map, LinesResult& result) {
@@ -237,8 +252,10 @@ bool ParseCsvBars(std::string_view content, std::string_view fileName, std::vect
     csv::ColumnMap map;
     std::size_t bodyStart = 0;
     std::size_t headerLines = 0;
-    if (csv::ScanHeader(content, true, map, bodyStart, headerLines) != csv::HeaderScan::Found) {
-        csv::WarnNoHeader(warnings, fileName);
+    const csv::HeaderScan scan = csv::ScanHeader(content, true, map, bodyStart, headerLines);
+    if (scan == csv::HeaderScan::Empty) return true;  // no bars, and nothing wrong
+    if (scan != csv::HeaderScan::Found) {
+        csv::WarnHeaderScan(warnings, fileName, scan, headerLines);
         return false;
     }
     csv::AllowQuickLines(map, quickLines);

@@ -22,14 +22,25 @@ struct ColumnMap {
 
 // Lines end at LF, CR LF or a lone CR, in every reading below.
 
+// How much of the start of a file the header search looks at. A header is a line of a few
+// column names; a file whose lines up to the header do not end within this is no file of
+// bars, and is refused without reading on.
+constexpr std::size_t kHeaderWindowBytes = std::size_t{64} << 10;
+
 // Looks for the header, the first line that is not blank, from the start of `content`.
-// bodyStart is where the line after it starts, headerLines how many lines it took.
-enum class HeaderScan { Found, Unusable, NeedMore };
+// bodyStart is where the line after it starts, headerLines how many lines it took (with
+// TooLong: the number of the line that runs past the window). Empty: nothing but blank
+// lines. NeedMore only while `content` is shorter than the window (plus one byte, for the
+// LF of a CR at its end).
+enum class HeaderScan { Found, Unusable, Empty, TooLong, NeedMore };
 HeaderScan ScanHeader(std::string_view content, bool complete, ColumnMap& map,
                       std::size_t& bodyStart, std::size_t& headerLines);
 // Lets the quick reader try the lines when the columns stand in its order.
 void AllowQuickLines(ColumnMap& map, bool allowed);
 void WarnNoHeader(std::ostream& warnings, std::string_view fileName);
+// The report of a scan that found no header: Unusable or TooLong.
+void WarnHeaderScan(std::ostream& warnings, std::string_view fileName, HeaderScan scan,
+                    std::size_t headerLines);
 
 // One stretch of whole lines after the header, parsed on its own, possibly in several
 // calls. Line numbers count from the stretch's first line (1).

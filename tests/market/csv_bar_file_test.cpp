@@ -311,11 +311,11 @@ TEST_F(CsvBarFileTest, SortsTimesThatGoBackwardsWithoutLosingOrDoublingBars) {
 TEST_F(CsvBarFileTest, RejectsFilesWithoutUsableHeaderAndSurvivesAnyBytes) {
     std::vector<RawBar> bars;
     std::ostringstream warnings;
-    EXPECT_FALSE(ParseCsvBars("", "e.csv", bars, warnings));
+    // Nothing at all is no bad header: a file of no bars.
+    EXPECT_TRUE(ParseCsvBars("", "e.csv", bars, warnings));
+    EXPECT_TRUE(ParseCsvBars("\xEF\xBB\xBF\r\n\n", "b.csv", bars, warnings));
     EXPECT_FALSE(ParseCsvBars("2024-03-04,1,2,3\n", "n.csv", bars, warnings));
-    EXPECT_EQ(warnings.str(),
-              "e.csv: no header with Date and Close columns; file skipped\n"
-              "n.csv: no header with Date and Close columns; file skipped\n");
+    EXPECT_EQ(warnings.str(), "n.csv: no header with Date and Close columns; file skipped\n");
     std::mt19937 rng(1);
     const std::string alphabet = "Date,Close:-0123456789.\n\r\"eE+ T";
     for (int i = 0; i < 2000; ++i) {
@@ -326,6 +326,58 @@ TEST_F(CsvBarFileTest, RejectsFilesWithoutUsableHeaderAndSurvivesAnyBytes) {
         ParseCsvBars(s, "r.csv", bars, sink);
         for (std::size_t j = 1; j < bars.size(); ++j) ASSERT_LE(bars[j - 1].Sec, bars[j].Sec);
     }
+}
+
+// The header is looked for in the first 64 KiB only. A file whose lines up to it run on past
+// them is refused at once, naming the line, without reading the rest: a one-line file of
+// hundreds of megabytes costs a read of 64 KiB, not of the file.
+TEST_F(CsvBarFileTest, TheHeaderIsLookedForInTheFirst64KiBOnly) {
+    const std::size_t window = std::size_t{64} << 10;
+    // "Date,Close,xxx..." of `length` bytes.
+    const auto header = [](std::size_t length) {
+        std::string h = "Date,Close,";
+        h.resize(length, 'x');
+        return h;
+    };
+    struct Case {
+        const char* name;
+        std::string content;
+        std::string warnings;  // of the file named f.csv; empty: read as usual
+    };
+    const std::vector<Case> cases = {
+        {"its line end the window's last byte", header(window - 1) + "\n2024-03-04,1\n", ""},
+        {"CR LF across the window's end", header(window - 1) + "\r\n2024-03-04,1\n", ""},
+        {"its line end just past the window", header(window) + "\n2024-03-04,1\n",
+         "f.csv:1: no header within the first 64 KiB; file skipped\n"},
+        {"a file of the window's size, no line end", header(window), ""},
+        {"a byte more, no line end", header(window + 1),
+         "f.csv:1: no header within the first 64 KiB; file skipped\n"},
+        {"blank lines up to the window", std::string(window, '\n') + "Date,Close\n",
+         "f.csv:65537: no header within the first 64 KiB; file skipped\n"},
+        {"after blank lines", "\n\n" + header(window + 10),
+         "f.csv:3: no header within the first 64 KiB; file skipped\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Reading r = ReadAllWays(c.content, "f.csv");
+        EXPECT_EQ(r.warnings, c.warnings);
+        EXPECT_EQ(r.bars.size(),
+                  c.warnings.empty() && c.content.find("2024") != std::string::npos ? 1u : 0u);
+    }
+
+    const std::string path = Write(std::string(std::size_t{4} << 20, 'x'));
+    CsvReadStats stats;
+    CsvReadOptions options;
+    options.Stats = &stats;
+    const Reading r = ReadFile(path, "one.csv", options);
+    EXPECT_EQ(r.warnings, "one.csv:1: no header within the first 64 KiB; file skipped\n");
+    EXPECT_LE(stats.BytesRead, window + 1);
+    // A usual file is read through; a small one lies wholly in the header's read, and its
+    // lines are read again by the stretch that parses them.
+    const std::string usual = "Date,Close\n2024-03-04,1\n2024-03-05,2\n";
+    ReadFile(Write(usual), "u.csv", options);
+    EXPECT_GE(stats.BytesRead, usual.size());
+    EXPECT_LE(stats.BytesRead, 2 * usual.size());
 }
 
 // A big file is parsed in stretches on several threads: the bars, their order and every
