@@ -52,7 +52,13 @@ struct LinesResult {
     // Bars kept although their prices disagree (high below low, open or close outside).
     std::size_t inconsistent = 0;
     std::vector<std::size_t> inconsistentLines;  // the first few
-    std::size_t backwardsAt = 0;                 // 0: the times never go back
+    // Bars kept although their volume is negative.
+    std::size_t negativeVolume = 0;
+    std::vector<std::size_t> negativeVolumeLines;  // the first few
+    // The lines that gave no bar (blank or malformed), in order: with them every bar's line is
+    // known without keeping one per bar.
+    std::vector<std::size_t> skippedLines;
+    std::size_t backwardsAt = 0;  // 0: the times never go back
     std::size_t firstBarLine = 0;
 };
 
@@ -61,7 +67,9 @@ void ParseLines(std::string_view text, const ColumnMap& map, LinesResult& result
 
 // Joins the stretches' bars in file order into `out`, reports the malformed lines and the
 // first time that goes back (numbered within the file), and sorts the bars by time when it
-// does. The result does not depend on where the file was cut.
+// does. Of bars at one time the later line is kept and each repeat reported: an exact repeat
+// counts once, another bar replaces the earlier. The result does not depend on where the
+// file was cut.
 void JoinStretches(std::vector<LinesResult>& stretches, std::size_t headerLines,
                    std::string_view fileName, std::vector<RawBar>& out, std::ostream& warnings);
 

@@ -297,15 +297,97 @@ TEST_F(CsvBarFileTest, DaysLeftOutByTheCalendarReformAreMalformed) {
 
 TEST_F(CsvBarFileTest, SortsTimesThatGoBackwardsWithoutLosingOrDoublingBars) {
     const std::string content =
-        "Date,Close\n2024-03-05,2\n2024-03-04,1\n2024-03-06,3\n2024-03-04,4\n";
+        "Date,Close\n2024-03-05,2\n2024-03-03,1\n2024-03-06,3\n2024-03-04,4\n";
     const Reading r = ReadAllWays(content, "x.csv");
     const std::vector<RawBar>& bars = r.bars;
     ASSERT_EQ(bars.size(), 4u);
-    EXPECT_EQ(bars[0].Close, 1);  // stable: the earlier line first
+    EXPECT_EQ(bars[0].Close, 1);
     EXPECT_EQ(bars[1].Close, 4);
     EXPECT_EQ(bars[2].Close, 2);
     EXPECT_EQ(bars[3].Close, 3);
     EXPECT_EQ(r.warnings, "x.csv:3: time goes backwards; bars sorted by time\n");
+}
+
+// Two lines for one time are never merged without a word: an exact repeat counts once, and
+// of two different bars the later line is kept; each is reported with its line, in order or
+// not, whichever reader takes the lines and wherever the file is cut.
+TEST_F(CsvBarFileTest, RepeatedTimesKeepTheLaterLineAndAreReported) {
+    struct Case {
+        const char* name;
+        std::string lines;  // after the header, line 2 on
+        std::vector<double> closes;
+        std::vector<double> volumes;
+        std::string warnings;
+    };
+    const std::vector<Case> cases = {
+        {"an exact repeat",
+         "2024-03-04,09:30,1,2,1,2,10\n2024-03-04,09:30,1,2,1,2,10\n2024-03-04,09:31,2,3,2,3,5\n",
+         {2, 3},
+         {10, 5},
+         "d.csv:3: the bar of line 2 again; counted once\n"},
+        {"another bar at the same time, after a blank and a bad line",
+         "2024-03-04,09:30,1,2,1,2,10\n\nbad\n2024-03-04,09:30,1,4,1,4,7\n",
+         {4},
+         {7},
+         "d.csv:4: malformed line skipped\n"
+         "d.csv:5: a second bar for the time of line 2; the later line kept\n"},
+        {"three at one time",
+         "2024-03-04,09:30,1,2,1,2,1\n2024-03-04,09:30,1,3,1,3,1\n2024-03-04,09:30,1,3,1,3,1\n",
+         {3},
+         {1},
+         "d.csv:3: a second bar for the time of line 2; the later line kept\n"
+         "d.csv:4: the bar of line 3 again; counted once\n"},
+        {"a repeat out of order",
+         "2024-03-04,09:31,1,2,1,2,1\n2024-03-04,09:30,1,2,1,1,1\n2024-03-04,09:32,1,2,1,2,1\n"
+         "2024-03-04,09:31,1,5,1,5,3\n",
+         {1, 5, 2},
+         {1, 3, 1},
+         "d.csv:3: time goes backwards; bars sorted by time\n"
+         "d.csv:5: a second bar for the time of line 2; the later line kept\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Reading r = ReadAllWays("Date,Time,Open,High,Low,Close,Volume\n" + c.lines, "d.csv");
+        EXPECT_EQ(r.warnings, c.warnings);
+        ASSERT_EQ(r.bars.size(), c.closes.size());
+        for (std::size_t i = 0; i < r.bars.size(); ++i) {
+            EXPECT_EQ(r.bars[i].Close, c.closes[i]) << i;
+            EXPECT_EQ(r.bars[i].Volume, c.volumes[i]) << i;
+            if (i > 0) {
+                EXPECT_LT(r.bars[i - 1].Sec, r.bars[i].Sec);
+            }
+        }
+    }
+
+    // Beyond twenty, the rest are counted; lines are found however many gave no bar.
+    std::string many = "Date,Close\n";
+    for (int d = 1; d <= 25; ++d) {
+        const std::string date = "2024-01-" + std::string(d < 10 ? "0" : "") + std::to_string(d);
+        many += date + ",1\n\n" + date + ",2\n";
+    }
+    const Reading m = ReadAllWays(many, "m.csv");
+    EXPECT_EQ(m.bars.size(), 25u);
+    EXPECT_NE(m.warnings.find("m.csv:4: a second bar for the time of line 2;"), std::string::npos)
+        << m.warnings;
+    EXPECT_NE(m.warnings.find("m.csv:61: a second bar for the time of line 59;"),
+              std::string::npos);
+    EXPECT_EQ(m.warnings.find("m.csv:64:"), std::string::npos);
+    EXPECT_NE(m.warnings.find("m.csv: 5 more bars at a time already taken; the later line kept "
+                              "each time\n"),
+              std::string::npos);
+}
+
+// A negative volume is no market's, but the prices may be right: reported and kept.
+TEST_F(CsvBarFileTest, NegativeVolumesAreReportedAndKept) {
+    const Reading r = ReadAllWays(
+        "Date,Time,Open,High,Low,Close,Volume\n2024-03-04,09:30,1,2,1,2,-10\n"
+        "2024-03-04,09:31,1,2,1,2,0\n2024-03-04,09:32,1,2,1,2,-0.5e1\n",
+        "v.csv");
+    ASSERT_EQ(r.bars.size(), 3u);
+    EXPECT_EQ(r.bars[0].Volume, -10);
+    EXPECT_EQ(r.warnings,
+              "v.csv:2: negative volume; bar kept as it is\n"
+              "v.csv:4: negative volume; bar kept as it is\n");
 }
 
 TEST_F(CsvBarFileTest, RejectsFilesWithoutUsableHeaderAndSurvivesAnyBytes) {
@@ -324,7 +406,7 @@ TEST_F(CsvBarFileTest, RejectsFilesWithoutUsableHeaderAndSurvivesAnyBytes) {
             s += alphabet[rng() % alphabet.size()];
         std::ostringstream sink;
         ParseCsvBars(s, "r.csv", bars, sink);
-        for (std::size_t j = 1; j < bars.size(); ++j) ASSERT_LE(bars[j - 1].Sec, bars[j].Sec);
+        for (std::size_t j = 1; j < bars.size(); ++j) ASSERT_LT(bars[j - 1].Sec, bars[j].Sec);
     }
 }
 
@@ -394,7 +476,7 @@ TEST_F(CsvBarFileTest, StretchesParsedApartGiveWhatOnePassGives) {
         std::string content = end() + "Date,Time,Close" + end();
         for (int i = 0; i < 400; ++i) {
             const int kind = static_cast<int>(rng() % 20);
-            const int minute = kind == 0 ? 5 : 30 + i / 10;  // now and then a time back
+            const int minute = kind == 0 ? 5 : 30 + i;  // now and then a time back
             if (kind == 1 || kind == 4)
                 content += "bad line" + end();
             else if (kind == 2)
@@ -455,7 +537,9 @@ TEST_F(CsvBarFileTest, QuickReadingGivesWhatTheGeneralReadingGives) {
         // A usual line with at most one field off.
         const int odd = static_cast<int>(rng() % 10);
         std::string line = odd == 0 ? pick(dates) : "2024-03-04";
-        line += "," + (odd == 1 ? pick(times) : "10:" + std::to_string(10 + i % 50));
+        line += "," + (odd == 1 ? pick(times)
+                                : "10:" + std::to_string(10 + i / 60 % 50) + ":" +
+                                      std::to_string(10 + i % 50));
         for (int k = 0; k < 5; ++k)
             line += "," + (odd == k + 2 ? pick(numbers)
                                         : std::to_string(rng() % 100000) + "." +
