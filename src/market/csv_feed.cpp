@@ -153,6 +153,7 @@ struct CsvFeed::FileLoad {
     std::shared_future<FileContent> Content;
     std::string Name;       // the file, for reports
     bool Reported = false;  // its warnings were said
+    bool ReplayEndSaid = false;
 };
 
 struct CsvFeed::CsvRequest : FeedRequests::Request {
@@ -193,7 +194,7 @@ struct CsvFeed::CsvRequest : FeedRequests::Request {
 };
 
 CsvFeed::CsvFeed(CsvFeedOptions options, MessageLoop& loop, Clock& clock)
-    : options_(std::move(options)), loop_(loop), clock_(clock), startMs_(clock.SteadyMs()) {
+    : options_(std::move(options)), loop_(loop), clock_(clock) {
     SetReportStream(options_.Warnings);
 }
 
@@ -261,6 +262,7 @@ std::int32_t CsvFeed::RequestHistory(FeedEventSink& sink, const std::string& sym
                                      std::int32_t endTime) {
     auto r = std::make_unique<CsvRequest>();
     ReadRequest(interval, startTime, endTime, DayWindow{}, r->Interval, r->Window);
+    if (!startMs_) startMs_ = clock_.SteadyMs();
     r->Sink = &sink;
     if (SaysBlankSymbol(symbol, "csv")) {
         r->Ready = true;
@@ -307,6 +309,8 @@ void CsvFeed::Complete(CsvRequest& r) {
         r.Bars.reserve(n);
         CatchUp(r);
         if (r.Bars.size() < r.Bars.capacity() / 2) r.Bars.shrink_to_fit();
+        // Opened after the replay's end: all at once, and said why nothing streams.
+        if (r.Hold > 0 && r.Released == n) SayReplayEnded(*r.Load);
     }
     const std::size_t wanted = r.Wanted > 0 ? static_cast<std::size_t>(r.Wanted) : 0;
     r.First = r.Bars.size() - std::min(wanted, r.Bars.size());
@@ -318,7 +322,7 @@ bool CsvFeed::CatchUp(CsvRequest& r) {
     const std::vector<RawBar>& raw = r.Series->Bars;
     std::size_t reached = raw.size() - r.Hold;
     if (r.Hold > 0) {
-        const std::int64_t ticks = (clock_.SteadyMs() - startMs_) / options_.ReplayMs;
+        const std::int64_t ticks = (clock_.SteadyMs() - startMs_.value()) / options_.ReplayMs;
         reached += static_cast<std::size_t>(
             std::clamp<std::int64_t>(ticks, 0, static_cast<std::int64_t>(r.Hold)));
     }
@@ -327,10 +331,16 @@ bool CsvFeed::CatchUp(CsvRequest& r) {
     return r.Released != before;
 }
 
+void CsvFeed::SayReplayEnded(FileLoad& load) {
+    load.ReplayEndSaid = true;
+    Report("replay of " + load.Name + " ended");
+}
+
 void CsvFeed::ScheduleTick() {
     if (timer_ != 0) return;
     // On the replay's own beat, whenever the first request came.
-    const std::int64_t elapsed = std::max<std::int64_t>(clock_.SteadyMs() - startMs_, 0);
+    const std::int64_t elapsed =
+        std::max<std::int64_t>(clock_.SteadyMs() - startMs_.value_or(clock_.SteadyMs()), 0);
     timer_ = loop_.StartTimer(options_.ReplayMs - elapsed % options_.ReplayMs, [this] { Tick(); });
 }
 
@@ -347,7 +357,11 @@ void CsvFeed::Tick() {
     for (const std::int32_t handle : Handles()) {
         auto* r = static_cast<CsvRequest*>(Find(handle));
         if (r == nullptr || !r->Ready || !r->Series) continue;
-        if (CatchUp(*r)) changed.push_back(handle);
+        if (CatchUp(*r)) {
+            changed.push_back(handle);
+            if (r->Released == r->Series->Bars.size() && !r->Load->ReplayEndSaid)
+                SayReplayEnded(*r->Load);
+        }
         pending = pending || r->Released < r->Series->Bars.size();
     }
     if (pending) ScheduleTick();

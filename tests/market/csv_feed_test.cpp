@@ -200,6 +200,32 @@ TEST_F(CsvFeedTest, ReplayReleasesTheNewestBarsOneByOne) {
     EXPECT_EQ(loop.PendingTimers(), 0u);
 }
 
+// The replay starts with the feed's first request, however long after the feed was made,
+// and says when a file has no more bars to release; a request that comes after that gets
+// them all at once, and is told why nothing streams.
+TEST_F(CsvFeedTest, ReplayStartsWithTheFirstRequestAndSaysWhenItEnds) {
+    auto feed = Feed(500, 3);
+    loop.RunFor(60'000);  // the program started; no window yet
+    const auto h = feed->RequestHistory(sink, "$INDU", "1", 1, 100, -1, -1);
+    EXPECT_EQ(feed->GetNumBars(h), 10);
+    loop.RunFor(1000);
+    EXPECT_EQ(feed->GetNumBars(h), 12);
+    EXPECT_EQ(warnings.str(), "");
+    loop.RunFor(500);
+    EXPECT_EQ(feed->GetNumBars(h), 13);
+    const std::string ended = "replay of " + (dir_ / "bars" / "$INDU.csv").string() + " ended\n";
+    EXPECT_EQ(warnings.str(), ended);
+    EXPECT_EQ(loop.PendingTimers(), 0u);
+    loop.RunFor(5000);
+    EXPECT_EQ(sink.Events[h], 3);
+    EXPECT_EQ(warnings.str(), ended);  // said once
+
+    const auto late = feed->RequestHistory(sink, "$INDU", "5", 1, 100, -1, -1);
+    EXPECT_EQ(feed->GetNumBars(late), 4);
+    EXPECT_EQ(warnings.str(), ended + ended);
+    EXPECT_EQ(loop.PendingTimers(), 0u);
+}
+
 // Index futures as an exchange labels them: each minute by its end, 09:31 .. 11:30 and
 // 13:01 .. 15:00 on two days.
 std::string EndLabelledMinutes() {
