@@ -228,6 +228,8 @@ std::shared_ptr<CsvFeed::FileLoad> CsvFeed::StartLoad(const std::string& symbol)
                                 return content;
                             }).share();
             started = true;
+            loading_.push_back(load);
+            if (watch_ == 0) StartWatch();
         } catch (const std::system_error&) {
             // No thread to be had: load it here and now.
         }
@@ -329,6 +331,29 @@ bool CsvFeed::CatchUp(CsvRequest& r) {
     const std::size_t before = r.Released;
     for (; r.Released < reached; ++r.Released) r.Take(raw[r.Released]);
     return r.Released != before;
+}
+
+void CsvFeed::StartWatch() {
+    constexpr std::int64_t kWatchMs = 50;
+    const std::weak_ptr<CsvFeed*> self = self_;
+    watch_ = loop_.StartTimer(kWatchMs, [self] {
+        if (const std::shared_ptr<CsvFeed*> feed = self.lock()) (*feed)->WatchLoads();
+    });
+}
+
+void CsvFeed::WatchLoads() {
+    watch_ = 0;
+    const std::shared_ptr<MarketFeed> keepAlive = weak_from_this().lock();
+    std::vector<std::shared_ptr<FileLoad>> done;
+    std::erase_if(loading_, [&done](const std::shared_ptr<FileLoad>& load) {
+        if (load->Content.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return false;
+        done.push_back(load);
+        return true;
+    });
+    if (!loading_.empty()) StartWatch();
+    // Said after the list is settled: a listener may come back into the feed.
+    for (const std::shared_ptr<FileLoad>& load : done) Finish(*load);
 }
 
 void CsvFeed::SayReplayEnded(FileLoad& load) {

@@ -90,6 +90,10 @@ class CsvFeed : public FeedRequests {
     void ScheduleTick();
     void Tick();
     void NoRequestsLeft() noexcept override;
+    // Says the reports of background loads as they end, whether or not a request still
+    // waits for them (the requester may have given up or gone).
+    void WatchLoads();
+    void StartWatch();
 
     CsvFeedOptions options_;
     MessageLoop& loop_;
@@ -99,6 +103,12 @@ class CsvFeed : public FeedRequests {
     std::optional<std::int64_t> startMs_;
     std::unordered_map<std::string, std::shared_ptr<FileLoad>> cache_;
     MessageLoop::TimerId timer_ = 0;
+    // Background loads whose reports are not said yet.
+    std::vector<std::shared_ptr<FileLoad>> loading_;
+    MessageLoop::TimerId watch_ = 0;
+    // The watch outlives the requests, so it is never cancelled (the loop may be gone by the
+    // feed's end); it finds the feed through this, which ends with the feed.
+    std::shared_ptr<CsvFeed*> self_ = std::make_shared<CsvFeed*>(this);
 };
 
 }  // namespace vela

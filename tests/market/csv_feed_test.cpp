@@ -165,6 +165,28 @@ TEST_F(CsvFeedTest, BigFilesLoadInTheBackground) {
     EXPECT_EQ(warnings.str(),
               (dir_ / "bars" / "BAD.csv").string() + ":3: malformed line skipped\n");
 
+    // A requester that stopped waiting, or went, still hears what the load found, once.
+    for (const bool released : {false, true}) {
+        SCOPED_TRACE(released ? "released" : "left waiting");
+        warnings.str("");
+        auto slow = background();
+        std::vector<std::string> heard;
+        slow->SetReportListener([&heard](const std::string& line) { heard.push_back(line); });
+        const auto given = slow->RequestHistory(sink, "BAD", "D", 1, 10, -1, -1);
+        if (released) slow->ReleaseHistory(given);
+        for (int i = 0; i < 5000 && heard.empty(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            loop.RunFor(50);
+        }
+        ASSERT_EQ(heard.size(), 1u);
+        EXPECT_EQ(heard.front(),
+                  (dir_ / "bars" / "BAD.csv").string() + ":3: malformed line skipped");
+        EXPECT_EQ(slow->IsHistoryReady(given), !released);
+        loop.RunFor(1000);
+        EXPECT_EQ(heard.size(), 1u);
+        EXPECT_EQ(loop.PendingTimers(), 0u);
+    }
+
     auto gone = background();
     gone->ReleaseHistory(gone->RequestHistory(sink, "$INDU", "1", 1, 10, -1, -1));
     gone->RequestHistory(sink, "BAD", "1", 1, 10, -1, -1);
