@@ -180,13 +180,23 @@ they download history from the feed on Run and then stream live updates.
   --feed FEED        where bars come from (may be given once per kind; the first serves
                      bare symbols, and a symbol written NAME:SYMBOL, such as BINANCE:BTCUSDT,
                      SIM:IBM or CSV:IFL8, goes to the feed NAME):
-                       sim[:SEED]        simulated market (default; SEED a whole number)
-                       csv:DIR[,replay=MS][,label=end]
+                       sim[:SEED][,start=YYYY-MM-DDTHH:MM:SS][,delay=MS]
+                                         simulated market (default; SEED a whole number from
+                                         0 to 2^64-1); start= runs it from that instant (years
+                                         1900 to 9999) from the first request on; delay= is
+                                         how long a history takes (MS ms, 0 to 3600000;
+                                         default 300)
+                       csv:DIR[,replay=MS][,hold=N][,label=end]
                                          one DIR/<symbol>.csv per symbol (a name differing
                                          only in letter case is found too); times mark the
                                          start of each bar, or with label=end its end; with
-                                         replay the newest bars of each file arrive live,
+                                         replay the newest N bars of each file (hold=N;
+                                         default 100, at most half the file) arrive live,
                                          one every MS ms, on one clock for the whole feed
+                                         from its first request; the end of a file's replay
+                                         is reported. DIR may hold commas; a last item
+                                         KEY=VALUE with another key is refused as an unknown
+                                         option unless DIR with it names a folder
                        binance[,rest=URL][,ws=URL][,tz=UTC]
                                          Binance's public spot market data (no account);
                                          REST https://data-api.binance.vision and streams

@@ -19,7 +19,8 @@ namespace {
 // A file read piece by piece; every thread has its own.
 class FileReader {
   public:
-    explicit FileReader(const std::string& path) : in_(path, std::ios::binary) {}
+    FileReader(const std::string& path, std::atomic<std::uint64_t>& bytesRead)
+        : in_(path, std::ios::binary), bytesRead_(bytesRead) {}
     bool Ok() const { return static_cast<bool>(in_); }
     // Reads up to `n` bytes at `offset` into `to`; the number read (fewer at the end).
     std::size_t ReadAt(std::uint64_t offset, char* to, std::size_t n) {
@@ -27,11 +28,14 @@ class FileReader {
         in_.seekg(static_cast<std::streamoff>(offset));
         if (!in_) return 0;
         in_.read(to, static_cast<std::streamsize>(n));
-        return static_cast<std::size_t>(in_.gcount());
+        const auto got = static_cast<std::size_t>(in_.gcount());
+        bytesRead_ += got;
+        return got;
     }
 
   private:
     std::ifstream in_;
+    std::atomic<std::uint64_t>& bytesRead_;
 };
 
 // The first line start after `from`: past the first line end at or after it (a CR LF taken
@@ -75,8 +79,9 @@ std::size_t BarsIn(std::uint64_t bytes) {
 // Parses the stretch [from, end) of the file, reading it `chunk` bytes at a time. False
 // when the file shrank or could not be read any more.
 bool ParseStretch(const std::string& path, std::uint64_t from, std::uint64_t end, std::size_t chunk,
-                  const csv::ColumnMap& map, csv::LinesResult& r) {
-    FileReader reader(path);
+                  const csv::ColumnMap& map, csv::LinesResult& r,
+                  std::atomic<std::uint64_t>& bytesRead) {
+    FileReader reader(path, bytesRead);
     std::string buffer;
     std::size_t held = 0;  // bytes of an unfinished line kept from the last piece
     std::uint64_t at = from;
@@ -106,34 +111,44 @@ bool ParseStretch(const std::string& path, std::uint64_t from, std::uint64_t end
 bool ReadCsvBarFile(const std::string& path, std::string_view fileName, std::vector<RawBar>& out,
                     std::ostream& warnings, const CsvReadOptions& options) {
     out.clear();
-    FileReader file(path);
-    if (!file.Ok()) return false;
+    std::atomic<std::uint64_t> bytesRead = 0;
+    // Told however the reading ends.
+    struct Tell {
+        const std::atomic<std::uint64_t>& bytes;
+        CsvReadStats* stats;
+        ~Tell() {
+            if (stats != nullptr) stats->BytesRead = bytes;
+        }
+    } tell{bytesRead, options.Stats};
     std::error_code ec;
+    // Looked at before it is opened: opening a FIFO would wait for a writer.
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
     const std::uint64_t size = std::filesystem::file_size(path, ec);
     if (ec) return false;
+    FileReader file(path, bytesRead);
+    if (!file.Ok()) return false;
     const std::size_t chunk = std::max<std::size_t>(options.ReadChunkBytes, 1);
 
-    // The header, read in growing pieces until its line is complete.
-    std::string head;
+    // The header lies within the window at the file's start (and one byte more, for the LF
+    // of a CR at its end): read once, and never more of a file that has none there.
+    const auto headBytes =
+        static_cast<std::size_t>(std::min<std::uint64_t>(size, csv::kHeaderWindowBytes + 1));
+    std::string head(headBytes, '\0');
+    head.resize(file.ReadAt(0, head.data(), headBytes));
+    if (head.size() < headBytes) return false;  // shrank, or nothing readable
     csv::ColumnMap map;
     std::size_t bodyStart = 0;
     std::size_t headerLines = 0;
-    for (;;) {
-        const std::size_t had = head.size();
-        head.resize(had + chunk);
-        head.resize(had + file.ReadAt(had, head.data() + had, chunk));
-        const bool complete = head.size() == had || head.size() >= size;
-        const csv::HeaderScan scan = csv::ScanHeader(head, complete, map, bodyStart, headerLines);
-        if (scan == csv::HeaderScan::Found) {
-            csv::AllowQuickLines(map, options.QuickLines);
-            break;
-        }
-        if (scan == csv::HeaderScan::Unusable || complete) {
-            if (head.size() == had && had == 0 && size > 0) return false;  // nothing readable
-            csv::WarnNoHeader(warnings, fileName);
-            return true;
-        }
+    const csv::HeaderScan scan =
+        csv::ScanHeader(head, head.size() >= size, map, bodyStart, headerLines);
+    if (scan == csv::HeaderScan::Empty) return true;
+    if (scan != csv::HeaderScan::Found) {
+        csv::WarnHeaderScan(warnings, fileName,
+                            scan == csv::HeaderScan::NeedMore ? csv::HeaderScan::Unusable : scan,
+                            headerLines);
+        return true;
     }
+    csv::AllowQuickLines(map, options.QuickLines);
 
     // Stretches of whole lines of about equal size, at most one per core.
     const std::uint64_t body = size - std::min<std::uint64_t>(bodyStart, size);
@@ -154,7 +169,8 @@ bool ReadCsvBarFile(const std::string& path, std::string_view fileName, std::vec
     std::atomic<bool> failed = false;
     auto parse = [&](std::size_t k) {
         if (k > 0) results[k].bars.reserve(BarsIn(starts[k + 1] - starts[k]));
-        if (!ParseStretch(path, starts[k], starts[k + 1], chunk, map, results[k])) failed = true;
+        if (!ParseStretch(path, starts[k], starts[k + 1], chunk, map, results[k], bytesRead))
+            failed = true;
     };
     {
         std::vector<std::future<void>> others;

@@ -29,7 +29,8 @@ struct RawBar {
 // reported and kept (it is the user's data; zero and negative prices are fine). Times that
 // go backwards are reported once and the bars sorted by time (stable, so every bar stays
 // exactly once).
-// Returns the bars oldest first; false (with a warning) when the header is unusable.
+// Returns the bars oldest first; false (with a warning) when the header is unusable; true and
+// no bars, without a word, for a text of nothing but blank lines.
 //
 // ParseCsvBars reads the whole text in one pass on this thread: the plain reading that the
 // file reader below is checked against. With quickLines, lines of the usual layout are tried
@@ -37,15 +38,22 @@ struct RawBar {
 bool ParseCsvBars(std::string_view content, std::string_view fileName, std::vector<RawBar>& out,
                   std::ostream& warnings, bool quickLines = false);
 
+// What a reading did, for those who check its work.
+struct CsvReadStats {
+    std::uint64_t BytesRead = 0;
+};
+
 // How a big file is shared out among threads: stretches of at least MinPieceBytes, at most
 // one per core (Threads, 0: as many as the machine has). ReadChunkBytes: how much of a file a
 // thread reads at a time. QuickLines: lines of the usual layout are read by a quicker reader
-// first (same results; off only to compare the two).
+// first (same results; off only to compare the two). The header is looked for in the first
+// 64 KiB only: a file whose lines up to it do not end there is refused without reading on.
 struct CsvReadOptions {
     std::size_t MinPieceBytes = std::size_t{4} << 20;
     unsigned Threads = 0;
     std::size_t ReadChunkBytes = std::size_t{1} << 20;
     bool QuickLines = true;
+    CsvReadStats* Stats = nullptr;  // filled in when given
 };
 
 // The same for the file at `path`, read in pieces on several threads, never held whole.

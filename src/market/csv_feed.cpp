@@ -42,7 +42,35 @@ std::filesystem::path FindFile(const std::string& folder, const std::string& sym
         return {};
     }
     std::error_code ec;
-    if (fs::is_regular_file(exact, ec)) return exact;
+    if (fs::symlink_status(exact, ec).type() != fs::file_type::not_found && !ec) {
+        // Something by that name is there: a file is read, anything else named for what it
+        // is. A FIFO is never opened: opening one waits for a writer.
+        std::error_code followed;
+        const fs::file_status target = fs::status(exact, followed);
+        if (target.type() == fs::file_type::regular) return exact;
+        std::string what;
+        if (followed == std::errc::too_many_symbolic_link_levels) {
+            what = "a link that loops";
+        } else if (target.type() == fs::file_type::not_found) {
+            std::error_code linkError;
+            const fs::path to = fs::read_symlink(exact, linkError);
+            what = "a link to " + (linkError ? std::string("nowhere") : to.string()) +
+                   ", which is not there";
+        } else if (target.type() == fs::file_type::directory) {
+            what = "a folder";
+        } else if (target.type() == fs::file_type::fifo) {
+            what = "a FIFO";
+        } else if (target.type() == fs::file_type::socket) {
+            what = "a socket";
+        } else if (target.type() == fs::file_type::block ||
+                   target.type() == fs::file_type::character) {
+            what = "a device";
+        } else {
+            what = "something that cannot be looked at (" + followed.message() + ")";
+        }
+        note = exact.string() + " is " + what + ", not a file; no bars\n";
+        return {};
+    }
     std::vector<fs::path> matches;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         if (EqualsNoCase(it->path().filename().string(), exact.filename().string()) &&
@@ -72,10 +100,15 @@ CsvFeed::FileContent ReadAndParse(const std::filesystem::path& path, bool labelE
     try {
         auto series = std::make_shared<CsvSeries>();
         if (ReadCsvBarFile(path.string(), path.string(), series->Bars, warnings)) {
-            DetectSpacing(*series);
-            if (labelEnd && !series->Daily)
-                for (RawBar& b : series->Bars) b.Sec -= series->SpacingSeconds;
-            result.Series = std::move(series);
+            if (series->Bars.empty()) {
+                // Said as such: an empty file has no spacing to refuse an interval by.
+                warnings << path.string() << " holds no bars\n";
+            } else {
+                DetectSpacing(*series);
+                if (labelEnd && !series->Daily)
+                    for (RawBar& b : series->Bars) b.Sec -= series->SpacingSeconds;
+                result.Series = std::move(series);
+            }
         } else {
             warnings << path.string() << ": cannot be read; no bars\n";
         }
@@ -120,6 +153,7 @@ struct CsvFeed::FileLoad {
     std::shared_future<FileContent> Content;
     std::string Name;       // the file, for reports
     bool Reported = false;  // its warnings were said
+    bool ReplayEndSaid = false;
 };
 
 struct CsvFeed::CsvRequest : FeedRequests::Request {
@@ -160,7 +194,7 @@ struct CsvFeed::CsvRequest : FeedRequests::Request {
 };
 
 CsvFeed::CsvFeed(CsvFeedOptions options, MessageLoop& loop, Clock& clock)
-    : options_(std::move(options)), loop_(loop), clock_(clock), startMs_(clock.SteadyMs()) {
+    : options_(std::move(options)), loop_(loop), clock_(clock) {
     SetReportStream(options_.Warnings);
 }
 
@@ -194,6 +228,8 @@ std::shared_ptr<CsvFeed::FileLoad> CsvFeed::StartLoad(const std::string& symbol)
                                 return content;
                             }).share();
             started = true;
+            loading_.push_back(load);
+            if (watch_ == 0) StartWatch();
         } catch (const std::system_error&) {
             // No thread to be had: load it here and now.
         }
@@ -228,6 +264,7 @@ std::int32_t CsvFeed::RequestHistory(FeedEventSink& sink, const std::string& sym
                                      std::int32_t endTime) {
     auto r = std::make_unique<CsvRequest>();
     ReadRequest(interval, startTime, endTime, DayWindow{}, r->Interval, r->Window);
+    if (!startMs_) startMs_ = clock_.SteadyMs();
     r->Sink = &sink;
     if (SaysBlankSymbol(symbol, "csv")) {
         r->Ready = true;
@@ -274,6 +311,8 @@ void CsvFeed::Complete(CsvRequest& r) {
         r.Bars.reserve(n);
         CatchUp(r);
         if (r.Bars.size() < r.Bars.capacity() / 2) r.Bars.shrink_to_fit();
+        // Opened after the replay's end: all at once, and said why nothing streams.
+        if (r.Hold > 0 && r.Released == n) SayReplayEnded(*r.Load);
     }
     const std::size_t wanted = r.Wanted > 0 ? static_cast<std::size_t>(r.Wanted) : 0;
     r.First = r.Bars.size() - std::min(wanted, r.Bars.size());
@@ -285,7 +324,7 @@ bool CsvFeed::CatchUp(CsvRequest& r) {
     const std::vector<RawBar>& raw = r.Series->Bars;
     std::size_t reached = raw.size() - r.Hold;
     if (r.Hold > 0) {
-        const std::int64_t ticks = (clock_.SteadyMs() - startMs_) / options_.ReplayMs;
+        const std::int64_t ticks = (clock_.SteadyMs() - startMs_.value()) / options_.ReplayMs;
         reached += static_cast<std::size_t>(
             std::clamp<std::int64_t>(ticks, 0, static_cast<std::int64_t>(r.Hold)));
     }
@@ -294,10 +333,39 @@ bool CsvFeed::CatchUp(CsvRequest& r) {
     return r.Released != before;
 }
 
+void CsvFeed::StartWatch() {
+    constexpr std::int64_t kWatchMs = 50;
+    const std::weak_ptr<CsvFeed*> self = self_;
+    watch_ = loop_.StartTimer(kWatchMs, [self] {
+        if (const std::shared_ptr<CsvFeed*> feed = self.lock()) (*feed)->WatchLoads();
+    });
+}
+
+void CsvFeed::WatchLoads() {
+    watch_ = 0;
+    const std::shared_ptr<MarketFeed> keepAlive = weak_from_this().lock();
+    std::vector<std::shared_ptr<FileLoad>> done;
+    std::erase_if(loading_, [&done](const std::shared_ptr<FileLoad>& load) {
+        if (load->Content.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return false;
+        done.push_back(load);
+        return true;
+    });
+    if (!loading_.empty()) StartWatch();
+    // Said after the list is settled: a listener may come back into the feed.
+    for (const std::shared_ptr<FileLoad>& load : done) Finish(*load);
+}
+
+void CsvFeed::SayReplayEnded(FileLoad& load) {
+    load.ReplayEndSaid = true;
+    Report("replay of " + load.Name + " ended");
+}
+
 void CsvFeed::ScheduleTick() {
     if (timer_ != 0) return;
     // On the replay's own beat, whenever the first request came.
-    const std::int64_t elapsed = std::max<std::int64_t>(clock_.SteadyMs() - startMs_, 0);
+    const std::int64_t elapsed =
+        std::max<std::int64_t>(clock_.SteadyMs() - startMs_.value_or(clock_.SteadyMs()), 0);
     timer_ = loop_.StartTimer(options_.ReplayMs - elapsed % options_.ReplayMs, [this] { Tick(); });
 }
 
@@ -314,7 +382,11 @@ void CsvFeed::Tick() {
     for (const std::int32_t handle : Handles()) {
         auto* r = static_cast<CsvRequest*>(Find(handle));
         if (r == nullptr || !r->Ready || !r->Series) continue;
-        if (CatchUp(*r)) changed.push_back(handle);
+        if (CatchUp(*r)) {
+            changed.push_back(handle);
+            if (r->Released == r->Series->Bars.size() && !r->Load->ReplayEndSaid)
+                SayReplayEnded(*r->Load);
+        }
         pending = pending || r->Released < r->Series->Bars.size();
     }
     if (pending) ScheduleTick();

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -18,7 +19,8 @@ namespace vela {
 struct CsvFeedOptions {
     std::string Folder;
     // With a pace, the newest bars of a file are held back from the history and released one
-    // at a time, every ReplayMs, as live changes.
+    // at a time, every ReplayMs from the feed's first request, as live changes; the feed
+    // reports when a file's replay has reached its end.
     std::int32_t ReplayMs = 0;
     // How many bars to hold back; -1: 100, but at most half of the file.
     std::int32_t Hold = -1;
@@ -83,17 +85,30 @@ class CsvFeed : public FeedRequests {
     void Complete(CsvRequest& request);
     // Releases the bars the replay has reached by now; true when any were.
     bool CatchUp(CsvRequest& request);
+    // The replay of the file has released its last bar: nothing more streams.
+    void SayReplayEnded(FileLoad& load);
     void ScheduleTick();
     void Tick();
     void NoRequestsLeft() noexcept override;
+    // Says the reports of background loads as they end, whether or not a request still
+    // waits for them (the requester may have given up or gone).
+    void WatchLoads();
+    void StartWatch();
 
     CsvFeedOptions options_;
     MessageLoop& loop_;
     Clock& clock_;
-    // The replay's one clock: every request sees the bars released since the feed started.
-    std::int64_t startMs_;
+    // The replay's one clock, started by the first request (not by the feed's making, which
+    // may come long before any window): every request sees the bars released since then.
+    std::optional<std::int64_t> startMs_;
     std::unordered_map<std::string, std::shared_ptr<FileLoad>> cache_;
     MessageLoop::TimerId timer_ = 0;
+    // Background loads whose reports are not said yet.
+    std::vector<std::shared_ptr<FileLoad>> loading_;
+    MessageLoop::TimerId watch_ = 0;
+    // The watch outlives the requests, so it is never cancelled (the loop may be gone by the
+    // feed's end); it finds the feed through this, which ends with the feed.
+    std::shared_ptr<CsvFeed*> self_ = std::make_shared<CsvFeed*>(this);
 };
 
 }  // namespace vela

@@ -103,13 +103,19 @@ HeaderScan ScanHeader(std::string_view content, bool complete, ColumnMap& map,
     LineEndFinder ends(content);
     while (pos < content.size()) {
         const std::size_t end = ends.Next(pos);
+        ++headerLines;
+        // A line ends within the window when its line end stands there, or the file ends
+        // there: the same answer however much of the file beyond the window `content` holds.
+        if (end < content.size()
+                ? end >= kHeaderWindowBytes
+                : end > kHeaderWindowBytes || (!complete && end == kHeaderWindowBytes))
+            return HeaderScan::TooLong;
         // The line's end is not read yet, or it is a CR whose LF may still follow.
         if (!complete &&
             (end == content.size() || (content[end] == '\r' && end + 1 == content.size())))
             return HeaderScan::NeedMore;
         const std::string_view line = content.substr(pos, end - pos);
         pos = AfterLineEnd(content, end);
-        ++headerLines;
         if (Trim(line).empty()) continue;
         LineFields fields;
         const std::size_t n = SplitFields(line, fields);
@@ -129,7 +135,7 @@ HeaderScan ScanHeader(std::string_view content, bool complete, ColumnMap& map,
         bodyStart = pos;
         return HeaderScan::Found;
     }
-    return complete ? HeaderScan::Unusable : HeaderScan::NeedMore;
+    return complete ? HeaderScan::Empty : HeaderScan::NeedMore;
 }
 
 void AllowQuickLines(ColumnMap& map, bool allowed) {
@@ -139,6 +145,15 @@ void AllowQuickLines(ColumnMap& map, bool allowed) {
 
 void WarnNoHeader(std::ostream& warnings, std::string_view fileName) {
     warnings << fileName << ": no header with Date and Close columns; file skipped\n";
+}
+
+void WarnHeaderScan(std::ostream& warnings, std::string_view fileName, HeaderScan scan,
+                    std::size_t headerLines) {
+    if (scan == HeaderScan::TooLong)
+        warnings << fileName << ":" << headerLines << ": no header within the first "
+                 << kHeaderWindowBytes / 1024 << " KiB; file skipped\n";
+    else
+        WarnNoHeader(warnings, fileName);
 }
 
 void ParseLines(std::string_view text, const ColumnMap& map, LinesResult& result) {
@@ -155,16 +170,22 @@ void ParseLines(std::string_view text, const ColumnMap& map, LinesResult& result
         RawBar bar;
         bool read = map.quick && quick.Read(line, bar);
         if (!read) {
-            if (Trim(line).empty()) continue;
+            if (Trim(line).empty()) {
+                result.skippedLines.push_back(lineNo);
+                continue;
+            }
             bar = RawBar{};
             read = ReadLine(line, map, bar);
         }
         if (!read || !PricesUsable(bar)) {
             if (++result.malformed <= kMaxReportedLines) result.malformedLines.push_back(lineNo);
+            result.skippedLines.push_back(lineNo);
             continue;
         }
         if (!PricesAgree(bar) && ++result.inconsistent <= kMaxReportedLines)
             result.inconsistentLines.push_back(lineNo);
+        if (bar.Volume < 0 && ++result.negativeVolume <= kMaxReportedLines)
+            result.negativeVolumeLines.push_back(lineNo);
         if (out.empty()) result.firstBarLine = lineNo;
         if (result.backwardsAt == 0 && !out.empty() && bar.Sec < out.back().Sec)
             result.backwardsAt = lineNo;
@@ -209,6 +230,52 @@ void JoinStretches(std::vector<LinesResult>& stretches, std::size_t headerLines,
     if (inconsistent > kMaxReportedLines)
         warnings << fileName << ": " << inconsistent - kMaxReportedLines
                  << " more bars whose prices disagree kept\n";
+    base = headerLines;
+    std::size_t negative = 0;
+    for (const LinesResult& r : stretches) {
+        for (const std::size_t line : r.negativeVolumeLines)
+            if (++negative <= kMaxReportedLines)
+                warnings << fileName << ":" << base + line
+                         << ": negative volume; bar kept as it is\n";
+        negative += r.negativeVolume - r.negativeVolumeLines.size();
+        base += r.lines;
+    }
+    if (negative > kMaxReportedLines)
+        warnings << fileName << ": " << negative - kMaxReportedLines
+                 << " more bars with a negative volume kept\n";
+
+    // Where each stretch's bars and lines start, for the line of a bar found by its place.
+    std::vector<std::size_t> barsBefore;
+    std::vector<std::size_t> linesBefore;
+    barsBefore.reserve(stretches.size());
+    linesBefore.reserve(stretches.size());
+    base = headerLines;
+    std::size_t bars = 0;
+    for (const LinesResult& r : stretches) {
+        barsBefore.push_back(bars);
+        linesBefore.push_back(base);
+        bars += r.bars.size();
+        base += r.lines;
+    }
+    const auto lineOf = [&](std::size_t index) {
+        const std::size_t k = static_cast<std::size_t>(
+            std::upper_bound(barsBefore.begin(), barsBefore.end(), index) - barsBefore.begin() - 1);
+        const std::vector<std::size_t>& skipped = stretches[k].skippedLines;
+        // The smallest line with index + 1 bars up to it: lines that gave none do not count.
+        const std::size_t wanted = index - barsBefore[k] + 1;
+        std::size_t low = wanted;
+        std::size_t high = wanted + skipped.size();
+        while (low < high) {
+            const std::size_t mid = low + (high - low) / 2;
+            const auto gaps = static_cast<std::size_t>(
+                std::upper_bound(skipped.begin(), skipped.end(), mid) - skipped.begin());
+            if (mid - gaps >= wanted)
+                high = mid;
+            else
+                low = mid + 1;
+        }
+        return linesBefore[k] + low;
+    };
 
     // The first stretch's list is kept and the others appended to it; a reader that made
     // it big enough for the whole file saves a reallocation.
@@ -219,12 +286,64 @@ void JoinStretches(std::vector<LinesResult>& stretches, std::size_t headerLines,
         out.insert(out.end(), stretches[k].bars.begin(), stretches[k].bars.end());
         std::vector<RawBar>().swap(stretches[k].bars);
     }
-    if (backwardsAt != 0) {
+    if (backwardsAt != 0)
         warnings << fileName << ":" << backwardsAt
                  << ": time goes backwards; bars sorted by time\n";
-        std::stable_sort(out.begin(), out.end(),
-                         [](const RawBar& a, const RawBar& b) { return a.Sec < b.Sec; });
+
+    // Bars by time with their places in the file; places only when the times went back, as
+    // in file order a bar's place is where it stands.
+    std::vector<std::size_t> order;
+    if (backwardsAt != 0) {
+        order.resize(out.size());
+        for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+        std::stable_sort(order.begin(), order.end(),
+                         [&out](std::size_t a, std::size_t b) { return out[a].Sec < out[b].Sec; });
+    } else if (std::adjacent_find(out.begin(), out.end(), [](const RawBar& a, const RawBar& b) {
+                   return a.Sec == b.Sec;
+               }) == out.end()) {
+        return;  // the usual file: in order, every time once
     }
+    const auto placeOf = [&order](std::size_t i) { return order.empty() ? i : order[i]; };
+    std::vector<RawBar> sorted;
+    if (!order.empty()) sorted.reserve(out.size());
+    std::size_t kept = 0;       // bars kept so far (in place, without `order`)
+    std::size_t keptPlace = 0;  // the file place of the last bar kept
+    std::size_t repeats = 0;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const std::size_t place = placeOf(i);
+        const RawBar& bar = out[place];
+        RawBar* last = order.empty() ? (kept > 0 ? &out[kept - 1] : nullptr)
+                                     : (sorted.empty() ? nullptr : &sorted.back());
+        if (last == nullptr || last->Sec != bar.Sec) {
+            if (order.empty())
+                out[kept] = bar;
+            else
+                sorted.push_back(bar);
+            ++kept;
+            keptPlace = place;
+            continue;
+        }
+        const bool same = last->Open == bar.Open && last->High == bar.High &&
+                          last->Low == bar.Low && last->Close == bar.Close &&
+                          last->Volume == bar.Volume;
+        if (++repeats <= kMaxReportedLines) {
+            warnings << fileName << ":" << lineOf(place);
+            if (same)
+                warnings << ": the bar of line " << lineOf(keptPlace) << " again; counted once\n";
+            else
+                warnings << ": a second bar for the time of line " << lineOf(keptPlace)
+                         << "; the later line kept\n";
+        }
+        *last = bar;
+        keptPlace = place;
+    }
+    if (repeats > kMaxReportedLines)
+        warnings << fileName << ": " << repeats - kMaxReportedLines
+                 << " more bars at a time already taken; the later line kept each time\n";
+    if (order.empty())
+        out.resize(kept);
+    else
+        out.swap(sorted);
 }
 
 }  // namespace vela::csv
@@ -237,8 +356,10 @@ bool ParseCsvBars(std::string_view content, std::string_view fileName, std::vect
     csv::ColumnMap map;
     std::size_t bodyStart = 0;
     std::size_t headerLines = 0;
-    if (csv::ScanHeader(content, true, map, bodyStart, headerLines) != csv::HeaderScan::Found) {
-        csv::WarnNoHeader(warnings, fileName);
+    const csv::HeaderScan scan = csv::ScanHeader(content, true, map, bodyStart, headerLines);
+    if (scan == csv::HeaderScan::Empty) return true;  // no bars, and nothing wrong
+    if (scan != csv::HeaderScan::Found) {
+        csv::WarnHeaderScan(warnings, fileName, scan, headerLines);
         return false;
     }
     csv::AllowQuickLines(map, quickLines);

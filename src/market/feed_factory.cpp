@@ -17,20 +17,39 @@ namespace vela {
 
 namespace {
 
-bool ParseCount(std::string_view s, std::int64_t max, std::int32_t& out) {
+// How a whole number option reads.
+enum class Count { Ok, NotANumber, OutOfRange };
+
+// A whole number from 0 to max; a sign or more digits than fit are out of range, not
+// "not a number".
+Count ParseCount(std::string_view s, std::int64_t max, std::int32_t& out) {
+    const bool negative = s.starts_with('-');
+    const std::string_view digits = negative ? s.substr(1) : s;
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos)
+        return Count::NotANumber;
     std::int64_t v = 0;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (s.empty() || ec != std::errc() || end != s.data() + s.size() || v < 0 || v > max)
-        return false;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v);
+    if (negative || ec != std::errc() || v > max) return Count::OutOfRange;
     out = static_cast<std::int32_t>(v);
-    return true;
+    return Count::Ok;
 }
 
-// YYYY-MM-DDTHH:MM:SS (or a blank instead of T; seconds optional).
-bool ParseInstant(std::string_view s, double& days) {
+// The user's text and what is wrong with it; empty when it reads.
+std::string CountError(Count c, std::string_view what, std::string_view text, std::int64_t max,
+                       std::string_view unit) {
+    if (c == Count::Ok) return {};
+    std::string error = std::string(what) + " \"" + std::string(text) + "\" ";
+    if (c == Count::NotANumber) return error + "is not a whole number";
+    return error + "is out of range (0 to " + std::to_string(max) + std::string(unit) + ")";
+}
+
+// YYYY-MM-DDTHH:MM:SS (or a blank instead of T; seconds optional); what is wrong with it for
+// the user, or empty.
+std::string ParseInstant(std::string_view s, double& days) {
+    const std::string shape = "\"" + std::string(s) + "\" is not YYYY-MM-DDTHH:MM:SS";
     if (s.size() < 16 || s[4] != '-' || s[7] != '-' || (s[10] != 'T' && s[10] != ' ') ||
         s[13] != ':')
-        return false;
+        return shape;
     auto num = [&](std::size_t at, std::size_t n, std::int32_t& v) {
         const auto [end, ec] = std::from_chars(s.data() + at, s.data() + at + n, v);
         return ec == std::errc() && end == s.data() + at + n;
@@ -38,19 +57,24 @@ bool ParseInstant(std::string_view s, double& days) {
     CivilDateTime c;
     if (!num(0, 4, c.Year) || !num(5, 2, c.Month) || !num(8, 2, c.Day) || !num(11, 2, c.Hour) ||
         !num(14, 2, c.Minute))
-        return false;
+        return shape;
     if (s.size() == 19) {
-        if (s[16] != ':' || !num(17, 2, c.Second)) return false;
+        if (s[16] != ':' || !num(17, 2, c.Second)) return shape;
     } else if (s.size() != 16) {
-        return false;
+        return shape;
     }
-    if (c.Year < 1900 || c.Year > 9999 || c.Month < 1 || c.Month > 12 || c.Day < 1 || c.Hour > 23 ||
-        c.Minute > 59 || c.Second > 59)
-        return false;
+    // The simulated market's calendar starts with the platform's century.
+    if (c.Year < 1900 || c.Year > 9999)
+        return "\"" + std::string(s) + "\": the year " + std::to_string(c.Year) +
+               " is out of range (1900 to 9999)";
+    if (c.Month < 1 || c.Month > 12 || c.Day < 1 || c.Hour > 23 || c.Minute > 59 || c.Second > 59)
+        return shape;
     days = EncodePlatformDateTime(c);
     CivilDateTime back;
     // Rejects 31 April and the like: the date must come back as written.
-    return DecodePlatformDateTime(days, back) && back.Day == c.Day && back.Month == c.Month;
+    if (!DecodePlatformDateTime(days, back) || back.Day != c.Day || back.Month != c.Month)
+        return shape;
+    return {};
 }
 
 FeedChoice Fail(std::string text) {
@@ -61,21 +85,31 @@ FeedChoice MakeSim(const FeedSpecParts& parts, const FeedServices& services) {
     SimFeedOptions o;
     if (!parts.Body.empty()) {
         const std::string_view seed = parts.Body;
-        const auto [end, ec] = std::from_chars(seed.data(), seed.data() + seed.size(), o.Seed);
-        if (ec != std::errc() || end != seed.data() + seed.size())
+        const bool negative = seed.starts_with('-');
+        const std::string_view digits = negative ? seed.substr(1) : seed;
+        const auto [end, ec] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), o.Seed);
+        if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos)
             return Fail("sim feed: the seed \"" + std::string(seed) + "\" is not a whole number");
+        if (negative || ec != std::errc())
+            return Fail("sim feed: the seed \"" + std::string(seed) +
+                        "\" is out of range (0 to 18446744073709551615)");
     }
     for (const FeedOption& opt : parts.Options) {
         if (opt.Key == "start") {
             double days = 0;
-            if (!ParseInstant(opt.Value, days))
-                return Fail("sim feed: start \"" + std::string(opt.Value) +
-                            "\" is not YYYY-MM-DDTHH:MM:SS");
+            if (const std::string error = ParseInstant(opt.Value, days); !error.empty())
+                return Fail("sim feed: start " + error);
             o.Start = days;
-        } else if (!ParseCount(opt.Value, 3'600'000, o.ReadyDelayMs)) {
+            continue;
+        }
+        constexpr std::int64_t kMaxDelayMs = 3'600'000;
+        const Count c = ParseCount(opt.Value, kMaxDelayMs, o.ReadyDelayMs);
+        if (c == Count::NotANumber)
             return Fail("sim feed: delay \"" + std::string(opt.Value) +
                         "\" is not a number of milliseconds");
-        }
+        if (c == Count::OutOfRange)
+            return Fail("sim feed: " + CountError(c, "delay", opt.Value, kMaxDelayMs, " ms"));
     }
     auto feed = std::make_shared<SimFeed>(o, services.Loop, services.Clock, services.MarketClock);
     feed->SetReportStream(services.Reports);
@@ -95,10 +129,13 @@ FeedChoice MakeCsv(const FeedSpecParts& parts, const FeedServices& services) {
             o.LabelEnd = opt.Value == "end";
             continue;
         }
-        std::int32_t& target = opt.Key == "replay" ? o.ReplayMs : o.Hold;
-        if (!ParseCount(opt.Value, 2'000'000'000, target))
-            return Fail("csv feed: " + std::string(opt.Key) + " \"" + std::string(opt.Value) +
-                        "\" is not a whole number");
+        constexpr std::int64_t kMax = 2'000'000'000;
+        const bool replay = opt.Key == "replay";
+        if (const std::string error =
+                CountError(ParseCount(opt.Value, kMax, replay ? o.ReplayMs : o.Hold), opt.Key,
+                           opt.Value, kMax, replay ? " ms" : " bars");
+            !error.empty())
+            return Fail("csv feed: " + error);
     }
     if (o.ReplayMs == 0 && o.Hold >= 0) return Fail("csv feed: hold needs replay=MS");
     std::error_code ec;
@@ -147,6 +184,20 @@ std::string KeyList(const FeedKind& kind) {
     return list;
 }
 
+// A word of letters, digits and underscores that starts with a letter, as option names are.
+bool LooksLikeKey(std::string_view key) {
+    const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    return !key.empty() && letter(key.front()) &&
+           std::all_of(key.begin(), key.end(), [&letter](char c) {
+               return letter(c) || (c >= '0' && c <= '9') || c == '_';
+           });
+}
+
+bool IsFolder(std::string_view path) {
+    std::error_code ec;
+    return std::filesystem::is_directory(std::filesystem::path(std::string(path)), ec);
+}
+
 // Splits what follows the name into the body and the options; the error for the user, or
 // empty.
 std::string SplitSpec(std::string_view rest, const FeedKind& kind, FeedSpecParts& out) {
@@ -159,7 +210,9 @@ std::string SplitSpec(std::string_view rest, const FeedKind& kind, FeedSpecParts
         if (eq == std::string_view::npos) break;
         const std::string_view key = tail.substr(0, eq);
         if (std::find(kind.Keys.begin(), kind.Keys.end(), key) == kind.Keys.end()) {
-            if (kind.BodyHoldsCommas) break;
+            // A folder may be named "a,b=c": such an item is taken for an option only when
+            // the folder as written is not there, and then it is a mistaken one.
+            if (kind.BodyHoldsCommas && (!LooksLikeKey(key) || IsFolder(rest))) break;
             return label + ": unknown option \"" + std::string(key) + "\" (" + KeyList(kind) + ")";
         }
         out.Options.insert(out.Options.begin(), FeedOption{key, tail.substr(eq + 1)});

@@ -50,8 +50,9 @@ struct FeedKind {
     std::string_view Name;               // as written before ':' or ','
     std::string_view Label;              // how its messages begin
     std::vector<std::string_view> Keys;  // the options it takes
-    // A body may hold commas (a folder name): options are only the last comma-separated
-    // items that start with a known key.
+    // A body may hold commas (a folder name): options are the last comma-separated items
+    // that start with a known key; an item before them that looks like KEY=VALUE with an
+    // unknown key is refused as an unknown option unless the body with it names a folder.
     bool BodyHoldsCommas = false;
     FeedChoice (*Make)(const FeedSpecParts& parts, const FeedServices& services) = nullptr;
 };

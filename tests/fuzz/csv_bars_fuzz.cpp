@@ -1,5 +1,6 @@
-// Any file content must parse without a crash, the bars that come out are in time order, and
-// the quick reader of the usual layout gives what the general reader gives, to the bit.
+// Any file content must parse without a crash, the bars that come out are in time order with
+// every time once, and the quick reader of the usual layout gives what the general reader
+// gives, to the bit.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -16,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ostringstream plainWarnings;
     vela::ParseCsvBars(content, "fuzz.csv", plain, plainWarnings);
     for (std::size_t i = 1; i < plain.size(); ++i)
-        if (plain[i - 1].Sec > plain[i].Sec) std::abort();
+        if (plain[i - 1].Sec >= plain[i].Sec) std::abort();
     std::vector<vela::RawBar> quick;
     std::ostringstream quickWarnings;
     vela::ParseCsvBars(content, "fuzz.csv", quick, quickWarnings, true);

@@ -297,25 +297,107 @@ TEST_F(CsvBarFileTest, DaysLeftOutByTheCalendarReformAreMalformed) {
 
 TEST_F(CsvBarFileTest, SortsTimesThatGoBackwardsWithoutLosingOrDoublingBars) {
     const std::string content =
-        "Date,Close\n2024-03-05,2\n2024-03-04,1\n2024-03-06,3\n2024-03-04,4\n";
+        "Date,Close\n2024-03-05,2\n2024-03-03,1\n2024-03-06,3\n2024-03-04,4\n";
     const Reading r = ReadAllWays(content, "x.csv");
     const std::vector<RawBar>& bars = r.bars;
     ASSERT_EQ(bars.size(), 4u);
-    EXPECT_EQ(bars[0].Close, 1);  // stable: the earlier line first
+    EXPECT_EQ(bars[0].Close, 1);
     EXPECT_EQ(bars[1].Close, 4);
     EXPECT_EQ(bars[2].Close, 2);
     EXPECT_EQ(bars[3].Close, 3);
     EXPECT_EQ(r.warnings, "x.csv:3: time goes backwards; bars sorted by time\n");
 }
 
+// Two lines for one time are never merged without a word: an exact repeat counts once, and
+// of two different bars the later line is kept; each is reported with its line, in order or
+// not, whichever reader takes the lines and wherever the file is cut.
+TEST_F(CsvBarFileTest, RepeatedTimesKeepTheLaterLineAndAreReported) {
+    struct Case {
+        const char* name;
+        std::string lines;  // after the header, line 2 on
+        std::vector<double> closes;
+        std::vector<double> volumes;
+        std::string warnings;
+    };
+    const std::vector<Case> cases = {
+        {"an exact repeat",
+         "2024-03-04,09:30,1,2,1,2,10\n2024-03-04,09:30,1,2,1,2,10\n2024-03-04,09:31,2,3,2,3,5\n",
+         {2, 3},
+         {10, 5},
+         "d.csv:3: the bar of line 2 again; counted once\n"},
+        {"another bar at the same time, after a blank and a bad line",
+         "2024-03-04,09:30,1,2,1,2,10\n\nbad\n2024-03-04,09:30,1,4,1,4,7\n",
+         {4},
+         {7},
+         "d.csv:4: malformed line skipped\n"
+         "d.csv:5: a second bar for the time of line 2; the later line kept\n"},
+        {"three at one time",
+         "2024-03-04,09:30,1,2,1,2,1\n2024-03-04,09:30,1,3,1,3,1\n2024-03-04,09:30,1,3,1,3,1\n",
+         {3},
+         {1},
+         "d.csv:3: a second bar for the time of line 2; the later line kept\n"
+         "d.csv:4: the bar of line 3 again; counted once\n"},
+        {"a repeat out of order",
+         "2024-03-04,09:31,1,2,1,2,1\n2024-03-04,09:30,1,2,1,1,1\n2024-03-04,09:32,1,2,1,2,1\n"
+         "2024-03-04,09:31,1,5,1,5,3\n",
+         {1, 5, 2},
+         {1, 3, 1},
+         "d.csv:3: time goes backwards; bars sorted by time\n"
+         "d.csv:5: a second bar for the time of line 2; the later line kept\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Reading r = ReadAllWays("Date,Time,Open,High,Low,Close,Volume\n" + c.lines, "d.csv");
+        EXPECT_EQ(r.warnings, c.warnings);
+        ASSERT_EQ(r.bars.size(), c.closes.size());
+        for (std::size_t i = 0; i < r.bars.size(); ++i) {
+            EXPECT_EQ(r.bars[i].Close, c.closes[i]) << i;
+            EXPECT_EQ(r.bars[i].Volume, c.volumes[i]) << i;
+            if (i > 0) {
+                EXPECT_LT(r.bars[i - 1].Sec, r.bars[i].Sec);
+            }
+        }
+    }
+
+    // Beyond twenty, the rest are counted; lines are found however many gave no bar.
+    std::string many = "Date,Close\n";
+    for (int d = 1; d <= 25; ++d) {
+        const std::string date = "2024-01-" + std::string(d < 10 ? "0" : "") + std::to_string(d);
+        many += date + ",1\n\n" + date + ",2\n";
+    }
+    const Reading m = ReadAllWays(many, "m.csv");
+    EXPECT_EQ(m.bars.size(), 25u);
+    EXPECT_NE(m.warnings.find("m.csv:4: a second bar for the time of line 2;"), std::string::npos)
+        << m.warnings;
+    EXPECT_NE(m.warnings.find("m.csv:61: a second bar for the time of line 59;"),
+              std::string::npos);
+    EXPECT_EQ(m.warnings.find("m.csv:64:"), std::string::npos);
+    EXPECT_NE(m.warnings.find("m.csv: 5 more bars at a time already taken; the later line kept "
+                              "each time\n"),
+              std::string::npos);
+}
+
+// A negative volume is no market's, but the prices may be right: reported and kept.
+TEST_F(CsvBarFileTest, NegativeVolumesAreReportedAndKept) {
+    const Reading r = ReadAllWays(
+        "Date,Time,Open,High,Low,Close,Volume\n2024-03-04,09:30,1,2,1,2,-10\n"
+        "2024-03-04,09:31,1,2,1,2,0\n2024-03-04,09:32,1,2,1,2,-0.5e1\n",
+        "v.csv");
+    ASSERT_EQ(r.bars.size(), 3u);
+    EXPECT_EQ(r.bars[0].Volume, -10);
+    EXPECT_EQ(r.warnings,
+              "v.csv:2: negative volume; bar kept as it is\n"
+              "v.csv:4: negative volume; bar kept as it is\n");
+}
+
 TEST_F(CsvBarFileTest, RejectsFilesWithoutUsableHeaderAndSurvivesAnyBytes) {
     std::vector<RawBar> bars;
     std::ostringstream warnings;
-    EXPECT_FALSE(ParseCsvBars("", "e.csv", bars, warnings));
+    // Nothing at all is no bad header: a file of no bars.
+    EXPECT_TRUE(ParseCsvBars("", "e.csv", bars, warnings));
+    EXPECT_TRUE(ParseCsvBars("\xEF\xBB\xBF\r\n\n", "b.csv", bars, warnings));
     EXPECT_FALSE(ParseCsvBars("2024-03-04,1,2,3\n", "n.csv", bars, warnings));
-    EXPECT_EQ(warnings.str(),
-              "e.csv: no header with Date and Close columns; file skipped\n"
-              "n.csv: no header with Date and Close columns; file skipped\n");
+    EXPECT_EQ(warnings.str(), "n.csv: no header with Date and Close columns; file skipped\n");
     std::mt19937 rng(1);
     const std::string alphabet = "Date,Close:-0123456789.\n\r\"eE+ T";
     for (int i = 0; i < 2000; ++i) {
@@ -324,8 +406,60 @@ TEST_F(CsvBarFileTest, RejectsFilesWithoutUsableHeaderAndSurvivesAnyBytes) {
             s += alphabet[rng() % alphabet.size()];
         std::ostringstream sink;
         ParseCsvBars(s, "r.csv", bars, sink);
-        for (std::size_t j = 1; j < bars.size(); ++j) ASSERT_LE(bars[j - 1].Sec, bars[j].Sec);
+        for (std::size_t j = 1; j < bars.size(); ++j) ASSERT_LT(bars[j - 1].Sec, bars[j].Sec);
     }
+}
+
+// The header is looked for in the first 64 KiB only. A file whose lines up to it run on past
+// them is refused at once, naming the line, without reading the rest: a one-line file of
+// hundreds of megabytes costs a read of 64 KiB, not of the file.
+TEST_F(CsvBarFileTest, TheHeaderIsLookedForInTheFirst64KiBOnly) {
+    const std::size_t window = std::size_t{64} << 10;
+    // "Date,Close,xxx..." of `length` bytes.
+    const auto header = [](std::size_t length) {
+        std::string h = "Date,Close,";
+        h.resize(length, 'x');
+        return h;
+    };
+    struct Case {
+        const char* name;
+        std::string content;
+        std::string warnings;  // of the file named f.csv; empty: read as usual
+    };
+    const std::vector<Case> cases = {
+        {"its line end the window's last byte", header(window - 1) + "\n2024-03-04,1\n", ""},
+        {"CR LF across the window's end", header(window - 1) + "\r\n2024-03-04,1\n", ""},
+        {"its line end just past the window", header(window) + "\n2024-03-04,1\n",
+         "f.csv:1: no header within the first 64 KiB; file skipped\n"},
+        {"a file of the window's size, no line end", header(window), ""},
+        {"a byte more, no line end", header(window + 1),
+         "f.csv:1: no header within the first 64 KiB; file skipped\n"},
+        {"blank lines up to the window", std::string(window, '\n') + "Date,Close\n",
+         "f.csv:65537: no header within the first 64 KiB; file skipped\n"},
+        {"after blank lines", "\n\n" + header(window + 10),
+         "f.csv:3: no header within the first 64 KiB; file skipped\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Reading r = ReadAllWays(c.content, "f.csv");
+        EXPECT_EQ(r.warnings, c.warnings);
+        EXPECT_EQ(r.bars.size(),
+                  c.warnings.empty() && c.content.find("2024") != std::string::npos ? 1u : 0u);
+    }
+
+    const std::string path = Write(std::string(std::size_t{4} << 20, 'x'));
+    CsvReadStats stats;
+    CsvReadOptions options;
+    options.Stats = &stats;
+    const Reading r = ReadFile(path, "one.csv", options);
+    EXPECT_EQ(r.warnings, "one.csv:1: no header within the first 64 KiB; file skipped\n");
+    EXPECT_LE(stats.BytesRead, window + 1);
+    // A usual file is read through; a small one lies wholly in the header's read, and its
+    // lines are read again by the stretch that parses them.
+    const std::string usual = "Date,Close\n2024-03-04,1\n2024-03-05,2\n";
+    ReadFile(Write(usual), "u.csv", options);
+    EXPECT_GE(stats.BytesRead, usual.size());
+    EXPECT_LE(stats.BytesRead, 2 * usual.size());
 }
 
 // A big file is parsed in stretches on several threads: the bars, their order and every
@@ -342,7 +476,7 @@ TEST_F(CsvBarFileTest, StretchesParsedApartGiveWhatOnePassGives) {
         std::string content = end() + "Date,Time,Close" + end();
         for (int i = 0; i < 400; ++i) {
             const int kind = static_cast<int>(rng() % 20);
-            const int minute = kind == 0 ? 5 : 30 + i / 10;  // now and then a time back
+            const int minute = kind == 0 ? 5 : 30 + i;  // now and then a time back
             if (kind == 1 || kind == 4)
                 content += "bad line" + end();
             else if (kind == 2)
@@ -403,7 +537,9 @@ TEST_F(CsvBarFileTest, QuickReadingGivesWhatTheGeneralReadingGives) {
         // A usual line with at most one field off.
         const int odd = static_cast<int>(rng() % 10);
         std::string line = odd == 0 ? pick(dates) : "2024-03-04";
-        line += "," + (odd == 1 ? pick(times) : "10:" + std::to_string(10 + i % 50));
+        line += "," + (odd == 1 ? pick(times)
+                                : "10:" + std::to_string(10 + i / 60 % 50) + ":" +
+                                      std::to_string(10 + i % 50));
         for (int k = 0; k < 5; ++k)
             line += "," + (odd == k + 2 ? pick(numbers)
                                         : std::to_string(rng() % 100000) + "." +

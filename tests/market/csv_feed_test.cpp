@@ -10,6 +10,8 @@
 #include <sstream>
 #include <thread>
 
+#include <sys/stat.h>
+
 #include "market/feed_factory.h"
 #include "market/market_test_support.h"
 #include "market/sim_feed.h"
@@ -163,6 +165,28 @@ TEST_F(CsvFeedTest, BigFilesLoadInTheBackground) {
     EXPECT_EQ(warnings.str(),
               (dir_ / "bars" / "BAD.csv").string() + ":3: malformed line skipped\n");
 
+    // A requester that stopped waiting, or went, still hears what the load found, once.
+    for (const bool released : {false, true}) {
+        SCOPED_TRACE(released ? "released" : "left waiting");
+        warnings.str("");
+        auto slow = background();
+        std::vector<std::string> heard;
+        slow->SetReportListener([&heard](const std::string& line) { heard.push_back(line); });
+        const auto given = slow->RequestHistory(sink, "BAD", "D", 1, 10, -1, -1);
+        if (released) slow->ReleaseHistory(given);
+        for (int i = 0; i < 5000 && heard.empty(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            loop.RunFor(50);
+        }
+        ASSERT_EQ(heard.size(), 1u);
+        EXPECT_EQ(heard.front(),
+                  (dir_ / "bars" / "BAD.csv").string() + ":3: malformed line skipped");
+        EXPECT_EQ(slow->IsHistoryReady(given), !released);
+        loop.RunFor(1000);
+        EXPECT_EQ(heard.size(), 1u);
+        EXPECT_EQ(loop.PendingTimers(), 0u);
+    }
+
     auto gone = background();
     gone->ReleaseHistory(gone->RequestHistory(sink, "$INDU", "1", 1, 10, -1, -1));
     gone->RequestHistory(sink, "BAD", "1", 1, 10, -1, -1);
@@ -195,6 +219,32 @@ TEST_F(CsvFeedTest, ReplayReleasesTheNewestBarsOneByOne) {
     loop.RunFor(5000);
     EXPECT_EQ(sink.Events[h], 3);
     EXPECT_EQ(feed->GetNumBars(h), 4);
+    EXPECT_EQ(loop.PendingTimers(), 0u);
+}
+
+// The replay starts with the feed's first request, however long after the feed was made,
+// and says when a file has no more bars to release; a request that comes after that gets
+// them all at once, and is told why nothing streams.
+TEST_F(CsvFeedTest, ReplayStartsWithTheFirstRequestAndSaysWhenItEnds) {
+    auto feed = Feed(500, 3);
+    loop.RunFor(60'000);  // the program started; no window yet
+    const auto h = feed->RequestHistory(sink, "$INDU", "1", 1, 100, -1, -1);
+    EXPECT_EQ(feed->GetNumBars(h), 10);
+    loop.RunFor(1000);
+    EXPECT_EQ(feed->GetNumBars(h), 12);
+    EXPECT_EQ(warnings.str(), "");
+    loop.RunFor(500);
+    EXPECT_EQ(feed->GetNumBars(h), 13);
+    const std::string ended = "replay of " + (dir_ / "bars" / "$INDU.csv").string() + " ended\n";
+    EXPECT_EQ(warnings.str(), ended);
+    EXPECT_EQ(loop.PendingTimers(), 0u);
+    loop.RunFor(5000);
+    EXPECT_EQ(sink.Events[h], 3);
+    EXPECT_EQ(warnings.str(), ended);  // said once
+
+    const auto late = feed->RequestHistory(sink, "$INDU", "5", 1, 100, -1, -1);
+    EXPECT_EQ(feed->GetNumBars(late), 4);
+    EXPECT_EQ(warnings.str(), ended + ended);
     EXPECT_EQ(loop.PendingTimers(), 0u);
 }
 
@@ -317,6 +367,72 @@ TEST_F(CsvFeedTest, MissingSymbolsAreReportedAndLetterCaseForgiven) {
     }
 }
 
+// A symbol's name that is there but is no file is named for what it is; a FIFO is never
+// opened (that would wait for a writer forever), and a link to a file is followed.
+TEST_F(CsvFeedTest, NamesThatAreNoFileAreNamedForWhatTheyAre) {
+    const fs::path bars = dir_ / "bars";
+    fs::create_directories(bars / "DIR.csv");
+    ASSERT_EQ(::mkfifo((bars / "PIPE.csv").c_str(), 0600), 0);
+    fs::create_symlink(bars / "gone.csv", bars / "DANGLING.csv");
+    fs::create_symlink(bars / "LOOP.csv", bars / "LOOP.csv");
+    fs::create_symlink(bars / "$INDU.csv", bars / "LINKED.csv");
+    struct Case {
+        const char* symbol;
+        std::int32_t count;
+        std::string report;
+    };
+    const std::vector<Case> cases = {
+        {"DIR", 0, (bars / "DIR.csv").string() + " is a folder, not a file; no bars\n"},
+        {"PIPE", 0, (bars / "PIPE.csv").string() + " is a FIFO, not a file; no bars\n"},
+        {"DANGLING", 0,
+         (bars / "DANGLING.csv").string() + " is a link to " + (bars / "gone.csv").string() +
+             ", which is not there, not a file; no bars\n"},
+        {"LOOP", 0, (bars / "LOOP.csv").string() + " is a link that loops, not a file; no bars\n"},
+        {"LINKED", 13, ""},
+    };
+    for (const Case& c : cases) {
+        warnings.str("");
+        auto feed = Feed();
+        const auto h = feed->RequestHistory(sink, c.symbol, "1", 1, 100, -1, -1);
+        EXPECT_TRUE(feed->IsHistoryReady(h)) << c.symbol;
+        EXPECT_EQ(feed->GetNumBars(h), c.count) << c.symbol;
+        EXPECT_EQ(warnings.str(), c.report) << c.symbol;
+    }
+}
+
+// A file without bars says so, whatever interval is asked for: it has no spacing of bars
+// that a finer interval could be refused by.
+TEST_F(CsvFeedTest, FilesWithoutBarsAreSaidToHoldNone) {
+    Write("EMPTY.csv", "");
+    Write("BLANK.csv", "\n\r\n\n");
+    Write("HEADER.csv", "Date,Time,Open,High,Low,Close,Volume\n");
+    Write("JUNK.csv", "Date,Close\nnot a bar\n");
+    const fs::path bars = dir_ / "bars";
+    struct Case {
+        const char* symbol;
+        std::string report;
+    };
+    const std::vector<Case> cases = {
+        {"EMPTY", ""},
+        {"BLANK", ""},
+        {"HEADER", ""},
+        {"JUNK", (bars / "JUNK.csv").string() + ":2: malformed line skipped\n"},
+    };
+    for (const Case& c : cases) {
+        for (const char* interval : {"1", "D"}) {
+            warnings.str("");
+            auto feed = Feed();
+            const auto h = feed->RequestHistory(sink, c.symbol, interval, 1, 100, -1, -1);
+            EXPECT_TRUE(feed->IsHistoryReady(h)) << c.symbol;
+            EXPECT_EQ(feed->GetNumBars(h), 0) << c.symbol;
+            EXPECT_EQ(
+                warnings.str(),
+                c.report + (bars / (std::string(c.symbol) + ".csv")).string() + " holds no bars\n")
+                << c.symbol << " " << interval;
+        }
+    }
+}
+
 // Replay runs on one clock for the whole feed: whatever the interval and whenever a request
 // came, every request for a symbol has reached the same bar.
 TEST_F(CsvFeedTest, ReplayHasOneClockForAllRequests) {
@@ -363,6 +479,29 @@ TEST_F(CsvFeedTest, FactoryChoosesFeedsAndExplainsBadChoices) {
         {"csv:" + bars + ",replay=fast", "csv feed: replay \"fast\" is not a whole number"},
         {"csv:" + bars + ",hold=5", "csv feed: hold needs replay=MS"},
         {"csv:" + bars + ",label=middle", "csv feed: label \"middle\" is neither start nor end"},
+        // Numbers that are numbers, but not ones the option takes.
+        {"csv:" + bars + ",replay=-5",
+         "csv feed: replay \"-5\" is out of range (0 to 2000000000 ms)"},
+        {"csv:" + bars + ",replay=99999999999",
+         "csv feed: replay \"99999999999\" is out of range (0 to 2000000000 ms)"},
+        {"csv:" + bars + ",replay=10,hold=-1",
+         "csv feed: hold \"-1\" is out of range (0 to 2000000000 bars)"},
+        {"csv:" + bars + ",replay=1.5", "csv feed: replay \"1.5\" is not a whole number"},
+        {"sim:18446744073709551615", ""},
+        {"sim:-1", "sim feed: the seed \"-1\" is out of range (0 to 18446744073709551615)"},
+        {"sim:18446744073709551616",
+         "sim feed: the seed \"18446744073709551616\" is out of range (0 to "
+         "18446744073709551615)"},
+        {"sim:1,delay=-1", "sim feed: delay \"-1\" is out of range (0 to 3600000 ms)"},
+        {"sim:1,delay=soon", "sim feed: delay \"soon\" is not a number of milliseconds"},
+        {"sim:1,start=1899-12-31T10:00:00",
+         "sim feed: start \"1899-12-31T10:00:00\": the year 1899 is out of range (1900 to "
+         "9999)"},
+        {"sim:1,start=1900-01-01T10:00:00", ""},
+        // An option the feed does not know is named as one, not taken into the folder's name.
+        {"csv:" + bars + ",foo=1", "csv feed: unknown option \"foo\" (replay=, hold=, label=)"},
+        {"csv:" + bars + ",foo=1,replay=10",
+         "csv feed: unknown option \"foo\" (replay=, hold=, label=)"},
     };
     for (const Case& c : cases) {
         const FeedChoice choice = MakeFeed(c.spec, FeedServices{loop, clock});
@@ -378,6 +517,13 @@ TEST_F(CsvFeedTest, FactoryChoosesFeedsAndExplainsBadChoices) {
     EXPECT_NE(
         MakeFeed("csv:" + (dir_ / "a,b").string() + ",replay=10", FeedServices{loop, clock}).Feed,
         nullptr);
+    // And one whose name holds what looks like an option, since it is there.
+    fs::create_directories(dir_ / "a,b=c");
+    for (const char* options : {"", ",replay=10"}) {
+        const FeedChoice odd =
+            MakeFeed("csv:" + (dir_ / "a,b=c").string() + options, FeedServices{loop, clock});
+        EXPECT_NE(odd.Feed, nullptr) << options << odd.Error;
+    }
 }
 
 }  // namespace
