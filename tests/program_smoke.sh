@@ -48,7 +48,9 @@ for desk in "$out/missing.dsc_1" "$out/folder.dsc_1"; do
     grep -q 'vela-monitor: cannot read the desktop' "$out/log" || fail "no word on desktop \"$desk\": $(cat "$out/log")"
 done
 
-timeout 120 "$program" --help | grep -q -- '--snapshot' || fail "--help does not describe --snapshot"
+# Read whole: grep -q would stop at the first match and cut the program off mid-write.
+timeout 120 "$program" --help > "$out/help" || fail "--help exited non-zero"
+grep -q -- '--snapshot' "$out/help" || fail "--help does not describe --snapshot"
 
 # A window without bars is still written, and the run says which and why and exits 3.
 mkdir -p "$out/csv"
