@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QItemSelection>
 #include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QMdiSubWindow>
@@ -403,18 +404,40 @@ int TForm1::UpdateSeconds() const {
     return FieldValue(*SpinEdit2);
 }
 
-QString TForm1::SelectedLines() const {
-    QList<int> rows;
-    for (const QModelIndex& index : RichEdit2->selectionModel()->selectedIndexes())
-        rows.append(index.row());
-    std::sort(rows.begin(), rows.end());  // row 0 is the newest bar
-    QString text;
-    for (const int row : rows) text += QString::fromStdString(table_->Line(row)) + "\n";
-    return text;
+std::optional<QString> TForm1::SelectedLines(std::size_t maxBytes) const {
+    // By the selection's ranges, never one index per line: a million selected lines are a
+    // handful of ranges.
+    std::vector<std::pair<int, int>> ranges;
+    for (const QItemSelectionRange& r : RichEdit2->selectionModel()->selection())
+        ranges.emplace_back(r.top(), r.bottom());
+    std::sort(ranges.begin(), ranges.end());  // row 0 is the newest bar
+    std::string text;
+    int next = 0;  // the first row not yet taken: overlapping ranges give each line once
+    for (const auto& [top, bottom] : ranges) {
+        for (int row = std::max(top, next); row <= bottom; ++row) {
+            const std::string line = table_->Line(row);
+            if (text.size() + line.size() + 1 > maxBytes) return std::nullopt;
+            text += line;
+            text += '\n';
+        }
+        next = std::max(next, bottom + 1);
+    }
+    return QString::fromStdString(text);
 }
 
-void TForm1::CopySelectedLines() const {
-    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(SelectedLines());
+void TForm1::CopySelectedLines() {
+    const std::optional<QString> lines = SelectedLines();
+    if (!lines) {
+        // More than a clipboard should hold: saving is the way to take them along.
+        const auto answer = QMessageBox::question(
+            this, windowTitle(),
+            "The selected lines are more than the clipboard should hold (over " +
+                QString::number(kClipboardBytes / 1'000'000) + " MB). Save them to a file instead?",
+            QMessageBox::Save | QMessageBox::Cancel, QMessageBox::Save);
+        if (answer == QMessageBox::Save) BitBtn3Click();
+        return;
+    }
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(*lines);
 }
 
 void TForm1::CheckBox2Click() {
@@ -550,6 +573,11 @@ void TForm1::BuildControls() {
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetShortcut);
     connect(copy, &QAction::triggered, this, &TForm1::CopySelectedLines);
+    auto* selectAll = new QAction("Select all", RichEdit2);
+    selectAll->setShortcut(QKeySequence::SelectAll);
+    selectAll->setShortcutContext(Qt::WidgetShortcut);
+    connect(selectAll, &QAction::triggered, RichEdit2, &QListView::selectAll);
+    RichEdit2->addAction(selectAll);
     auto* save = new QAction("Save", RichEdit2);
     connect(save, &QAction::triggered, this, &TForm1::BitBtn3Click);
     RichEdit2->addAction(copy);

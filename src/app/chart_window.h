@@ -72,8 +72,12 @@ class TForm1 : public QWidget, public MessageReceiver {
                    FileWriteOps& ops = DiskFileOps()) const;
     // The table lines selected on the Table page, newest first, each ending in "\n"; also
     // put on the clipboard by Copy.
-    QString SelectedLines() const;
-    void CopySelectedLines() const;
+    // What a clipboard is given at most; more is offered to be saved instead.
+    static constexpr std::size_t kClipboardBytes = 50'000'000;
+    // The selected lines, newest first, each with its line end; nothing when they would
+    // take more than maxBytes.
+    std::optional<QString> SelectedLines(std::size_t maxBytes = kClipboardBytes) const;
+    void CopySelectedLines();
 
     // The number fields as Run reads them: the integer the text spells, the minimum for a
     // text that is none, a typed value beyond the range clamped into it.

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -192,7 +193,7 @@ TEST_F(ChartWindowTest, SelectedTableLinesAreCopied) {
         selection->select(form->Table()->index(row), QItemSelectionModel::Select);
     const std::string expected = form->Table()->Line(5) + "\n" + form->Table()->Line(6) + "\n" +
                                  form->Table()->Line(7) + "\n";
-    EXPECT_EQ(form->SelectedLines().toStdString(), expected);
+    EXPECT_EQ(form->SelectedLines()->toStdString(), expected);
     QAction* copy = nullptr;
     for (QAction* a : form->RichEdit2->actions())
         if (a->text() == "Copy") copy = a;
@@ -201,6 +202,16 @@ TEST_F(ChartWindowTest, SelectedTableLinesAreCopied) {
     copy->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), expected);
     EXPECT_EQ(form->RichEdit2->contextMenuPolicy(), Qt::ActionsContextMenu);
+
+    // Ctrl+A takes every line (as one range, not an index per line), in the table's order.
+    QTest::keyClick(form->RichEdit2, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(form->RichEdit2->selectionModel()->selection().size(), 1);
+    std::ostringstream all;
+    ASSERT_TRUE(form->Table()->WriteLines(all));
+    EXPECT_EQ(form->SelectedLines()->toStdString(), all.str());
+    // Beyond what a clipboard should hold, nothing is made.
+    EXPECT_FALSE(form->SelectedLines(all.str().size() - 1));
+    EXPECT_TRUE(form->SelectedLines(all.str().size()));
 }
 
 TEST_F(ChartWindowTest, DailyBarsAreNotIntraday) {
