@@ -71,15 +71,17 @@ std::vector<std::string> WriteChartFiles(const TForm1& chart, const std::string&
                                          int height, FileWriteOps& ops) {
     const std::string picturePath = base + ".png";
     const std::string tablePath = base + ".txt";
+    // Both are replaced or neither: a picture beside a table of another moment would mislead.
+    AtomicFileSet files({picturePath, tablePath}, ops);
+    constexpr std::size_t kPicture = 0;
+    constexpr std::size_t kTable = 1;
     // The table is written on another thread while the chart is drawn and encoded here; both
     // only read the window's bars.
-    std::string tableError;
-    const auto save = [&chart, &tablePath, &tableError, &ops] {
-        return WriteFileAtomicallyStreamed(
-            tablePath, [&chart](std::ostream& out) { return chart.Table()->WriteLines(out); },
-            &tableError, ops);
+    const auto save = [&chart, &files] {
+        files.WriteStreamed(kTable,
+                            [&chart](std::ostream& out) { return chart.Table()->WriteLines(out); });
     };
-    std::future<bool> saved;
+    std::future<void> saved;
     try {
         saved = std::async(std::launch::async, save);
     } catch (const std::system_error&) {
@@ -88,22 +90,18 @@ std::vector<std::string> WriteChartFiles(const TForm1& chart, const std::string&
 
     // Encoded in memory first, so the picture goes through the same replace as the table: a
     // full disk never leaves a cut-off PNG in the old one's place.
-    std::string pictureError;
     ChartStatus status = chart.Status();
     const QImage image = RenderChart(chart.ShownState(), width, height, &status);
     QByteArray png;
     QBuffer buffer(&png);
     if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
-        pictureError = "cannot draw \"" + picturePath + "\"";
+        files.Fail(kPicture, "cannot draw \"" + picturePath + "\"");
     else
-        WriteFileAtomically(picturePath,
-                            std::string_view(png.constData(), static_cast<std::size_t>(png.size())),
-                            &pictureError, ops);
+        files.Write(kPicture,
+                    std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
 
-    std::vector<std::string> failed;
-    if (!pictureError.empty()) failed.push_back(pictureError);
-    if (!saved.get()) failed.push_back(tableError);
-    return failed;
+    saved.get();
+    return files.Commit();
 }
 
 Application::Application()

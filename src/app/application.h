@@ -22,8 +22,8 @@ class QtWebSocketTransport;
 class TForm1;
 
 // Writes a chart window's chart (a PNG of width x height) and table into base + ".png" and
-// base + ".txt", each replaced only by a wholly written file. One message per file that could
-// not be written, naming it; empty when both were.
+// base + ".txt": both are replaced by wholly written files, or neither is. One message per
+// file that could not be written or replaced, naming it; empty when both were.
 std::vector<std::string> WriteChartFiles(const TForm1& chart, const std::string& base, int width,
                                          int height, FileWriteOps& ops = DiskFileOps());
 

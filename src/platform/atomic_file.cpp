@@ -11,6 +11,9 @@
 #include <utility>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace vela {
 
 namespace fs = std::filesystem;
@@ -23,6 +26,8 @@ constexpr std::size_t kRandomChars = 4;
 constexpr std::string_view kRandomAlphabet = "0123456789abcdefghijklmnopqrstuvwxyz";
 // How often a name already taken is drawn again before the write gives up.
 constexpr int kNameAttempts = 64;
+// The most links followed to a target, as the system itself does: more means they loop.
+constexpr int kMaxLinks = 40;
 
 std::error_code LastError() {
     return std::error_code(errno != 0 ? errno : EIO, std::generic_category());
@@ -85,7 +90,7 @@ std::string RandomPart(std::mt19937_64& random) {
     return out;
 }
 
-// Removes the target's temporaries that a killed save left behind. Their age is measured
+// Removes the temporaries that killed saves left behind in the folder. Their age is measured
 // against the fresh temporary `own`, so the folder's clock (perhaps a server's) judges both.
 void RemoveStaleTemporaries(const fs::path& folder, std::string_view targetName,
                             const fs::path& own) {
@@ -96,7 +101,7 @@ void RemoveStaleTemporaries(const fs::path& folder, std::string_view targetName,
     fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec);
     for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name == ownName || !IsTemporaryOf(name, targetName)) continue;
+        if (name == ownName || !(IsTemporary(name) || IsTemporaryOf(name, targetName))) continue;
         std::error_code e;
         if (it->symlink_status(e).type() != fs::file_type::regular) continue;
         const fs::file_time_type when = fs::last_write_time(it->path(), e);
@@ -191,6 +196,125 @@ bool Fail(std::string* error, std::string text, const std::error_code& ec) {
     return false;
 }
 
+std::string Quoted(const std::string& path) {
+    return "\"" + path + "\"";
+}
+
+bool IsFileName(const fs::path& path) {
+    const std::string name = path.filename().string();
+    return !name.empty() && name != "." && name != "..";
+}
+
+std::string FolderOf(const fs::path& target) {
+    const fs::path folder = target.parent_path();
+    return folder.empty() ? std::string(".") : folder.string();
+}
+
+// Whether the file that is there must not be replaced. Its mode is read as an editor reads
+// it: the system lets root write anything, but a file without any write permission was made so
+// on purpose. For anyone else the system's answer counts (another user's file, say).
+bool IsReadOnly(const fs::path& file) {
+    std::error_code ec;
+    const fs::file_status st = fs::status(file, ec);
+    if (ec || st.type() != fs::file_type::regular) return false;  // new, or refused later
+    constexpr fs::perms kWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if ((st.permissions() & kWrite) == fs::perms::none) return true;
+    errno = 0;
+    return ::access(file.c_str(), W_OK) != 0 && errno == EACCES;
+}
+
+// The file a write of path replaces: path itself or, when it is a symbolic link, the file at
+// the end of its chain, which need not exist yet. Refuses names that are no file's, links
+// that loop and read-only files.
+bool FindTarget(const std::string& path, fs::path& target, std::string* error) {
+    target = fs::path(path);
+    if (!IsFileName(target))
+        return Fail(error, "cannot write " + Quoted(path) + ": not a file name", {});
+    for (int links = 0;; ++links) {
+        std::error_code ec;
+        if (fs::symlink_status(target, ec).type() != fs::file_type::symlink) break;
+        if (links == kMaxLinks)
+            return Fail(error, "cannot write " + Quoted(path) + ": it is a link that loops", {});
+        const fs::path next = fs::read_symlink(target, ec);
+        if (ec) return Fail(error, "cannot read the link " + Quoted(path), ec);
+        // Relative to the link's own folder, as the system reads it.
+        target = next.is_absolute() ? next : target.parent_path() / next;
+        if (!IsFileName(target))
+            return Fail(error, "cannot write " + Quoted(path) + ": it links to a folder", {});
+    }
+    if (IsReadOnly(target)) {
+        std::string text = Quoted(path) + " is read-only; not replaced";
+        if (target != fs::path(path)) text += " (it links to " + Quoted(target.string()) + ")";
+        return Fail(error, std::move(text), {});
+    }
+    return true;
+}
+
+// Gives a new file of a free temporary name beside the target, through `make` (which fails
+// with file_exists for a name that is taken); never one that exists, which may be another
+// save's. The path is left empty when none could be made.
+bool MakeFreeName(const fs::path& target, fs::path& made, std::error_code& ec,
+                  const std::function<bool(const fs::path&, std::error_code&)>& make) {
+    const std::string targetName = target.filename().string();
+    std::mt19937_64 random(Seed());
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const fs::path candidate =
+            target.parent_path() / TemporaryName(targetName, RandomPart(random));
+        if (make(candidate, ec)) {
+            made = candidate;
+            return true;
+        }
+        if (ec != std::errc::file_exists) break;
+    }
+    return false;
+}
+
+// Writes the new content of target into a new temporary beside it and makes it reach the disk,
+// with the old file's permissions. path is the target as the caller named it, for messages.
+bool WriteTemporary(const std::string& path, const fs::path& target,
+                    const std::function<bool(std::ostream&)>& write, FileWriteOps& ops,
+                    TemporaryGuard& temporary, std::string* error) {
+    std::FILE* created = nullptr;
+    std::error_code ec;
+    MakeFreeName(target, temporary.Path, ec,
+                 [&ops, &created](const fs::path& p, std::error_code& e) {
+                     created = ops.CreateNew(p.string(), e);
+                     return created != nullptr;
+                 });
+    if (created == nullptr)
+        return Fail(error, "cannot create a temporary file next to " + Quoted(path), ec);
+    OpenTemporary file(ops, created);
+    // Before the new bytes go out: on a full disk the space of killed saves is what may let
+    // this one through.
+    RemoveStaleTemporaries(target.parent_path(), target.filename().string(), temporary.Path);
+
+    {
+        OpsStreamBuf buffer(ops, file.Get());
+        std::ostream out(&buffer);
+        const bool written = write(out);  // an exception leaves through the guards
+        out.flush();
+        if (!written || !out || buffer.Error())
+            return Fail(error, "cannot write " + Quoted(path), buffer.Error());
+    }
+    if (!ops.Sync(file.Get(), ec))
+        return Fail(error, "cannot sync " + Quoted(path) + " to the disk", ec);
+    if (!file.Close(ec)) return Fail(error, "cannot write " + Quoted(path), ec);
+
+    // Keep the permissions the user gave the old file.
+    if (const auto st = fs::status(target, ec); !ec && fs::exists(st))
+        fs::permissions(temporary.Path, st.permissions(), fs::perm_options::replace, ec);
+    return true;
+}
+
+std::string NotSyncedMessage(const std::string& path, const std::error_code& ec) {
+    std::string text = Quoted(path) +
+                       " was replaced, but its folder could not be synced to the disk, so a "
+                       "crash may still bring back the old file";
+    if (ec) text += ": " + ec.message();
+    return text;
+}
+
 }  // namespace
 
 std::FILE* FileWriteOps::CreateNew(const std::string& path, std::error_code& ec) {
@@ -213,6 +337,13 @@ bool FileWriteOps::Write(std::FILE* file, const char* data, std::size_t size, st
     return false;
 }
 
+bool FileWriteOps::Sync(std::FILE* file, std::error_code& ec) {
+    errno = 0;
+    if (std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0) return true;
+    ec = LastError();
+    return false;
+}
+
 bool FileWriteOps::Close(std::FILE* file, std::error_code& ec) {
     errno = 0;
     const bool failed = std::ferror(file) != 0;
@@ -225,6 +356,26 @@ bool FileWriteOps::Close(std::FILE* file, std::error_code& ec) {
 
 bool FileWriteOps::Rename(const std::string& from, const std::string& to, std::error_code& ec) {
     fs::rename(from, to, ec);
+    return !ec;
+}
+
+bool FileWriteOps::SyncFolder(const std::string& folder, std::error_code& ec) {
+    errno = 0;
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        ec = LastError();
+        return false;
+    }
+    // EINVAL: a file system that cannot sync folders; nothing more can be done there.
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    if (!synced) ec = LastError();
+    ::close(fd);
+    return synced;
+}
+
+bool FileWriteOps::Link(const std::string& existing, const std::string& link, std::error_code& ec) {
+    fs::create_hard_link(existing, link, ec);
     return !ec;
 }
 
@@ -242,15 +393,205 @@ std::string TemporaryName(std::string_view targetName, std::string_view randomPa
     return name;
 }
 
-bool IsTemporaryOf(std::string_view fileName, std::string_view targetName) {
+bool IsTemporary(std::string_view fileName) {
     const std::size_t hashAt = kTemporaryPrefix.size();
     const std::size_t randomAt = hashAt + kHashDigits + 1;
-    if (fileName.size() == randomAt + kRandomChars &&
-        fileName.substr(0, hashAt) == kTemporaryPrefix &&
-        fileName.substr(hashAt, kHashDigits) == NameHash(targetName) &&
-        fileName[randomAt - 1] == '-' && AllOf(fileName.substr(randomAt), IsRandomChar))
-        return true;
+    static constexpr std::string_view kHex = "0123456789abcdef";
+    return fileName.size() == randomAt + kRandomChars &&
+           fileName.substr(0, hashAt) == kTemporaryPrefix &&
+           AllOf(fileName.substr(hashAt, kHashDigits),
+                 [](char c) { return kHex.find(c) != std::string_view::npos; }) &&
+           fileName[randomAt - 1] == '-' && AllOf(fileName.substr(randomAt), IsRandomChar);
+}
+
+bool IsTemporaryOf(std::string_view fileName, std::string_view targetName) {
+    if (IsTemporary(fileName))
+        return fileName.substr(kTemporaryPrefix.size(), kHashDigits) == NameHash(targetName);
     return IsOldTemporaryOf(fileName, targetName);
+}
+
+AtomicFileSet::AtomicFileSet(std::vector<std::string> paths, FileWriteOps& ops) : ops_(ops) {
+    files_.reserve(paths.size());
+    for (std::string& path : paths) {
+        File file;
+        file.path = std::move(path);
+        files_.push_back(std::move(file));
+    }
+}
+
+AtomicFileSet::~AtomicFileSet() {
+    RemoveTemporaries();
+}
+
+void AtomicFileSet::RemoveTemporaries() {
+    for (File& file : files_) {
+        std::error_code ignored;
+        if (!file.temporary.empty()) fs::remove(file.temporary, ignored);
+        file.temporary.clear();
+        file.written = false;
+    }
+}
+
+bool AtomicFileSet::Write(std::size_t index, std::string_view content, std::string* error) {
+    return WriteStreamed(
+        index,
+        [content](std::ostream& out) {
+            out.write(content.data(), static_cast<std::streamsize>(content.size()));
+            return true;
+        },
+        error);
+}
+
+bool AtomicFileSet::WriteStreamed(std::size_t index,
+                                  const std::function<bool(std::ostream&)>& write,
+                                  std::string* error) {
+    if (index >= files_.size()) {
+        if (error != nullptr) *error = "no such file to write";
+        return false;
+    }
+    File& file = files_[index];
+    if (!file.temporary.empty()) {
+        std::error_code ignored;
+        fs::remove(file.temporary, ignored);  // written again: the new content counts
+        file.temporary.clear();
+    }
+    file.written = false;
+    // Stays the reason should `write` throw.
+    file.error = "cannot write " + Quoted(file.path);
+    fs::path target;
+    TemporaryGuard temporary;
+    if (!FindTarget(file.path, target, &file.error) ||
+        !WriteTemporary(file.path, target, write, ops_, temporary, &file.error)) {
+        if (error != nullptr) *error = file.error;
+        return false;
+    }
+    temporary.Kept = true;
+    file.target = target.string();
+    file.temporary = temporary.Path.string();
+    file.error.clear();
+    file.written = true;
+    return true;
+}
+
+void AtomicFileSet::Fail(std::size_t index, std::string reason) {
+    if (index >= files_.size()) return;
+    File& file = files_[index];
+    std::error_code ignored;
+    if (!file.temporary.empty()) fs::remove(file.temporary, ignored);
+    file.temporary.clear();
+    file.written = false;
+    file.error = std::move(reason);
+}
+
+std::vector<std::string> AtomicFileSet::Commit() {
+    std::vector<std::string> messages;
+    // The other file by its name alone: the message is about this one.
+    const auto notReplaced = [](const File& file, const File& cause, const char* what) {
+        return "cannot replace " + Quoted(file.path) + ": " +
+               Quoted(fs::path(cause.path).filename().string()) + " could not be " + what +
+               " with it";
+    };
+
+    const auto unwritten =
+        std::find_if(files_.begin(), files_.end(), [](const File& f) { return !f.written; });
+    if (unwritten != files_.end()) {
+        for (const File& file : files_) {
+            if (file.written)
+                messages.push_back(notReplaced(file, *unwritten, "written"));
+            else if (!file.error.empty())
+                messages.push_back(file.error);
+            else
+                messages.push_back("cannot write " + Quoted(file.path) + ": nothing was written");
+        }
+        RemoveTemporaries();
+        return messages;
+    }
+
+    // A second name for each old file, to put it back should a later rename fail. One file
+    // alone needs none: its rename either happens or not.
+    struct Old {
+        bool existed = false;
+        fs::path kept;
+    };
+    std::vector<Old> olds(files_.size());
+    if (files_.size() > 1) {
+        for (std::size_t i = 0; i < files_.size(); ++i) {
+            std::error_code ec;
+            const fs::path target(files_[i].target);
+            olds[i].existed = fs::symlink_status(target, ec).type() != fs::file_type::not_found;
+            if (!olds[i].existed) continue;
+            MakeFreeName(target, olds[i].kept, ec,
+                         [this, &target](const fs::path& p, std::error_code& e) {
+                             return ops_.Link(target.string(), p.string(), e);
+                         });
+        }
+    }
+    const auto dropKept = [&olds] {
+        for (Old& old : olds) {
+            std::error_code ignored;
+            if (!old.kept.empty()) fs::remove(old.kept, ignored);
+        }
+    };
+
+    std::size_t renamed = 0;
+    std::error_code renameError;
+    for (; renamed < files_.size(); ++renamed) {
+        File& file = files_[renamed];
+        if (!ops_.Rename(file.temporary, file.target, renameError)) break;
+        file.temporary.clear();
+    }
+    if (renamed < files_.size()) {
+        const File& cause = files_[renamed];
+        for (std::size_t i = 0; i < renamed; ++i) {
+            std::error_code ec;
+            // A target that was not there is taken away again.
+            bool restored = false;
+            if (!olds[i].existed) {
+                restored = fs::remove(files_[i].target, ec) && !ec;
+            } else if (!olds[i].kept.empty() &&
+                       ops_.Rename(olds[i].kept.string(), files_[i].target, ec)) {
+                restored = true;
+                olds[i].kept.clear();
+            }
+            messages.push_back(restored ? notReplaced(files_[i], cause, "replaced")
+                                        : Quoted(files_[i].path) + " was replaced, but " +
+                                              Quoted(fs::path(cause.path).filename().string()) +
+                                              " could not be replaced with it");
+        }
+        messages.push_back("cannot replace " + Quoted(cause.path) +
+                           (renameError ? ": " + renameError.message() : std::string()));
+        for (std::size_t i = renamed + 1; i < files_.size(); ++i)
+            messages.push_back(notReplaced(files_[i], cause, "replaced"));
+        dropKept();
+        RemoveTemporaries();
+        return messages;
+    }
+    dropKept();
+
+    // Each folder once, after all its renames.
+    std::vector<std::string> folders;
+    for (const File& file : files_) {
+        const std::string folder = FolderOf(file.target);
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+            folders.push_back(folder);
+    }
+    std::vector<std::string> unsynced;
+    std::vector<std::error_code> why;
+    for (const std::string& folder : folders) {
+        std::error_code ec;
+        if (!ops_.SyncFolder(folder, ec)) {
+            unsynced.push_back(folder);
+            why.push_back(ec);
+        }
+    }
+    for (File& file : files_) {
+        const auto it = std::find(unsynced.begin(), unsynced.end(), FolderOf(file.target));
+        if (it != unsynced.end())
+            messages.push_back(
+                NotSyncedMessage(file.path, why[static_cast<std::size_t>(it - unsynced.begin())]));
+        file.written = false;
+    }
+    return messages;
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view content, std::string* error,
@@ -267,48 +608,12 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, std:
 bool WriteFileAtomicallyStreamed(const std::string& path,
                                  const std::function<bool(std::ostream&)>& write,
                                  std::string* error, FileWriteOps& ops) {
-    const fs::path target(path);
-    const std::string targetName = target.filename().string();
-    if (targetName.empty() || targetName == "." || targetName == "..")
-        return Fail(error, "cannot write \"" + path + "\": not a file name", {});
-    const fs::path folder = target.parent_path();
-
-    // A new file of a free name; never one that exists, which may be another save's.
-    std::mt19937_64 random(Seed());
-    TemporaryGuard temporary;
-    std::FILE* created = nullptr;
-    std::error_code ec;
-    for (int attempt = 0; attempt < kNameAttempts && created == nullptr; ++attempt) {
-        temporary.Path = folder / TemporaryName(targetName, RandomPart(random));
-        created = ops.CreateNew(temporary.Path.string(), ec);
-        if (created == nullptr && ec != std::errc::file_exists) break;
-    }
-    if (created == nullptr) {
-        temporary.Path.clear();  // not ours
-        return Fail(error, "cannot create a temporary file next to \"" + path + "\"", ec);
-    }
-    OpenTemporary file(ops, created);
-    // Before the new bytes go out: on a full disk the space of killed saves is what may let
-    // this one through.
-    RemoveStaleTemporaries(folder, targetName, temporary.Path);
-
-    {
-        OpsStreamBuf buffer(ops, file.Get());
-        std::ostream out(&buffer);
-        const bool written = write(out);  // an exception leaves through the guards
-        out.flush();
-        if (!written || !out || buffer.Error())
-            return Fail(error, "cannot write \"" + path + "\"", buffer.Error());
-    }
-    if (!file.Close(ec)) return Fail(error, "cannot write \"" + path + "\"", ec);
-
-    // Keep the permissions the user gave the old file.
-    if (const auto st = fs::status(target, ec); !ec && fs::exists(st))
-        fs::permissions(temporary.Path, st.permissions(), fs::perm_options::replace, ec);
-    if (!ops.Rename(temporary.Path.string(), path, ec))
-        return Fail(error, "cannot replace \"" + path + "\"", ec);
-    temporary.Kept = true;
-    return true;
+    AtomicFileSet file({path}, ops);
+    if (!file.WriteStreamed(0, write, error)) return false;
+    const std::vector<std::string> messages = file.Commit();
+    if (messages.empty()) return true;
+    if (error != nullptr) *error = messages.front();
+    return false;
 }
 
 bool ReadWholeFile(const std::string& path, std::string& content) {

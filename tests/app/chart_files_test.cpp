@@ -40,9 +40,10 @@ class ChartFilesTest : public AppFixture {
     fs::path dir_;
 };
 
-// Picture and table are each replaced only by a whole new file; a full disk or a refused
-// rename keeps the old one and is reported for every file it hit, by name.
-TEST_F(ChartFilesTest, EachFileIsReplacedWholeOrKeptAndEveryFailureIsNamed) {
+// Picture and table are replaced together by whole new files, or both are kept: whichever of
+// them a full disk, a refused rename or a read-only table hits, and every file not replaced
+// is reported, by name, the one that failed with its cause.
+TEST_F(ChartFilesTest, BothFilesAreReplacedWholeOrBothKeptAndEveryFailureIsNamed) {
     TForm2 main;
     TForm1* form = main.BitBtn1Click();
     form->BitBtn1Click();
@@ -54,43 +55,55 @@ TEST_F(ChartFilesTest, EachFileIsReplacedWholeOrKeptAndEveryFailureIsNamed) {
         const char* what;
         FailingOps::Step step;
         const char* refusedFor;
-        bool pictureFails, tableFails;
+        bool tableReadOnly;
+        bool fails;
+        const char* pictureSays;
+        const char* tableSays;
     };
     const std::vector<Case> cases = {
-        {"full disk", FailingOps::Step::Write, "", true, true},
-        {"no room for temporaries", FailingOps::Step::Create, "", true, true},
-        {"picture's rename refused", FailingOps::Step::Rename, ".png", true, false},
-        {"table's rename refused", FailingOps::Step::Rename, ".txt", false, true},
-        {"nothing fails", FailingOps::Step::None, "", false, false},
+        {"full disk", FailingOps::Step::Write, "", false, true, "No space left", "No space left"},
+        {"no room for temporaries", FailingOps::Step::Create, "", false, true, "temporary",
+         "temporary"},
+        {"picture's rename refused", FailingOps::Step::Rename, ".png", false, true,
+         "Permission denied", "could not be replaced"},
+        {"table's rename refused", FailingOps::Step::Rename, ".txt", false, true,
+         "could not be replaced", "Permission denied"},
+        {"read-only table", FailingOps::Step::None, "", true, true, "could not be written",
+         "read-only"},
+        {"nothing fails", FailingOps::Step::None, "", false, false, "", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(WriteFileAtomically(png, "old picture"));
         ASSERT_TRUE(WriteFileAtomically(txt, "old table"));
+        if (c.tableReadOnly) fs::permissions(txt, fs::perms::owner_read);
         FailingOps ops(c.step);
         ops.room = 1000;  // less than either file
         ops.renameRefusedFor = c.refusedFor;
         const std::vector<std::string> failed = WriteChartFiles(*form, base, 800, 500, ops);
 
-        auto named = [&failed](const std::string& path) {
-            return std::count_if(failed.begin(), failed.end(), [&path](const std::string& m) {
-                return m.find("\"" + path + "\"") != std::string::npos;
+        auto says = [&failed](const std::string& path, const std::string& what) {
+            return std::count_if(failed.begin(), failed.end(), [&](const std::string& m) {
+                return m.find("\"" + path + "\"") != std::string::npos &&
+                       m.find(what) != std::string::npos;
             });
         };
-        EXPECT_EQ(failed.size(), (c.pictureFails ? 1u : 0u) + (c.tableFails ? 1u : 0u));
-        EXPECT_EQ(named(png), c.pictureFails ? 1 : 0);
-        EXPECT_EQ(named(txt), c.tableFails ? 1 : 0);
+        ASSERT_EQ(failed.size(), c.fails ? 2u : 0u) << ::testing::PrintToString(failed);
+        if (c.fails) {
+            EXPECT_EQ(says(png, c.pictureSays), 1) << failed[0];
+            EXPECT_EQ(says(txt, c.tableSays), 1) << failed[1];
+        }
         const std::string picture = Read(png);
         const std::string table = Read(txt);
-        if (c.pictureFails)
+        if (c.fails) {
             EXPECT_EQ(picture, "old picture");
-        else
-            EXPECT_EQ(picture.substr(0, 8), "\x89PNG\r\n\x1a\n");
-        if (c.tableFails)
             EXPECT_EQ(table, "old table");
-        else
+        } else {
+            EXPECT_EQ(picture.substr(0, 8), "\x89PNG\r\n\x1a\n");
             EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 100);
+        }
         EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 2);
+        fs::permissions(txt, fs::perms::owner_write, fs::perm_options::add);
     }
 }
 

@@ -11,11 +11,11 @@
 namespace vela::testing_support {
 
 // The disk, with one step of a file write made to fail as a full disk, a disk that fails at
-// the close or a folder that refuses the rename would. Records the temporaries it was asked
-// to create.
+// the close or the sync, or a folder that refuses the rename would. Records the temporaries
+// it was asked to create, and the steps taken in order.
 class FailingOps : public FileWriteOps {
   public:
-    enum class Step { None, Create, Write, Close, Rename, NameTaken };
+    enum class Step { None, Create, Write, Sync, Close, Rename, SyncFolder, NameTaken };
 
     explicit FailingOps(Step step) : step_(step) {}
 
@@ -29,6 +29,7 @@ class FailingOps : public FileWriteOps {
     std::FILE* CreateNew(const std::string& path, std::error_code& ec) override {
         std::unique_lock lock(mutex_);
         created_.push_back(path);
+        steps_.push_back("create " + path);
         const bool taken = step_ == Step::NameTaken && created_.size() <= takenNames;
         if (step_ == Step::Create || taken) {
             Refuse(taken ? EEXIST : ENOSPC, ec);
@@ -46,7 +47,12 @@ class FailingOps : public FileWriteOps {
         if (!FileWriteOps::Write(file, data, fits, ec)) return false;
         return fits == size || Refuse(ENOSPC, ec);
     }
+    bool Sync(std::FILE* file, std::error_code& ec) override {
+        Log("sync");
+        return step_ == Step::Sync ? Refuse(EIO, ec) : FileWriteOps::Sync(file, ec);
+    }
     bool Close(std::FILE* file, std::error_code& ec) override {
+        Log("close");
         const bool closed = FileWriteOps::Close(file, ec);
         return step_ == Step::Close ? Refuse(EIO, ec) : closed;
     }
@@ -54,15 +60,33 @@ class FailingOps : public FileWriteOps {
         const bool refused = step_ == Step::Rename && to.size() >= renameRefusedFor.size() &&
                              to.compare(to.size() - renameRefusedFor.size(),
                                         renameRefusedFor.size(), renameRefusedFor) == 0;
+        Log("rename " + from + " " + to);
         return refused ? Refuse(EACCES, ec) : FileWriteOps::Rename(from, to, ec);
+    }
+    bool SyncFolder(const std::string& folder, std::error_code& ec) override {
+        Log("sync folder " + folder);
+        return step_ == Step::SyncFolder ? Refuse(EIO, ec) : FileWriteOps::SyncFolder(folder, ec);
+    }
+    bool Link(const std::string& existing, const std::string& link, std::error_code& ec) override {
+        Log("link " + existing + " " + link);
+        return FileWriteOps::Link(existing, link, ec);
     }
 
     std::vector<std::string> Created() const {
         std::lock_guard lock(mutex_);
         return created_;
     }
+    // "create PATH", "sync", "close", "rename FROM TO", "sync folder FOLDER", "link FROM TO".
+    std::vector<std::string> Steps() const {
+        std::lock_guard lock(mutex_);
+        return steps_;
+    }
 
   private:
+    void Log(std::string step) {
+        std::lock_guard lock(mutex_);
+        steps_.push_back(std::move(step));
+    }
     static bool Refuse(int code, std::error_code& ec) {
         ec = std::error_code(code, std::generic_category());
         return false;
@@ -71,6 +95,7 @@ class FailingOps : public FileWriteOps {
     Step step_;
     mutable std::mutex mutex_;
     std::vector<std::string> created_;
+    std::vector<std::string> steps_;
 };
 
 }  // namespace vela::testing_support
