@@ -40,6 +40,18 @@ env -u DISPLAY timeout 120 "$program" --feed sim,delay=2500 --snapshot "$out/alo
     --interval 5s > "$out/log" 2>&1 || fail "a snapshot of MSFT in 5 s failed: $(cat "$out/log")"
 cmp -s "$out/slow/chart-2.txt" "$out/alone/chart-1.txt" ||
     fail "a later window of a desktop saw the market move on: $(diff "$out/slow/chart-2.txt" "$out/alone/chart-1.txt" | head -4)"
+# A FIFO given as the desktop is refused without being opened (opening it would wait).
+mkfifo "$out/fifo.dsc_1"
+status=0
+env -u DISPLAY timeout 20 "$program" --snapshot "$out/x" --desktop "$out/fifo.dsc_1" > "$out/log" 2>&1 ||
+    status=$?
+[ "$status" -eq 2 ] || fail "a FIFO desktop exited $status, not 2: $(cat "$out/log")"
+# A snapshot folder that cannot be made says why.
+printf 'x' > "$out/plainfile"
+if env -u DISPLAY timeout 20 "$program" --snapshot "$out/plainfile/sub" > "$out/log" 2>&1; then
+    fail "a snapshot under a plain file succeeded"
+fi
+grep -q 'cannot create the snapshot folder .*: ' "$out/log" || fail "no reason for the folder: $(cat "$out/log")"
 mkdir -p "$out/folder.dsc_1"
 for desk in "$out/missing.dsc_1" "$out/folder.dsc_1"; do
     if env -u DISPLAY timeout 120 "$program" --snapshot "$out/x" --desktop "$desk" > "$out/log" 2>&1; then

@@ -173,8 +173,10 @@ int Application::RunSnapshot(const CommandLine& options) {
     const std::string dir = *options.SnapshotDir;
     std::error_code ec;
     fs::create_directories(dir, ec);
+    const std::string why = ec ? ec.message() : "something else of that name is in the way";
     if (!fs::is_directory(dir, ec)) {
-        std::cerr << "vela-monitor: cannot create the snapshot folder \"" << dir << "\"\n";
+        std::cerr << "vela-monitor: cannot create the snapshot folder \"" << dir << "\": " << why
+                  << "\n";
         return 1;
     }
     std::string desktop;

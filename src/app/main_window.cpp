@@ -312,7 +312,8 @@ bool TForm2::SaveDefaultDesktop() {
         ReportDesktopFailure("The default desktop was not saved: " + error);
         return false;
     }
-    if (folder != program) Memo1->appendPlainText("Default desktop saved as " + FromUtf8(path));
+    // Said wherever it went: the user learns where the file is that opens next time.
+    Memo1->appendPlainText("Default desktop saved as " + FromUtf8(path));
     return true;
 }
 

@@ -57,8 +57,7 @@ class TForm2 : public QMainWindow, public MessageReceiver {
     bool OpeningDesktop() const { return openingDesktop_; }
     // What the Save button does with a confirmed name: the extension becomes ".dsc_1".
     bool SaveDesktopAs(const std::string& chosen);
-    // What the default button does; the file is named in the memo when it went elsewhere
-    // than the program folder.
+    // What the default button does; the memo names the file it wrote.
     bool SaveDefaultDesktop();
 
     // Where the desktop dialogs start and the default desktop goes: the program folder, or

@@ -179,6 +179,18 @@ TEST_F(MainWindowTest, TheDiagnosticsDockSitsBesideTheChartAreaAndComesBack) {
     EXPECT_EQ(area->width(), narrow);
 }
 
+TEST_F(MainWindowTest, TheDefaultDesktopButtonSaysWhereItWrote) {
+    TForm2 main;
+    ASSERT_TRUE(main.SaveDefaultDesktop());
+    const QStringList lines = main.Memo1->toPlainText().split('\n');
+    ASSERT_FALSE(lines.isEmpty());
+    const QString prefix = "Default desktop saved as ";
+    ASSERT_TRUE(lines.back().startsWith(prefix)) << lines.back().toStdString();
+    const std::string path = lines.back().mid(prefix.size()).toStdString();
+    EXPECT_TRUE(std::filesystem::is_regular_file(path)) << path;
+    std::filesystem::remove(path);
+}
+
 TEST_F(MainWindowTest, TheMemoShowsItsNewestLine) {
     TForm2 main;
     main.resize(1280, 900);
