@@ -438,10 +438,13 @@ void TForm2::BuildControls() {
     DiagnosticsButton->setCheckable(true);
     DiagnosticsButton->setChecked(true);
     connect(DiagnosticsButton, &QPushButton::toggled, DiagnosticsDock, &QDockWidget::setVisible);
-    connect(DiagnosticsDock, &QDockWidget::visibilityChanged, this, [this](bool) {
-        // Hidden behind a tab is still open: only a closed dock unchecks the button.
-        DiagnosticsButton->setChecked(!DiagnosticsDock->isHidden());
-    });
+    // Hidden behind a tab is still open: only a closed dock unchecks the button. The button
+    // is the connection's context, not this window: the dock also hides while the window is
+    // being destroyed, when none of its members may be touched.
+    connect(DiagnosticsDock, &QDockWidget::visibilityChanged, DiagnosticsButton,
+            [button = DiagnosticsButton, dock = DiagnosticsDock](bool) {
+                button->setChecked(!dock->isHidden());
+            });
 
     StatusBar1 = Named(new QStatusBar(this), "StatusBar1");
     StatusPanel = new QLabel(StatusBar1);
