@@ -160,7 +160,12 @@ int Application::RunInteractive(const CommandLine& options) {
         const std::string desktop = *options.DesktopFile;
         QTimer::singleShot(0, &mainWindow, [&mainWindow, desktop] {
             std::string error;
-            if (mainWindow.OpenDesktop(desktop, &error)) return;
+            std::error_code ec;
+            // Asked for by name: a file that is not there is a mistake, not an empty desktop.
+            if (!std::filesystem::exists(desktop, ec))
+                error = "cannot read the desktop file \"" + desktop + "\": there is no such file";
+            else if (mainWindow.OpenDesktop(desktop, &error))
+                return;
             std::cerr << "vela-monitor: " << error << "\n";
             if (TraceSink* memo = TraceMemo()) memo->AppendLine(error);
         });

@@ -203,6 +203,18 @@ TEST_F(ChartWindowTest, SelectedTableLinesAreCopied) {
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), expected);
     EXPECT_EQ(form->RichEdit2->contextMenuPolicy(), Qt::ActionsContextMenu);
 
+    // Shift+click extends the selection from the line clicked before.
+    const auto click = [&](int row, Qt::KeyboardModifiers modifiers) {
+        const QRect r = form->RichEdit2->visualRect(form->Table()->index(row));
+        QTest::mouseClick(form->RichEdit2->viewport(), Qt::LeftButton, modifiers, r.center());
+    };
+    form->resize(600, 500);
+    form->PageControl1->setCurrentIndex(1);
+    click(2, Qt::NoModifier);
+    click(5, Qt::ShiftModifier);
+    EXPECT_EQ(form->SelectedLines()->count('\n'), 4);
+    EXPECT_TRUE(form->SelectedLines()->startsWith(QString::fromStdString(form->Table()->Line(2))));
+
     // Ctrl+A takes every line (as one range, not an index per line), in the table's order.
     QTest::keyClick(form->RichEdit2, Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(form->RichEdit2->selectionModel()->selection().size(), 1);
