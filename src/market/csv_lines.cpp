@@ -217,32 +217,27 @@ void JoinStretches(std::vector<LinesResult>& stretches, std::size_t headerLines,
     if (malformed > kMaxReportedLines)
         warnings << fileName << ": " << malformed - kMaxReportedLines
                  << " more malformed lines skipped\n";
-    base = headerLines;
-    std::size_t inconsistent = 0;
-    for (const LinesResult& r : stretches) {
-        for (const std::size_t line : r.inconsistentLines)
-            if (++inconsistent <= kMaxReportedLines)
-                warnings << fileName << ":" << base + line
-                         << ": high, low, open and close disagree; bar kept as it is\n";
-        inconsistent += r.inconsistent - r.inconsistentLines.size();
-        base += r.lines;
-    }
-    if (inconsistent > kMaxReportedLines)
-        warnings << fileName << ": " << inconsistent - kMaxReportedLines
-                 << " more bars whose prices disagree kept\n";
-    base = headerLines;
-    std::size_t negative = 0;
-    for (const LinesResult& r : stretches) {
-        for (const std::size_t line : r.negativeVolumeLines)
-            if (++negative <= kMaxReportedLines)
-                warnings << fileName << ":" << base + line
-                         << ": negative volume; bar kept as it is\n";
-        negative += r.negativeVolume - r.negativeVolumeLines.size();
-        base += r.lines;
-    }
-    if (negative > kMaxReportedLines)
-        warnings << fileName << ": " << negative - kMaxReportedLines
-                 << " more bars with a negative volume kept\n";
+    // Bars kept but suspicious: the first few with their lines, then how many more.
+    const auto reportKept = [&](std::size_t LinesResult::*count,
+                                std::vector<std::size_t> LinesResult::*lines, const char* what,
+                                const char* more) {
+        std::size_t n = 0;
+        std::size_t before = headerLines;
+        for (const LinesResult& r : stretches) {
+            for (const std::size_t line : r.*lines)
+                if (++n <= kMaxReportedLines)
+                    warnings << fileName << ":" << before + line << ": " << what << "\n";
+            n += r.*count - (r.*lines).size();
+            before += r.lines;
+        }
+        if (n > kMaxReportedLines)
+            warnings << fileName << ": " << n - kMaxReportedLines << " more " << more << "\n";
+    };
+    reportKept(&LinesResult::inconsistent, &LinesResult::inconsistentLines,
+               "high, low, open and close disagree; bar kept as it is",
+               "bars whose prices disagree kept");
+    reportKept(&LinesResult::negativeVolume, &LinesResult::negativeVolumeLines,
+               "negative volume; bar kept as it is", "bars with a negative volume kept");
 
     // Where each stretch's bars and lines start, for the line of a bar found by its place.
     std::vector<std::size_t> barsBefore;
