@@ -1,13 +1,12 @@
 #include "app/chart_canvas.h"
 
 #include <QEvent>
-#include <QFontMetrics>
 #include <QMouseEvent>
-#include <QPainter>
 #include <algorithm>
 
 #include "app/chart_navigation.h"
 #include "app/flicker_free_paint_box.h"
+#include "app/qt_canvas.h"
 #include "chart/bar_under_mouse.h"
 #include "chart/chart_mapping.h"
 #include "chart/chart_view.h"
@@ -23,11 +22,20 @@ QRect ToQt(const TRect& r) {
 }  // namespace
 
 ChartCanvas::ChartCanvas(TFlickerFreePaintBox* box, const ChartNavigation& navigation, Bars bars)
-    : QObject(box), box_(box), navigation_(navigation), bars_(std::move(bars)) {
+    : QObject(box),
+      box_(box),
+      navigation_(navigation),
+      bars_(std::move(bars)),
+      measureImage_(1, 1, QImage::Format_RGB32),
+      measuring_(std::make_unique<QtCanvas>(measureImage_)) {
     box_->installEventFilter(this);
     box_->setMouseTracking(true);
-    box_->SetOnOverlay([this](QPainter& painter) { PaintOverlay(painter); });
+    box_->SetOnOverlay([this](Canvas& canvas) {
+        if (geometry_) DrawCrosshair(canvas, *geometry_);
+    });
 }
+
+ChartCanvas::~ChartCanvas() = default;
 
 const ChartState& ChartCanvas::Shown() const {
     return navigation_.Shown();
@@ -95,14 +103,11 @@ void ChartCanvas::Place(QPoint point) {
         const PaintedScale scale = painted_.value_or(PaintedScale{});
         const ChartMapping map(shown.LTime.Items(), shown.Intraday, plot, scale.YMin, scale.YMax,
                                scale.Log);
-        const QFontMetrics metrics = box_->fontMetrics();
-        const MeasureText measure = [&metrics](std::string_view text) {
-            const QSize size = metrics.size(
-                Qt::TextSingleLine, QString::fromUtf8(text.data(), static_cast<int>(text.size())));
-            return TextSize{size.width(), size.height()};
-        };
-        geometry_ = CrosshairGeometryFor(map, layout, TPoint{point.x(), point.y()}, readout_,
-                                         barTime, !shown.Extras.Averages.empty(), measure);
+        // Measured in the font the overlay draws with.
+        measuring_->Font() = box_->FrameFont();
+        geometry_ =
+            CrosshairGeometryFor(map, layout, TPoint{point.x(), point.y()}, readout_, barTime,
+                                 !shown.Extras.Averages.empty(), MeasureOn(*measuring_));
         if (!painted_) {
             // Nothing painted yet: no scale to read a price from.
             geometry_->PriceText.clear();
@@ -132,33 +137,6 @@ QRegion ChartCanvas::Region() const {
     if (!geometry_) return region;
     for (const TRect& r : CrosshairRects(*geometry_)) region += ToQt(r);
     return region;
-}
-
-void ChartCanvas::PaintOverlay(QPainter& painter) const {
-    if (!geometry_) return;
-    const CrosshairGeometry& g = *geometry_;
-    const ChartLayout layout = Layout();
-    const TRect& plot = layout.Plot;
-    painter.setPen(QPen(QColor(96, 96, 96), 0, Qt::DotLine));
-    painter.drawLine(plot.Left, g.Mouse.Y, plot.Right, g.Mouse.Y);
-    painter.drawLine(g.Mouse.X, plot.Top, g.Mouse.X, plot.Bottom);
-    painter.setFont(box_->font());
-    const auto label = [&painter](const TRect& r, const QString& text, int flags) {
-        painter.setPen(QColor(64, 64, 64));
-        painter.setBrush(QColor(255, 255, 240));
-        painter.drawRect(ToQt(r));
-        painter.setPen(Qt::black);
-        painter.drawText(ToQt(r), flags, text);
-    };
-    if (!g.ReadoutLines.empty()) {
-        QStringList lines;
-        for (const std::string& line : g.ReadoutLines) lines << QString::fromStdString(line);
-        label(g.Readout, lines.join('\n'), Qt::AlignCenter);
-    }
-    if (!g.PriceText.empty())
-        label(g.PriceLabel, QString::fromStdString(g.PriceText), Qt::AlignCenter);
-    if (!g.TimeText.empty())
-        label(g.TimeLabel, QString::fromStdString(g.TimeText), Qt::AlignCenter);
 }
 
 }  // namespace vela::app

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QImage>
 #include <QObject>
 #include <QPoint>
 #include <QRegion>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -14,11 +16,10 @@
 #include "market/bar_data.h"
 #include "platform/canvas.h"
 
-class QPainter;
-
 namespace vela::app {
 
 class ChartNavigation;
+class QtCanvas;
 class TFlickerFreePaintBox;
 
 // A chart window's plot on its paint box: paints the chart of the bars in view, and runs the
@@ -30,6 +31,7 @@ class ChartCanvas : public QObject {
     using Bars = std::function<std::span<const BarPrices>()>;
 
     ChartCanvas(TFlickerFreePaintBox* box, const ChartNavigation& navigation, Bars bars);
+    ~ChartCanvas() override;
 
     // Paints the chart as shown; false as the chart painting (the status is then untouched).
     bool Paint(Canvas& canvas, ChartStatus& status);
@@ -57,7 +59,6 @@ class ChartCanvas : public QObject {
     ChartLayout Layout() const;
     QRegion Region() const;
     void Place(QPoint point);
-    void PaintOverlay(QPainter& painter) const;
 
     TFlickerFreePaintBox* box_;
     const ChartNavigation& navigation_;
@@ -66,6 +67,8 @@ class ChartCanvas : public QObject {
     std::optional<QPoint> hover_;  // inside the plot, with the crosshair on
     std::string readout_;
     std::optional<CrosshairGeometry> geometry_;
+    QImage measureImage_;
+    std::unique_ptr<QtCanvas> measuring_;  // on measureImage_, for the crosshair's text sizes
 };
 
 }  // namespace vela::app

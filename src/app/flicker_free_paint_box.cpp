@@ -3,6 +3,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QtGlobal>
+#include <cstring>
 #include <exception>
 
 #include "app/qt_canvas.h"
@@ -58,7 +59,8 @@ void TFlickerFreePaintBox::paintEvent(QPaintEvent* event) {
     // panel over it), so it is compared with that.
     const QRegion seen = isVisible() ? visibleRegion() : QRegion(rect());
     const bool whole = seen.subtracted(event->region()).isEmpty();
-    if (!overlayOnly || whole || frame_.isNull() || frame_.size() != size()) {
+    const bool composed = !overlayOnly || whole || frame_.isNull() || frame_.size() != size();
+    if (composed) {
         QImage frame;
         try {
             frame = ComposeFrame();
@@ -72,8 +74,30 @@ void TFlickerFreePaintBox::paintEvent(QPaintEvent* event) {
         frame_ = std::move(frame);
     }
     QPainter painter(this);
-    painter.drawImage(0, 0, frame_);
-    if (onOverlay_) onOverlay_(painter);
+    if (!onOverlay_) {
+        painter.drawImage(0, 0, frame_);
+        return;
+    }
+    // The overlay draws on a copy of the frame; only what this paint shows is brought up to
+    // date from the frame first (the painter is clipped to the same region).
+    if (composed || shown_.size() != frame_.size() || shown_.format() != frame_.format()) {
+        shown_ = frame_.copy();
+    } else {
+        const int bytes = frame_.depth() / 8;
+        for (const QRect& dirty : event->region()) {
+            const QRect r = dirty.intersected(frame_.rect());
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                std::memcpy(shown_.scanLine(y) + r.left() * bytes,
+                            frame_.constScanLine(y) + r.left() * bytes,
+                            static_cast<std::size_t>(r.width() * bytes));
+        }
+    }
+    {
+        QtCanvas canvas(shown_);
+        canvas.Font() = font_;
+        onOverlay_(canvas);
+    }
+    painter.drawImage(0, 0, shown_);
 }
 
 }  // namespace vela::app

@@ -17,8 +17,9 @@ class TFlickerFreePaintBox;
 
 // The paint handler: the paint box and the canvas of the frame being composed.
 using TFFPaintEvent = std::function<void(TFlickerFreePaintBox& Sender, Canvas& Canvas)>;
-// Draws over the composed frame on the window (a crosshair), never into the frame itself.
-using TFFOverlayEvent = std::function<void(QPainter& Painter)>;
+// Draws over the composed frame on the window (a crosshair), never into the frame itself: its
+// canvas is on a copy of the frame and starts with the frame's font.
+using TFFOverlayEvent = std::function<void(Canvas& Canvas)>;
 
 // Composes one frame off screen: an image of `size` filled with `color`, a canvas on it with
 // `font`, then draw. A null image for an empty size or an image that cannot be allocated
@@ -62,6 +63,7 @@ class TFlickerFreePaintBox : public QWidget {
     TFFPaintEvent onPaint_;
     TFFOverlayEvent onOverlay_;
     QImage frame_;  // the last composed frame, what overlay-only paints start from
+    QImage shown_;  // the frame with the overlay over it, as last shown
     bool overlayOnly_ = false;
     TColor color_ = clWhite;
     CanvasFont font_;

@@ -98,6 +98,40 @@ CrosshairGeometry CrosshairGeometryFor(const ChartMapping& map, const ChartLayou
     return g;
 }
 
+MeasureText MeasureOn(const Canvas& canvas) {
+    return [&canvas](std::string_view text) {
+        return TextSize{canvas.TextWidth(text), canvas.TextHeight(text)};
+    };
+}
+
+void DrawCrosshair(Canvas& canvas, const CrosshairGeometry& g) {
+    canvas.Pen() = CanvasPen{kCrosshairLineColor, PenStyle::Dot};
+    canvas.MoveTo(g.Horizontal.Left, g.Horizontal.Top);
+    canvas.LineTo(g.Horizontal.Right, g.Horizontal.Top);
+    canvas.MoveTo(g.Vertical.Left, g.Vertical.Top);
+    canvas.LineTo(g.Vertical.Left, g.Vertical.Bottom);
+
+    canvas.SetBackgroundTransparent(true);
+    canvas.Font().Color = clBlack;
+    const auto box = [&canvas](const TRect& r, const std::vector<std::string>& lines) {
+        if (lines.empty() || r.Right <= r.Left || r.Bottom <= r.Top) return;
+        canvas.Pen() = CanvasPen{kCrosshairBoxBorder};
+        canvas.Brush() = CanvasBrush{kCrosshairBoxFill};
+        // The outline takes the box's right and bottom edges as well.
+        canvas.Rectangle(TRect{r.Left, r.Top, r.Right + 1, r.Bottom + 1});
+        std::int32_t height = 0;
+        for (const std::string& line : lines) height += canvas.TextHeight(line);
+        std::int32_t y = r.Top + (r.Bottom - r.Top - height) / 2;
+        for (const std::string& line : lines) {
+            canvas.TextOut(r.Left + (r.Right - r.Left - canvas.TextWidth(line)) / 2, y, line);
+            y += canvas.TextHeight(line);
+        }
+    };
+    box(g.Readout, g.ReadoutLines);
+    if (!g.PriceText.empty()) box(g.PriceLabel, {g.PriceText});
+    if (!g.TimeText.empty()) box(g.TimeLabel, {g.TimeText});
+}
+
 std::vector<TRect> CrosshairRects(const CrosshairGeometry& g) {
     std::vector<TRect> rects{g.Horizontal, g.Vertical};
     for (const TRect& r : {g.Readout, g.PriceLabel, g.TimeLabel})

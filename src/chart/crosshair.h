@@ -9,6 +9,7 @@
 
 #include "chart/chart_mapping.h"
 #include "chart/chart_painting.h"
+#include "platform/canvas.h"
 #include "platform/graphics_types.h"
 
 namespace vela {
@@ -36,6 +37,9 @@ struct CrosshairGeometry {
 };
 
 inline constexpr std::int32_t kReadoutMargin = 4;
+inline constexpr TColor kCrosshairLineColor = RgbColor(96, 96, 96);
+inline constexpr TColor kCrosshairBoxBorder = RgbColor(64, 64, 64);
+inline constexpr TColor kCrosshairBoxFill = RgbColor(255, 255, 240);
 
 // The geometry for the mouse at `mouse` (inside the plot), the bar's readout and time (none
 // when no bar is under the mouse), and whether the averages' labels sit along the plot's top
@@ -49,6 +53,13 @@ CrosshairGeometry CrosshairGeometryFor(const ChartMapping& map, const ChartLayou
 // A price written with as many decimals as the range from low to high needs to tell rows
 // apart (at least none, at most ten), without the user's locale.
 std::string CrosshairPriceText(double price, double low, double high);
+
+// Text sizes as the canvas draws them in its current font.
+MeasureText MeasureOn(const Canvas& canvas);
+
+// Draws the crosshair over a painted chart in the canvas's current font: dotted lines
+// through the mouse, then the readout, price and time boxes, each text centred in its box.
+void DrawCrosshair(Canvas& canvas, const CrosshairGeometry& g);
 
 // Every rectangle the geometry paints, for repainting what it covered.
 std::vector<TRect> CrosshairRects(const CrosshairGeometry& g);

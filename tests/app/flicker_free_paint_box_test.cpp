@@ -174,8 +174,9 @@ TEST(FlickerFreePaintBox, OverlayRepaintsReuseTheFrameUnlessTheWholeBoxIsDue) {
         canvas.FillRect(TRect{0, 0, 30, 20});
     });
     QPoint mark(-1, -1);
-    box.SetOnOverlay([&](QPainter& painter) {
-        if (mark.x() >= 0) painter.fillRect(QRect(mark, QSize(1, 1)), Qt::red);
+    box.SetOnOverlay([&](Canvas& canvas) {
+        canvas.Brush().Color = clRed;
+        if (mark.x() >= 0) canvas.FillRect(TRect{mark.x(), mark.y(), mark.x() + 1, mark.y() + 1});
     });
     const auto render = [&](const QRegion& region) {
         QImage image(box.size(), QImage::Format_RGB32);
@@ -217,7 +218,7 @@ TEST(FlickerFreePaintBox, AFullUpdateOfAPartlyHiddenBoxComposesDespiteAnOverlayA
     box->setGeometry(0, 0, 30, 20);
     int calls = 0;
     box->SetOnPaint([&](TFlickerFreePaintBox&, Canvas&) { ++calls; });
-    box->SetOnOverlay([](QPainter&) {});
+    box->SetOnOverlay([](Canvas&) {});
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QCoreApplication::processEvents();

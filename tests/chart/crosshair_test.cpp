@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "chart/chart_painting.h"
+#include "platform/recording_canvas.h"
 
 namespace vela {
 namespace {
@@ -68,6 +69,55 @@ TEST_F(CrosshairTest, ThePriceSitsOnThePriceAxisAndTheTimeUnderTheTimeAxis) {
     EXPECT_EQ((g.TimeLabel.Left + g.TimeLabel.Right) / 2, 600);
     // Near the plot's right edge the time stays within the axis.
     EXPECT_LE(At(client, {layout.Plot.Right, 200}).TimeLabel.Right, layout.TimeAxis.Right);
+}
+
+// Drawn as the geometry says, in the canvas's font: the boxes take their right and bottom
+// edges (what CrosshairRects repaints), and each text is centred in its box.
+TEST_F(CrosshairTest, DrawsItsGeometryOnTheCanvas) {
+    RecordingCanvas canvas;
+    At(TRect{0, 0, 300, 300}, {200, 150});  // lays the plot out
+    const CrosshairGeometry measured = [&] {
+        const ChartMapping map(times, true, layout.Plot, 90, 110);
+        return CrosshairGeometryFor(map, layout, {200, 150}, kReadout, times[1], false,
+                                    MeasureOn(canvas));
+    }();
+    ASSERT_EQ(measured.ReadoutLines.size(), 2u) << "a narrow plot wraps the readout";
+    DrawCrosshair(canvas, measured);
+
+    const auto lines = canvas.Of(CanvasRecord::Kind::Line);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].From(), (TPoint{layout.Plot.Left, 150}));
+    EXPECT_EQ(lines[0].To(), (TPoint{layout.Plot.Right + 1, 150}));
+    EXPECT_EQ(lines[1].From(), (TPoint{200, layout.Plot.Top}));
+    EXPECT_EQ(lines[1].To(), (TPoint{200, layout.Plot.Bottom + 1}));
+    for (const CanvasRecord& line : lines) {
+        EXPECT_EQ(line.Pen.Style, PenStyle::Dot);
+        EXPECT_EQ(line.Pen.Color, kCrosshairLineColor);
+    }
+
+    const auto boxes = canvas.Of(CanvasRecord::Kind::Rectangle);
+    const std::vector<TRect> rects = CrosshairRects(measured);
+    ASSERT_EQ(boxes.size(), 3u);
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        EXPECT_EQ(boxes[i].Rect, rects[i + 2]) << i;
+        EXPECT_EQ(boxes[i].Brush.Color, kCrosshairBoxFill);
+    }
+
+    const auto texts = canvas.Of(CanvasRecord::Kind::Text);
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[0].Text, measured.ReadoutLines[0]);
+    EXPECT_EQ(texts[1].Text, measured.ReadoutLines[1]);
+    EXPECT_EQ(texts[2].Text, measured.PriceText);
+    EXPECT_EQ(texts[3].Text, measured.TimeText);
+    const TRect& r = measured.Readout;
+    const std::int32_t lineHeight = canvas.TextHeight("X");
+    EXPECT_EQ(texts[0].From().Y, r.Top + kReadoutMargin);
+    EXPECT_EQ(texts[1].From().Y, r.Top + kReadoutMargin + lineHeight);
+    for (std::size_t i = 0; i < 2; ++i) {
+        const std::int32_t width = canvas.TextWidth(texts[i].Text);
+        EXPECT_EQ(texts[i].From().X, r.Left + (r.Right - r.Left - width) / 2) << i;
+    }
+    EXPECT_TRUE(texts[2].Transparent);
 }
 
 struct PriceTextCase {
