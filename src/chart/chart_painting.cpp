@@ -82,6 +82,8 @@ ChartLayout ChartLayoutFor(const TRect& clientRect, const ChartExtras& extras) {
 
 namespace {
 
+constexpr double kMillisecondInCenturies = 1.0 / (36525.0 * 86'400'000.0);
+
 // The state with every price series (closes, highs, lows, opens and the averages) replaced
 // by its logarithm, so that the plain linear drawing places them on a log scale.
 ChartState LoggedPrices(const ChartState& state) {
@@ -277,12 +279,19 @@ bool FlickerFreePaintBox1Paint(const ChartState& given, Canvas& canvas, const TR
     if (extras.FullTimeAxis && state.Intraday) {
         // The axis over the whole plot reads each pixel's time from the position under it,
         // so every session in view is labelled however long the breaks between them.
+        // Columns beside the plot read the edge's position, so the axis's first column is no
+        // change of year; a bar's time is read a millisecond late, so that a bar on a round
+        // minute, stored a hair below it, is labelled with its own minute.
         const PixelTimeFunction pixelTime = [&map, &state](std::int32_t x, double&) {
-            const auto i = map.PositionAt(x);
-            return i ? state.LTime.GetItem(*i) : 0.0;
+            const TRect& plot = map.Plot();
+            const auto i = map.PositionAt(std::clamp(x, plot.Left, plot.Right));
+            return i ? state.LTime.GetItem(*i) + kMillisecondInCenturies : 0.0;
         };
-        DrawTimeAxis(canvas, layout.TimeAxis, pixelTime, true, std::nullopt, "Arial", 0, tmax,
-                     tmin);
+        // The labels' level follows the bars' density: the time the positions would span
+        // without the breaks between sessions, not the calendar time over them.
+        const double traded = state.dT > 0 ? tmin + (times - 1) * state.dT : tmax;
+        DrawTimeAxis(canvas, layout.TimeAxis, pixelTime, true, std::nullopt, "Arial", 0,
+                     std::min(tmax, traded), tmin);
     } else if (extras.FullTimeAxis) {
         DrawTimeAxis(canvas, layout.TimeAxis, {}, true, std::nullopt, "Arial", 0, tmax, tmin);
     } else {

@@ -361,6 +361,13 @@ TEST_F(ChartAxesPainting, TheWholeViewAxisLabelsEveryDayAndPartsThemWithTheirDat
 
     state.Extras.FullTimeAxis = true;
     ASSERT_TRUE(Paint(state));
+    // Both mornings get labels on their round minutes, the break its date; the axis's left
+    // end is no change of year.
+    std::vector<std::string> labels;
+    for (const CanvasRecord& r : canvas.Of(Kind::Text))
+        if (r.Font.Escapement != 0) labels.push_back(r.Text);
+    EXPECT_THAT(labels, ::testing::ElementsAre("10:00 AM", "09:50 AM", "09:40 AM", "Jun.19",
+                                               "09:50 AM", "09:40 AM"));
     EXPECT_GT(LabelsLeftOf(150), 0);
     // One line where the second day's first bar stands, across the plot.
     const auto lines = Separators();
