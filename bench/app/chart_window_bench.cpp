@@ -177,4 +177,36 @@ BENCHMARK(BM_ViewStepMillionBars)
     ->UseRealTime()
     ->Iterations(40);
 
+// A streaming update on a shown chart of a million bars, with its paint: over the whole
+// history (range(0) = 0), following the newest range(0) bars, or scrolled back by range(1)
+// bars so that the new bars are beyond the view.
+void BM_StreamingShownMillionBars(benchmark::State& state) {
+    ProgramEnvironment env;
+    TForm2 main;
+    TForm1* form = ShownMillionBarChart(main);
+    QApplication::processEvents();
+    vela::app::ChartNavigation& nav = form->Navigation();
+    const auto width = static_cast<std::int32_t>(state.range(0));
+    const auto back = static_cast<std::int32_t>(state.range(1));
+    vela::TEsignalDownloader& e = form->E();
+    const std::int32_t bars = e.LCurr.Count();
+    if (width > 0) nav.SetView(vela::BarsBefore(bars, width, back));
+    QApplication::processEvents();
+    const vela::bench::UsageCounters usage;
+    for (auto _ : state) {
+        e.OnBarsChanged1(e.eSignal.get(), e.Handle);
+        QApplication::processEvents();
+    }
+    state.counters["bars"] = e.LCurr.Count();
+    state.counters["in_view"] = width > 0 ? nav.View().Width : e.LCurr.Count();
+    usage.Report(state);
+}
+BENCHMARK(BM_StreamingShownMillionBars)
+    ->Args({0, 0})
+    ->Args({1000, 0})
+    ->Args({1000, 5000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(20);
+
 }  // namespace
