@@ -30,9 +30,6 @@ ChartCanvas::ChartCanvas(TFlickerFreePaintBox* box, const ChartNavigation& navig
       measuring_(std::make_unique<QtCanvas>(measureImage_)) {
     box_->installEventFilter(this);
     box_->setMouseTracking(true);
-    box_->SetOnOverlay([this](Canvas& canvas) {
-        if (geometry_) DrawCrosshair(canvas, *geometry_);
-    });
 }
 
 ChartCanvas::~ChartCanvas() = default;
@@ -56,6 +53,7 @@ bool ChartCanvas::Paint(Canvas& canvas, ChartStatus& status) {
     painted_ = PaintedScale{map.YMin(), map.YMax(), map.Log()};
     // The overlay is drawn over this frame: its price follows the scale just painted.
     if (hover_) Place(*hover_);
+    SyncOverlay();
     if (navigation_.NewerBeyond()) DrawNewerBarsMarker(canvas, map.Plot());
     return true;
 }
@@ -73,6 +71,7 @@ bool ChartCanvas::eventFilter(QObject* watched, QEvent* event) {
 void ChartCanvas::MouseMove(QPoint point) {
     const QRegion before = Region();
     Place(point);
+    SyncOverlay();
     const QRegion after = Region();
     if (!before.isEmpty() || !after.isEmpty()) box_->UpdateOverlay(before.united(after));
 }
@@ -122,7 +121,18 @@ void ChartCanvas::MouseLeave() {
     hover_.reset();
     readout_.clear();
     geometry_.reset();
+    SyncOverlay();
     box_->UpdateOverlay(before);
+}
+
+void ChartCanvas::SyncOverlay() {
+    // Without a crosshair the box shows its frame as it is, without copying it for an overlay.
+    if (geometry_)
+        box_->SetOnOverlay([this](Canvas& canvas) {
+            if (geometry_) DrawCrosshair(canvas, *geometry_);
+        });
+    else
+        box_->SetOnOverlay({});
 }
 
 void ChartCanvas::Refresh() {

@@ -59,6 +59,7 @@ class ChartCanvas : public QObject {
     ChartLayout Layout() const;
     QRegion Region() const;
     void Place(QPoint point);
+    void SyncOverlay();
 
     TFlickerFreePaintBox* box_;
     const ChartNavigation& navigation_;
