@@ -18,6 +18,7 @@
 #include <QActionGroup>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QEvent>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QItemSelection>
@@ -52,6 +53,33 @@
 namespace vela::app {
 
 namespace {
+
+// Lays the status row out by hand: the text and the square, at the right, keep their sizes
+// fixed between resizes, so that a new status text (at every zoom or pan step) does not ask
+// the tab page to lay out and repaint as a whole.
+class StatusRowLayout : public QObject {
+  public:
+    StatusRowLayout(QWidget* row, QWidget* text, QWidget* square)
+        : QObject(row), row_(row), text_(text), square_(square) {
+        row_->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == row_ && event->type() == QEvent::Resize) Place();
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    void Place() {
+        const int width = row_->width();
+        const int height = row_->height();
+        text_->setFixedSize(std::max(0, width - square_->width()), height);
+        text_->move(0, 0);
+        square_->move(width - square_->width(), (height - square_->height()) / 2);
+    }
+    QWidget* row_;
+    QWidget* text_;
+    QWidget* square_;
+};
 
 // An auto-sized label with its top-left corner at (x, y).
 QLabel* PlaceLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
@@ -351,14 +379,19 @@ void TForm1::FlickerFreePaintBox1Paint(Canvas& canvas) {
 
 void TForm1::ShowStatus() {
     const auto toQt = [](TColor c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); };
-    QPalette text = Panel2->palette();
-    text.setColor(QPalette::WindowText, toQt(status_.TextColor));
-    Panel2->setPalette(text);
+    // Every paint shows the status: only what changed is set, as each change repaints.
+    if (Panel2->palette().color(QPalette::WindowText) != toQt(status_.TextColor)) {
+        QPalette text = Panel2->palette();
+        text.setColor(QPalette::WindowText, toQt(status_.TextColor));
+        Panel2->setPalette(text);
+    }
     const QString line = QString::fromStdString(status_.Text);
     if (Panel2->text() != line) Panel2->setText(line);
-    QPalette square = Shape1->palette();
-    square.setColor(QPalette::Window, toQt(status_.SquareColor));
-    Shape1->setPalette(square);
+    if (Shape1->palette().color(QPalette::Window) != toQt(status_.SquareColor)) {
+        QPalette square = Shape1->palette();
+        square.setColor(QPalette::Window, toQt(status_.SquareColor));
+        Shape1->setPalette(square);
+    }
 }
 
 void TForm1::ShowRunOutcome(const std::vector<std::string>& heard) {
@@ -526,9 +559,6 @@ void TForm1::BuildControls() {
     chartLayout->setSpacing(0);
     Panel3 = Named(new QWidget(TabSheet1), "Panel3");
     Panel3->setFixedHeight(27);
-    auto* statusLayout = new QHBoxLayout(Panel3);
-    statusLayout->setContentsMargins(0, 0, 0, 0);
-    statusLayout->setSpacing(0);
     Panel2 = Named(new QLabel(Panel3), "Panel2");
     Panel2->setFont(ArialFont(11));
     Panel2->setAutoFillBackground(true);
@@ -536,10 +566,9 @@ void TForm1::BuildControls() {
     white.setColor(QPalette::Window, Qt::white);
     Panel2->setPalette(white);
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    statusLayout->addWidget(Panel2, 1);
     Shape1 = Named(new TShape(Panel3), "Shape1");
     Shape1->setFixedSize(22, 23);
-    statusLayout->addWidget(Shape1);
+    new StatusRowLayout(Panel3, Panel2, Shape1);
     chartLayout->addWidget(Panel3);
     FlickerFreePaintBox1 = Named(new TFlickerFreePaintBox(TabSheet1), "FlickerFreePaintBox1");
     FlickerFreePaintBox1->SetOnPaint(

@@ -75,6 +75,38 @@ TEST_F(ChartWindowTest, RunFillsSeriesTableAndCaption) {
     EXPECT_EQ(memo, "A2-B1\nA2-B2\nA2-B3\nA2-B4\nA2-B5");
 }
 
+// The status text is laid out by hand beside the square: a new text (each zoom step shows
+// one) repaints the text alone, not the whole tab page around it.
+TEST_F(ChartWindowTest, TheStatusRowFollowsTheWindowAndANewTextRepaintsOnlyItself) {
+    TForm2 main;
+    main.resize(1000, 700);
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    TForm1* form = main.BitBtn1Click();
+    for (const int width : {600, 900}) {
+        form->parentWidget()->resize(width, 500);
+        QCoreApplication::processEvents();
+        const int row = form->Panel3->width();
+        EXPECT_EQ(form->Panel2->geometry(), QRect(0, 0, row - 22, 27)) << width;
+        EXPECT_EQ(form->Shape1->geometry(), QRect(row - 22, 2, 22, 23)) << width;
+    }
+
+    struct PaintCounter : QObject {
+        int Paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) ++Paints;
+            return false;
+        }
+    } counter;
+    form->PageControl1->installEventFilter(&counter);
+    QCoreApplication::processEvents();
+    counter.Paints = 0;
+    form->Panel2->setText("1234 bars; last bar: a status text of quite another length");
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    EXPECT_EQ(counter.Paints, 0);
+    form->PageControl1->removeEventFilter(&counter);
+}
+
 TEST_F(ChartWindowTest, BlanksAroundATypedSymbolAreNoPartOfIt) {
     TForm2 main;
     TForm1* plain = main.BitBtn1Click();
