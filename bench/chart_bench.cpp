@@ -14,6 +14,7 @@
 #include "null_canvas.h"
 #include "platform/recording_canvas.h"
 #include "text/calendar.h"
+#include "usage_counters.h"
 
 namespace {
 
@@ -96,6 +97,24 @@ BENCHMARK(BM_PaintMillionBarsExtras)
     ->Args({2, 0})
     ->Args({2, 1})
     ->Unit(benchmark::kMillisecond);
+
+// A million bars on a linear (range(0) = 0) and on a log price scale, with the high and
+// low lines: the log scale draws the logarithms of every price series in view.
+void BM_PaintMillionBarsLogScale(benchmark::State& state) {
+    vela::ChartExtras extras;
+    extras.LogScale = state.range(0) != 0;
+    const vela::ChartState chart = vela::bench::MinuteBarChart(1000000, true, extras);
+    NullCanvas canvas;
+    vela::ChartStatus status;
+    const vela::bench::UsageCounters usage;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            vela::FlickerFreePaintBox1Paint(chart, canvas, vela::TRect{0, 0, 1200, 700}, status));
+        benchmark::ClobberMemory();
+    }
+    usage.Report(state);
+}
+BENCHMARK(BM_PaintMillionBarsLogScale)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The close line alone: one pass over a million values.
 void BM_Draw1MillionPoints(benchmark::State& state) {
