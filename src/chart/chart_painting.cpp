@@ -88,11 +88,13 @@ constexpr double kMillisecondInCenturies = 1.0 / (36525.0 * 86'400'000.0);
 // by its logarithm, so that the plain linear drawing places them on a log scale.
 ChartState LoggedPrices(const ChartState& state) {
     ChartState logged = state;
+    // In place, in the copy: no second buffer to fault in.
     const auto logOf = [](TVegaDoubleList& list) {
-        TVegaDoubleList out;
-        out.Reserve(list.Count());
-        for (const double v : list.Items()) out.Add(v == kNullValue || !(v > 0) ? v : std::log(v));
-        list = std::move(out);
+        const std::int32_t n = list.Count();
+        for (std::int32_t i = 0; i < n; ++i) {
+            const double v = list.GetItem(i);
+            if (v != kNullValue && v > 0) list.SetItem(i, std::log(v));
+        }
     };
     for (TVegaDoubleList* list : {&logged.LClose, &logged.LHigh, &logged.LLow, &logged.LOpen})
         logOf(*list);
