@@ -84,6 +84,8 @@ void AlertsDialog::Refresh() {
     const std::optional<std::uint64_t> selected = SelectedId();
     const auto& items = alerts_.Alerts().Items();
     const std::optional<double> last = alerts_.Alerts().LastPrice();
+    const std::string subject = alerts_.Subject();
+    setWindowTitle(QString::fromStdString(subject.empty() ? "Alerts" : "Alerts: " + subject));
     const QSignalBlocker quiet(AlertsTable);
     AlertsTable->setRowCount(static_cast<int>(items.size()));
     int selectRow = -1;

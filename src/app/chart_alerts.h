@@ -48,6 +48,8 @@ class ChartAlerts : public QObject {
     ~ChartAlerts() override;
 
     const PriceAlerts& Alerts() const { return alerts_; }
+    // "BTCUSDT 1 min": what the last run followed; empty before any run.
+    std::string Subject() const { return symbol_.empty() ? "" : symbol_ + " " + interval_; }
     std::optional<std::uint64_t> Add(double level, std::string* why = nullptr);
     bool SetLevel(std::uint64_t id, double level, std::string* why = nullptr);
     bool Rearm(std::uint64_t id);

@@ -13,6 +13,7 @@ void DrawAlertLines(Canvas& canvas, const ChartMapping& map, std::span<const Ale
     const double low = std::fmin(map.YMin(), map.YMax());
     const double high = std::fmax(map.YMin(), map.YMax());
     const CanvasPen pen = canvas.Pen();
+    const CanvasBrush brush = canvas.Brush();
     for (const AlertMark& alert : alerts) {
         if (!(alert.Level >= low && alert.Level <= high)) continue;
         const std::int32_t y = map.YOf(alert.Level);
@@ -22,12 +23,18 @@ void DrawAlertLines(Canvas& canvas, const ChartMapping& map, std::span<const Ale
         canvas.Pen().Width = 1;
         canvas.MoveTo(plot.Left, y);
         canvas.LineTo(plot.Right, y);
-        SetChartLabelFont(canvas, color);
+        // A tag in the line's colour: readable over the bars and the newest price alike.
+        SetChartLabelFont(canvas, alert.Fired ? kFiredAlertTextColor : clWhite);
         const std::string text = LevelText(alert.Level);
-        const std::int32_t x = plot.Right - canvas.TextWidth(text) - 2;
-        canvas.TextOut(x, y - canvas.TextHeight(text), text);
+        const std::int32_t w = canvas.TextWidth(text);
+        const std::int32_t h = canvas.TextHeight(text);
+        canvas.Brush().Color = color;
+        canvas.Brush().Style = BrushStyle::Solid;
+        canvas.FillRect(TRect{plot.Right - w - 4, y - h - 1, plot.Right, y});
+        canvas.TextOut(plot.Right - w - 2, y - h, text);
     }
     canvas.Pen() = pen;
+    canvas.Brush() = brush;
 }
 
 std::optional<double> AlertPriceAt(const ChartMapping& map, std::int32_t y, std::string* why) {

@@ -178,6 +178,7 @@ TEST_F(PriceAlertsAppTest, TheDialogAddsChangesDeletesAndRearms) {
     AlertsDialog* d = form->Alerts().Dialog();
     ASSERT_NE(d, nullptr);
     EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(d->windowTitle(), "Alerts: $INDU 1 min");
 
     // Refused levels add nothing and say why.
     for (const auto& [typed, said] : {std::pair{"abc", "No alert added: \"abc\" is not a number"},

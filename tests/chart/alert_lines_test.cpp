@@ -31,6 +31,7 @@ TEST(AlertLinesTest, EachLevelInViewIsADashedLineWithItsLevelAtTheRightEnd) {
     const ChartMapping map(times, true, kPlot, 90, 110);
     RecordingCanvas canvas;
     canvas.Pen().Color = 0x123456;
+    canvas.Brush().Color = 0xABCDEF;
     const std::vector<AlertMark> alerts = {
         {100, false}, {105.5, true}, {120, false}, {89.99, false}, {110, false}};
     DrawAlertLines(canvas, map, alerts);
@@ -38,18 +39,20 @@ TEST(AlertLinesTest, EachLevelInViewIsADashedLineWithItsLevelAtTheRightEnd) {
     struct Expected {
         double Level;
         TColor Color;
+        TColor TextColor;
         const char* Text;
     };
-    const Expected expected[] = {{100, kArmedAlertColor, "100"},
-                                 {105.5, kFiredAlertColor, "105.5"},
-                                 {110, kArmedAlertColor, "110"}};
+    const Expected expected[] = {{100, kArmedAlertColor, clWhite, "100"},
+                                 {105.5, kFiredAlertColor, kFiredAlertTextColor, "105.5"},
+                                 {110, kArmedAlertColor, clWhite, "110"}};
     const auto& records = canvas.Records();
-    ASSERT_EQ(records.size(), 2 * std::size(expected));
+    ASSERT_EQ(records.size(), 3 * std::size(expected));
     for (std::size_t i = 0; i < std::size(expected); ++i) {
         const Expected& e = expected[i];
         const std::int32_t y = map.YOf(e.Level);
-        const CanvasRecord& line = records[2 * i];
-        const CanvasRecord& text = records[2 * i + 1];
+        const CanvasRecord& line = records[3 * i];
+        const CanvasRecord& tag = records[3 * i + 1];
+        const CanvasRecord& text = records[3 * i + 2];
         EXPECT_EQ(line.What, Kind::Line) << e.Text;
         EXPECT_EQ(line.From(), (TPoint{kPlot.Left, y})) << e.Text;
         EXPECT_EQ(line.To(), (TPoint{kPlot.Right, y})) << e.Text;
@@ -57,14 +60,19 @@ TEST(AlertLinesTest, EachLevelInViewIsADashedLineWithItsLevelAtTheRightEnd) {
         EXPECT_EQ(line.Pen.Color, e.Color) << e.Text;
         ASSERT_EQ(text.What, Kind::Text) << e.Text;
         EXPECT_EQ(text.Text, e.Text);
-        EXPECT_EQ(text.Font.Color, e.Color) << e.Text;
+        EXPECT_EQ(text.Font.Color, e.TextColor) << e.Text;
         const std::int32_t w = canvas.TextWidth(e.Text);
         const std::int32_t h = canvas.TextHeight(e.Text);
         EXPECT_EQ(text.From(), (TPoint{kPlot.Right - w - 2, y - h})) << e.Text;
+        // The tag holds the text and stops short of the line.
+        ASSERT_EQ(tag.What, Kind::FillRect) << e.Text;
+        EXPECT_EQ(tag.Brush.Color, e.Color) << e.Text;
+        EXPECT_EQ(tag.Rect, (TRect{kPlot.Right - w - 4, y - h - 1, kPlot.Right, y})) << e.Text;
     }
-    // The pen is left as it was found.
+    // Pen and brush are left as they were found.
     EXPECT_EQ(canvas.Pen().Color, 0x123456);
     EXPECT_EQ(canvas.Pen().Style, PenStyle::Solid);
+    EXPECT_EQ(canvas.Brush().Color, 0xABCDEF);
 }
 
 TEST(AlertLinesTest, AChartWithAlertsIsTheChartWithoutThemPlusTheirLinesUnderTheNewestPrice) {
@@ -92,7 +100,7 @@ TEST(AlertLinesTest, AChartWithAlertsIsTheChartWithoutThemPlusTheirLinesUnderThe
         EXPECT_EQ(status.Text, plainStatus.Text);
         RecordingCanvas lines;
         DrawAlertLines(lines, map, state.Alerts);
-        ASSERT_EQ(lines.Records().size(), 4u) << "the level beyond the plot draws nothing";
+        ASSERT_EQ(lines.Records().size(), 6u) << "the level beyond the plot draws nothing";
 
         // Everything of the plain chart, the alert lines inserted before the newest price.
         const auto& p = plain.Records();
@@ -100,10 +108,12 @@ TEST(AlertLinesTest, AChartWithAlertsIsTheChartWithoutThemPlusTheirLinesUnderThe
         ASSERT_EQ(w.size(), p.size() + lines.Records().size());
         const std::size_t at = p.size() - 1;
         const auto same = [](const CanvasRecord& a, const CanvasRecord& b) {
-            // A line's font, like a text's pen, is whatever was set last: no part of it.
+            // What a record does not draw with (a line's font, a text's pen) is no part of it.
             const bool text = a.What == Kind::Text;
+            const bool line = a.What == Kind::Line;
             return a.What == b.What && a.Points == b.Points && a.Rect == b.Rect &&
-                   a.Text == b.Text && (text || a.Pen == b.Pen) && (!text || a.Font == b.Font);
+                   a.Text == b.Text && (!line || a.Pen == b.Pen) && (!text || a.Font == b.Font) &&
+                   (line || text || a.Brush == b.Brush);
         };
         for (std::size_t i = 0; i < at; ++i) EXPECT_TRUE(same(w[i], p[i])) << i;
         for (std::size_t i = 0; i < lines.Records().size(); ++i)
