@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 #include "text/date_time_text.h"
 #include "text/number_text.h"
@@ -86,21 +87,32 @@ std::vector<AlertFiring> PriceAlerts::Check(std::span<const BarPrices> update) {
     }
     const Reached before = *reached_;
     const double last = update.back().dClose;
+    // What the market traded since the previous update, taken once for all the alerts: the
+    // range of the bars opened since then, and how far the bar forming then went on. The
+    // bars are oldest first, so the search stops at the first older one from the end.
+    constexpr double kNone = std::numeric_limits<double>::infinity();
+    double newHigh = -kNone;
+    double newLow = kNone;
+    double formingHigh = -kNone;
+    double formingLow = kNone;
+    for (auto bar = update.rbegin(); bar != update.rend() && !(bar->dtTime < before.Time); ++bar) {
+        const bool opened = bar->dtTime > before.Time;
+        if (!opened && bar->dtTime != before.Time) continue;  // no time at all
+        double& high = opened ? newHigh : formingHigh;
+        double& low = opened ? newLow : formingLow;
+        if (bar->dHigh > high) high = bar->dHigh;
+        if (bar->dLow < low) low = bar->dLow;
+    }
     for (PriceAlert& alert : items_) {
         if (alert.Fired) continue;
         const double level = alert.Level;
         // At the level itself the price has reached it already: it has to leave first.
         if (!(before.Close < level) && !(before.Close > level)) continue;
         const bool below = before.Close < level;
-        bool hit = below ? last >= level : last <= level;
-        for (const BarPrices& bar : update) {
-            if (hit) break;
-            if (bar.dtTime > before.Time)
-                hit = below ? bar.dHigh >= level : bar.dLow <= level;
-            else if (bar.dtTime == before.Time)
-                hit = below ? before.High < level && bar.dHigh >= level
-                            : before.Low > level && bar.dLow <= level;
-        }
+        const bool hit =
+            below
+                ? last >= level || newHigh >= level || (before.High < level && formingHigh >= level)
+                : last <= level || newLow <= level || (before.Low > level && formingLow <= level);
         if (!hit) continue;
         alert.Fired = true;
         alert.Direction = below ? AlertDirection::FromBelow : AlertDirection::FromAbove;
