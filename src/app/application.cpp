@@ -199,12 +199,13 @@ int Application::RunSnapshot(const CommandLine& options) {
         }
     }
 
+    // Before the windows, which tell it of their alerts as long as they live.
+    std::string alertLines;
     TForm2 mainWindow;
     mainWindow.resize(1280, 900);
     if (options.AlertCommand) mainWindow.SetAlertCommand(*options.AlertCommand);
     // No desktop here to notify; every fired alert is printed as it fires instead.
     mainWindow.Outlets().Notifier.reset();
-    std::string alertLines;
     mainWindow.Outlets().Heard = [&alertLines](const std::string& line) {
         std::cout << line << "\n" << std::flush;
         alertLines += line + "\n";
