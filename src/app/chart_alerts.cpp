@@ -17,7 +17,10 @@ namespace vela::app {
 ChartAlerts::ChartAlerts(QWidget* window, Changed changed)
     : QObject(window), window_(window), changed_(std::move(changed)) {}
 
-ChartAlerts::~ChartAlerts() = default;
+ChartAlerts::~ChartAlerts() {
+    // The dialog works on these alerts: it goes first.
+    delete dialog_.data();
+}
 
 std::optional<std::uint64_t> ChartAlerts::Add(double level, std::string* why) {
     const auto id = alerts_.Add(level, why);
