@@ -74,8 +74,9 @@ AlertsDialog::AlertsDialog(ChartAlerts& alerts, QWidget* parent)
     connect(LevelEdit, &QLineEdit::returnPressed, this, &AlertsDialog::AddClick);
     connect(AlertsTable, &QTableWidget::itemSelectionChanged, this,
             &AlertsDialog::SelectionChanged);
-    AddButton->setDefault(false);
-    AddButton->setAutoDefault(false);
+    // Enter in the level field adds; no button takes it over.
+    for (QPushButton* b : {AddButton, ChangeButton, DeleteButton, RearmButton, CloseButton})
+        b->setAutoDefault(false);
     resize(360, 260);
     Refresh();
 }
