@@ -232,6 +232,7 @@ void TEsignalDownloader::OnBarsChanged1(THooks* /*ASender*/, std::int32_t lHandl
             try {
                 merged(LUpdate.Prices());
             } catch (...) {
+                // As the update procedure's: never into the component's event delivery.
             }
             if (!*alive) return;
         }
