@@ -27,6 +27,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <filesystem>
+#include <iostream>
 #include <system_error>
 
 #include "app/alert_command.h"
@@ -67,6 +68,8 @@ void TForm2::SetAlertCommand(const std::string& program) {
     QPointer<QPlainTextEdit> memo(Memo1);
     alertOutlets_->Command =
         std::make_unique<AlertCommand>(program, [memo](const std::string& line) {
+            // As a feed's reports: on stderr too, where a snapshot's user sees them.
+            std::cerr << "vela-monitor: " << line << "\n";
             if (memo) memo->appendPlainText(QString::fromStdString(line));
         });
 }
