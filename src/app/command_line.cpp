@@ -268,6 +268,7 @@ they download history from the feed on Run and then stream live updates.
                      arguments symbol, interval, level, direction, time and last price
                      (e.g. BTCUSDT "1 min" 3830 "from below" "03:01:05 PM" 3830.8); never
                      twice at once for one alert; its failures are said in the memo
+                     and on stderr
   --help             this text
 
 Without a display (no DISPLAY or WAYLAND_DISPLAY) only --snapshot and --help work.
