@@ -85,6 +85,26 @@ cmp -s "$out/view/chart-1.png" "$out/snap/chart-1.png" || fail "the view of 100 
 env -u DISPLAY timeout 120 "$program" --snapshot "$out/streamed" --stream 2 > "$out/log" 2>&1 ||
     fail "a streaming snapshot exited non-zero: $(cat "$out/log")"
 [ "$(wc -l < "$out/streamed/chart-1.txt")" -ge 100 ] || fail "the streamed table lost bars"
+# Alerts around the price fire while the snapshot streams: each printed in the memo's words,
+# the same lines in alerts.txt, and the command run with the alert's fields.
+levels=$(awk 'BEGIN { for (i = 0; i < 50; ++i) printf "%s%.2f", (i ? "," : ""), 219.9 + i / 100 }')
+printf '#!/bin/sh\nprintf "%%s|" "$@" >> "%s"\necho >> "%s"\n' "$out/args.txt" "$out/args.txt" > "$out/args.sh"
+chmod +x "$out/args.sh"
+env -u DISPLAY timeout 120 "$program" --snapshot "$out/alerts" --symbol BTCUSDT --stream 4 \
+    --alert "$levels" --alert-command "$out/args.sh" > "$out/log" 2>&1 ||
+    fail "a snapshot with alerts exited non-zero: $(cat "$out/log")"
+grep '^ALERT ' "$out/log" > "$out/printed" || fail "no alert fired near the price: $(cat "$out/log")"
+cmp -s "$out/printed" "$out/alerts/alerts.txt" || fail "alerts.txt is not what was printed"
+grep -Evq '^ALERT BTCUSDT 1 min: [0-9.]+ reached from (below|above) at [0-9:]+ [AP]M \(last [0-9.]+\)$' \
+    "$out/printed" && fail "an alert line is not in the memo's words: $(cat "$out/printed")"
+[ "$(wc -l < "$out/args.txt")" -eq "$(wc -l < "$out/printed")" ] ||
+    fail "the alert command did not run once per alert: $(cat "$out/args.txt")"
+grep -Eq '^BTCUSDT\|1 min\|[0-9.]+\|from (below|above)\|[0-9:]+ [AP]M\|[0-9.]+\|$' "$out/args.txt" ||
+    fail "the alert command got other arguments: $(cat "$out/args.txt")"
+status=0
+env -u DISPLAY timeout 120 "$program" --snapshot "$out/x" --alert 3830,abc > "$out/log" 2>&1 || status=$?
+[ "$status" -eq 2 ] || fail "an alert level that is no number exited $status, not 2"
+grep -q '"abc" is not a number' "$out/log" || fail "the bad level is not named: $(cat "$out/log")"
 status=0
 env -u DISPLAY timeout 120 "$program" --feed sim --feed binance,rest=http://127.0.0.1:1,ws=ws://127.0.0.1:1 \
     --snapshot "$out/nobinance" --symbol BINANCE:BTCUSDT > "$out/log" 2>&1 || status=$?
@@ -99,4 +119,4 @@ for bad in "--bogus" "--bars 0" "--feed nowhere --snapshot $out/x" "--feed csv:$
 done
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 120 "$program" > "$out/log" 2>&1 && fail "no display but exit 0"
 grep -q 'no display' "$out/log" || fail "no display but no message"
-echo "program smoke test: 19 passed, 0 failed"
+echo "program smoke test: 21 passed, 0 failed"

@@ -20,7 +20,9 @@
 #include <system_error>
 #include <vector>
 
+#include "app/alert_command.h"
 #include "app/bar_table_model.h"
+#include "app/chart_alerts.h"
 #include "app/chart_navigation.h"
 #include "app/chart_render.h"
 #include "app/chart_window.h"
@@ -41,7 +43,8 @@ namespace vela::app {
 
 namespace {
 constexpr const char* kSnapshotStart = "start=2024-06-20T15:30:00";
-}
+constexpr std::int64_t kAlertCommandPatienceMs = 10000;
+}  // namespace
 
 std::string Application::SnapshotFeedSpec(const std::string& feed) {
     const bool sim = feed == "sim" || feed.rfind("sim:", 0) == 0 || feed.rfind("sim,", 0) == 0;
@@ -154,6 +157,7 @@ int Application::RunInteractive(const CommandLine& options) {
     QApplication::setApplicationName("Vela eSignal Monitor");
     QApplication::setWindowIcon(ProgramIcon());
     TForm2 mainWindow;
+    if (options.AlertCommand) mainWindow.SetAlertCommand(*options.AlertCommand);
     mainWindow.showMaximized();
     if (options.DesktopFile) {
         // Opened once the window is up, so its windows are placed in the shown area.
@@ -195,8 +199,17 @@ int Application::RunSnapshot(const CommandLine& options) {
         }
     }
 
+    // Before the windows, which tell it of their alerts as long as they live.
+    std::string alertLines;
     TForm2 mainWindow;
     mainWindow.resize(1280, 900);
+    if (options.AlertCommand) mainWindow.SetAlertCommand(*options.AlertCommand);
+    // No desktop here to notify; every fired alert is printed as it fires instead.
+    mainWindow.Outlets().Notifier.reset();
+    mainWindow.Outlets().Heard = [&alertLines](const std::string& line) {
+        std::cout << line << "\n" << std::flush;
+        alertLines += line + "\n";
+    };
 
     int n = 0;
     bool allHaveBars = true;
@@ -235,6 +248,8 @@ int Application::RunSnapshot(const CommandLine& options) {
     // Each with what the feed said during its run.
     std::vector<std::pair<QPointer<TForm1>, std::vector<std::string>>> streaming;
     const auto write = [&](TForm1* chart) {
+        // Made once the run is done, the alerts wait for what the market does after it.
+        for (const double level : options.AlertLevels) chart->Alerts().Add(level);
         if (options.ViewBars)
             chart->Navigation().SetView(
                 BarsBefore(chart->E().LCurr.Count(), *options.ViewBars, options.ViewBack));
@@ -279,6 +294,19 @@ int Application::RunSnapshot(const CommandLine& options) {
         for (auto& [chart, heard] : streaming) {
             heard_ = std::move(heard);
             if (chart) writeNow(chart);
+        }
+        // Commands of the last alerts get a moment to finish before the program ends them.
+        const std::int64_t patience = clock_->SteadyMs() + kAlertCommandPatienceMs;
+        while (mainWindow.Outlets().Command && mainWindow.Outlets().Command->AnyRunning() &&
+               clock_->SteadyMs() < patience)
+            WaitPumping(50);
+        if (!options.AlertLevels.empty()) {
+            const std::string path = (fs::path(dir) / "alerts.txt").string();
+            std::string why;
+            if (!WriteFileAtomically(path, alertLines, &why)) {
+                std::cerr << "vela-monitor: cannot write \"" << path << "\": " << why << "\n";
+                allWritten = false;
+            }
         }
     }
     // A file not written is worse news than a window without bars.

@@ -58,6 +58,13 @@ bool ChartCanvas::Paint(Canvas& canvas, ChartStatus& status) {
     return true;
 }
 
+std::optional<ChartMapping> ChartCanvas::PaintedMapping() const {
+    if (!painted_) return std::nullopt;
+    const ChartState& shown = Shown();
+    return ChartMapping(shown.LTime.Items(), shown.Intraday, Layout().Plot, painted_->YMin,
+                        painted_->YMax, painted_->Log);
+}
+
 bool ChartCanvas::eventFilter(QObject* watched, QEvent* event) {
     if (watched == box_) {
         if (event->type() == QEvent::MouseMove)

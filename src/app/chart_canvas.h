@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 
+#include "chart/chart_mapping.h"
 #include "chart/chart_painting.h"
 #include "chart/chart_state.h"
 #include "chart/crosshair.h"
@@ -44,6 +45,8 @@ class ChartCanvas : public QObject {
     void Refresh();
     const std::string& Readout() const { return readout_; }
     const std::optional<CrosshairGeometry>& Crosshair() const { return geometry_; }
+    // How the last paint placed the chart shown now; nothing before a full paint.
+    std::optional<ChartMapping> PaintedMapping() const;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

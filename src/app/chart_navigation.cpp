@@ -53,6 +53,7 @@ void ChartNavigation::Rebuild() {
     shown_.dT = all_.dT;
     shown_.HighLow = all_.HighLow;
     shown_.Extras = all_.Extras;
+    shown_.Alerts = all_.Alerts;
     UpdateViewSeries(bars_(), view_, shown_);
 }
 

@@ -34,12 +34,14 @@
 #include <span>
 
 #include "app/bar_table_model.h"
+#include "app/chart_alerts.h"
 #include "app/chart_canvas.h"
 #include "app/chart_extras_menu.h"
 #include "app/chart_navigation.h"
 #include "app/control_kinds.h"
 #include "app/flicker_free_paint_box.h"
 #include "app/widget_helpers.h"
+#include "chart/alert_lines.h"
 #include "chart/bar_under_mouse.h"
 #include "chart/chart_painting.h"
 #include "chart/chart_update.h"
@@ -172,9 +174,21 @@ void TForm1::ConnectHandlers() {
                               [this] { return downloader_->LCurr.Prices(); });
     extrasMenu_ = std::make_unique<ChartExtrasMenu>(
         this, [this] { return Extras(); }, [this](const ChartExtras& e) { SetExtras(e); });
+    alerts_ = new ChartAlerts(this, [this] {
+        state_.Alerts = alerts_->Marks();
+        navigation_->AllChanged();
+        FlickerFreePaintBox1->update();
+    });
+    alerts_->AddMenuEntries(extrasMenu_->Menu(), [this](std::string* why) {
+        return AlertPriceAtPoint(menuPoint_, why);
+    });
+    downloader_->OnMergedBars = [this](std::span<const BarPrices> update) {
+        alerts_->Merged(update);
+    };
     FlickerFreePaintBox1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(FlickerFreePaintBox1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) {
+                menuPoint_ = at;
                 extrasMenu_->Sync();
                 extrasMenu_->Menu()->popup(FlickerFreePaintBox1->mapToGlobal(at));
             });
@@ -206,6 +220,21 @@ void TForm1::ChartMouseMove(QPoint point) {
 
 void TForm1::ChartMouseLeave() {
     canvas_->MouseLeave();
+}
+
+std::optional<double> TForm1::AlertPriceAtPoint(QPoint point, std::string* why) const {
+    const std::optional<ChartMapping> map = canvas_->PaintedMapping();
+    if (!map) {
+        if (why != nullptr) *why = "the chart shows no prices yet";
+        return std::nullopt;
+    }
+    const TRect& plot = map->Plot();
+    if (point.y() < plot.Top || point.y() > plot.Bottom || point.x() < plot.Left ||
+        point.x() > plot.Right) {
+        if (why != nullptr) *why = "the menu was not opened over the plot";
+        return std::nullopt;
+    }
+    return AlertPriceAt(*map, point.y(), why);
 }
 
 const std::string& TForm1::CrosshairReadout() const {
@@ -316,6 +345,9 @@ void TForm1::BitBtn1Click() {
     if (!self || closing_) return;
     downloader_->RequestHistory1(BarsToRequest());
     if (!self || closing_) return;
+    // What the history traded fires nothing: the alerts wait for what comes after it.
+    alerts_->Baseline(downloader_->LCurr.Prices(), Edit1->text().toStdString(),
+                      ComboBox1->currentText().toStdString());
     TraceMark("A2-B4");
     if (!self || closing_) return;
     UpdateChart();

@@ -34,6 +34,7 @@ class TEsignalDownloader;
 namespace vela::app {
 
 class BarTableModel;
+class ChartAlerts;
 class ChartCanvas;
 class ChartExtrasMenu;
 class ChartNavigation;
@@ -107,6 +108,11 @@ class TForm1 : public QWidget, public MessageReceiver {
     void ChartMouseLeave();
     const std::string& CrosshairReadout() const;
     const ChartCanvas& Plot() const { return *canvas_; }
+    // The window's price alerts, drawn on the chart and checked on every merged update.
+    ChartAlerts& Alerts() const { return *alerts_; }
+    // The price "Alert at this price" takes for a point of the paint box; nothing, with the
+    // reason, when no price can be read there.
+    std::optional<double> AlertPriceAtPoint(QPoint point, std::string* why) const;
 
     void HandleMessage(std::uint32_t msg, std::int64_t wparam, std::int64_t lparam) override;
 
@@ -162,6 +168,8 @@ class TForm1 : public QWidget, public MessageReceiver {
     std::unique_ptr<ChartExtrasMenu> extrasMenu_;
     ChartNavigation* navigation_ = nullptr;  // owned by the paint box
     ChartCanvas* canvas_ = nullptr;          // owned by the paint box
+    ChartAlerts* alerts_ = nullptr;          // owned by this window
+    QPoint menuPoint_;                       // where the chart's menu was opened
     QLabel* previousRun_ = nullptr;
     std::string noBars_;     // why the last run got no bars; empty when it got some
     std::string linesFrom_;  // the request whose lines the table holds

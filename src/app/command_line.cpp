@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <charconv>
+#include <string_view>
 
 #include "chart/chart_view.h"
 #include "market/interval_table.h"
+#include "market/price_alerts.h"
 
 namespace vela::app {
 
@@ -103,6 +105,28 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
             out.Extras.Averages.clear();
             out.Extras.RsiWindow = 0;
             if (!ParseOverlays(v, out.Extras, error)) return false;
+        } else if (a == "--alert") {
+            if (!value(v)) return false;
+            std::string_view rest = v;
+            while (true) {
+                const std::size_t comma = rest.find(',');
+                std::string why;
+                const auto level = ParseAlertLevel(rest.substr(0, comma), &why);
+                if (!level) {
+                    error = "--alert takes price levels separated by commas: " + why;
+                    return false;
+                }
+                out.AlertLevels.push_back(*level);
+                if (comma == std::string_view::npos) break;
+                rest.remove_prefix(comma + 1);
+            }
+        } else if (a == "--alert-command") {
+            if (!value(v)) return false;
+            if (v.empty()) {
+                error = "--alert-command needs a program";
+                return false;
+            }
+            out.AlertCommand = v;
         } else if (a == "--feed") {
             if (!value(v)) return false;
             out.Feeds.push_back(v);
@@ -234,6 +258,17 @@ they download history from the feed on Run and then stream live updates.
   --volume           with --snapshot: a volume pane under the bars
   --overlay LIST     with --snapshot: up to three moving averages and an RSI pane, e.g.
                      sma:20,ema:50,rsi:14 (KIND:WINDOW separated by commas)
+  --alert LEVELS     with --snapshot: a price alert at each level (e.g. 3830,3845.5) on
+                     every window; with --stream, each alert that fires is printed, one
+                     line each in the memo's words, and all of them are written into
+                     DIR/alerts.txt (in a window: "Alert at this price" and "Alerts..."
+                     in the chart's menu)
+  --alert-command PROGRAM
+                     run PROGRAM, without a shell, for every alert that fires, with the
+                     arguments symbol, interval, level, direction, time and last price
+                     (e.g. BTCUSDT "1 min" 3830 "from below" "03:01:05 PM" 3830.8); never
+                     twice at once for one alert; its failures are said in the memo
+                     and on stderr
   --help             this text
 
 Without a display (no DISPLAY or WAYLAND_DISPLAY) only --snapshot and --help work.

@@ -27,6 +27,10 @@ struct CommandLine {
     std::optional<int> ViewBars;
     int ViewBack = 0;
     ChartExtras Extras;  // --style, --volume, --overlay, --log, --full-axis
+    // --alert LEVEL[,LEVEL...]: price alerts on every window of a snapshot.
+    std::vector<double> AlertLevels;
+    // --alert-command PROGRAM: run for every fired alert with its fields as arguments.
+    std::optional<std::string> AlertCommand;
     bool Help = false;
 };
 

@@ -11,7 +11,10 @@
 #include <QTabWidget>
 #include <QTextEdit>
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "app/control_kinds.h"
@@ -182,6 +185,7 @@ constexpr std::string_view kCrosshairKey = "ChartCrosshair";
 constexpr std::string_view kFullTimeAxisKey = "ChartFullTimeAxis";
 constexpr std::string_view kLogScaleKey = "ChartLogScale";
 constexpr std::string_view kViewKey = "ChartView";
+constexpr std::string_view kAlertsKey = "ChartAlerts";
 constexpr std::string_view kExtrasKeys[] = {kStyleKey,     kVolumeKey,       kAveragesKey, kRsiKey,
                                             kCrosshairKey, kFullTimeAxisKey, kLogScaleKey};
 
@@ -218,6 +222,88 @@ void WriteChartView(TSpecIniFile& ini, std::string_view Section, const std::stri
 
 std::string ReadChartView(TSpecIniFile& ini, std::string_view Section) {
     return ini.ReadString(Section, kViewKey, "");
+}
+
+namespace {
+
+// The shortest text that reads back as the very same double.
+std::string ExactText(double v) {
+    char buf[32];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return ec == std::errc() ? std::string(buf, end) : std::string("0");
+}
+
+std::optional<double> ExactNumber(std::string_view text) {
+    double v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+std::vector<std::string_view> SplitOn(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    while (true) {
+        const std::size_t at = text.find(separator);
+        if (!text.substr(0, at).empty()) parts.push_back(text.substr(0, at));
+        if (at == std::string_view::npos) return parts;
+        text.remove_prefix(at + 1);
+    }
+}
+
+}  // namespace
+
+std::string AlertsValue(const std::vector<PriceAlert>& alerts) {
+    std::string value;
+    for (const PriceAlert& a : alerts) {
+        if (!value.empty()) value += ';';
+        value += ExactText(a.Level);
+        if (!a.Fired) {
+            value += " armed";
+            continue;
+        }
+        value += a.Direction == AlertDirection::FromBelow ? " fired below " : " fired above ";
+        value += ExactText(a.Last);
+    }
+    return value;
+}
+
+std::vector<PriceAlert> AlertsFromValue(std::string_view value) {
+    std::vector<PriceAlert> alerts;
+    for (const std::string_view entry : SplitOn(value, ';')) {
+        const std::vector<std::string_view> words = SplitOn(entry, ' ');
+        if (words.empty()) continue;
+        const std::optional<double> level = ExactNumber(words[0]);
+        if (!level) continue;
+        PriceAlert a;
+        a.Level = *level;
+        // Anything but a whole fired entry is an armed alert: it waits rather than keeps quiet.
+        if (words.size() == 4 && words[1] == "fired" &&
+            (words[2] == "below" || words[2] == "above"))
+            if (const std::optional<double> last = ExactNumber(words[3])) {
+                a.Fired = true;
+                a.Direction =
+                    words[2] == "below" ? AlertDirection::FromBelow : AlertDirection::FromAbove;
+                a.Last = *last;
+            }
+        alerts.push_back(a);
+    }
+    return alerts;
+}
+
+void WriteChartAlerts(TSpecIniFile& ini, std::string_view Section,
+                      const std::vector<PriceAlert>& alerts) {
+    // A desktop without alerts stays as it always was, unless it held some before.
+    if (alerts.empty()) {
+        std::vector<std::string> keys;
+        ini.ReadSection(Section, keys);
+        if (std::find(keys.begin(), keys.end(), kAlertsKey) == keys.end()) return;
+    }
+    ini.WriteString(Section, kAlertsKey, AlertsValue(alerts));
+}
+
+std::vector<PriceAlert> ReadChartAlerts(TSpecIniFile& ini, std::string_view Section) {
+    return AlertsFromValue(ini.ReadString(Section, kAlertsKey, ""));
 }
 
 ChartExtras ReadChartExtras(TSpecIniFile& ini, std::string_view Section) {

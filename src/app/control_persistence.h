@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "chart/chart_state.h"
+#include "market/price_alerts.h"
 
 class QObject;
 
@@ -36,5 +37,13 @@ ChartExtras ReadChartExtras(TSpecIniFile& ini, std::string_view Section);
 // a whole history adds no key to a desktop that had none.
 void WriteChartView(TSpecIniFile& ini, std::string_view Section, const std::string& view);
 std::string ReadChartView(TSpecIniFile& ini, std::string_view Section);
+// The chart's price alerts, under a key of their own after the specified ones: each its
+// level and state, "3830 armed;3840 fired below 3840.5". No alerts add no key to a desktop
+// that had none; a missing key reads as none, and unreadable entries are left out.
+void WriteChartAlerts(TSpecIniFile& ini, std::string_view Section,
+                      const std::vector<PriceAlert>& alerts);
+std::vector<PriceAlert> ReadChartAlerts(TSpecIniFile& ini, std::string_view Section);
+std::string AlertsValue(const std::vector<PriceAlert>& alerts);
+std::vector<PriceAlert> AlertsFromValue(std::string_view value);
 
 }  // namespace vela::app

@@ -7,10 +7,11 @@
 
 namespace vela::app {
 
-THEditMask::THEditMask(QWidget* parent) : QLineEdit(parent), qtAlerts_(this), engine_(qtAlerts_) {}
+THEditMask::THEditMask(QWidget* parent)
+    : QLineEdit(parent), qtFeedback_(this), engine_(qtFeedback_) {}
 
-void THEditMask::SetAlerts(Alerts* alerts) {
-    engine_.SetAlerts(alerts ? *alerts : static_cast<Alerts&>(qtAlerts_));
+void THEditMask::SetInputFeedback(InputFeedback* feedback) {
+    engine_.SetInputFeedback(feedback ? *feedback : static_cast<InputFeedback&>(qtFeedback_));
 }
 
 void THEditMask::SetHEditMaskType(THEditMaskType type) {

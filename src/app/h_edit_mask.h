@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 
-#include "app/qt_alerts.h"
+#include "app/qt_input_feedback.h"
 #include "controls/h_edit_mask_engine.h"
 #include "controls/number_formats.h"
 
@@ -36,7 +36,7 @@ class THEditMask : public QLineEdit {
 
     const HEditMaskEngine& Engine() const { return engine_; }
     // Where beeps go; nullptr restores QApplication's beep.
-    void SetAlerts(Alerts* alerts);
+    void SetInputFeedback(InputFeedback* feedback);
 
   protected:
     void focusOutEvent(QFocusEvent* event) override;
@@ -46,7 +46,7 @@ class THEditMask : public QLineEdit {
     void SetEditMaskTypeIndex(int i);
     void Show();
 
-    QtAlerts qtAlerts_;
+    QtInputFeedback qtFeedback_;
     HEditMaskEngine engine_;
 };
 

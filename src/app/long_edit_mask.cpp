@@ -15,12 +15,12 @@ constexpr int kQtUnlimited = 32767;
 }  // namespace
 
 TLongEditMask::TLongEditMask(QWidget* parent)
-    : QLineEdit(parent), qtAlerts_(this), engine_(qtAlerts_) {
+    : QLineEdit(parent), qtFeedback_(this), engine_(qtFeedback_) {
     Show();
 }
 
-void TLongEditMask::SetAlerts(Alerts* alerts) {
-    engine_.SetAlerts(alerts ? *alerts : static_cast<Alerts&>(qtAlerts_));
+void TLongEditMask::SetInputFeedback(InputFeedback* feedback) {
+    engine_.SetInputFeedback(feedback ? *feedback : static_cast<InputFeedback&>(qtFeedback_));
 }
 
 void TLongEditMask::SetValue(std::int32_t value) {

@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <cstdint>
 
-#include "app/qt_alerts.h"
+#include "app/qt_input_feedback.h"
 #include "controls/long_edit_mask_engine.h"
 
 namespace vela::app {
@@ -30,7 +30,7 @@ class TLongEditMask : public QLineEdit {
 
     const LongEditMaskEngine& Engine() const { return engine_; }
     // Where beeps go; nullptr restores QApplication's beep.
-    void SetAlerts(Alerts* alerts);
+    void SetInputFeedback(InputFeedback* feedback);
 
   protected:
     void focusOutEvent(QFocusEvent* event) override;
@@ -40,7 +40,7 @@ class TLongEditMask : public QLineEdit {
     void SetLongTypeIndex(int i);
     void Show();
 
-    QtAlerts qtAlerts_;
+    QtInputFeedback qtFeedback_;
     LongEditMaskEngine engine_;
 };
 

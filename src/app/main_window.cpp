@@ -27,14 +27,18 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <filesystem>
+#include <iostream>
 #include <system_error>
 
+#include "app/alert_command.h"
 #include "app/bar_table_model.h"
+#include "app/chart_alerts.h"
 #include "app/chart_navigation.h"
 #include "app/chart_window.h"
 #include "app/control_persistence.h"
 #include "app/normal_geometry.h"
 #include "app/program_icon.h"
+#include "app/qt_alert_notifier.h"
 #include "app/widget_helpers.h"
 #include "chart/chart_view.h"
 #include "geometry/window_tiling.h"
@@ -51,11 +55,23 @@ TForm2::TForm2(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle("Vela eSignal Monitor");
     setWindowIcon(ProgramIcon());
     setFont(MsSansSerifFont(11));
+    alertOutlets_ = std::make_shared<AlertOutlets>();
+    alertOutlets_->Notifier = std::make_unique<QtAlertNotifier>();
     BuildControls();
     resize(905, 538 + StatusBar1->sizeHint().height());
     RegisterForm(this);
     FormCreate();
     Timer1->start();
+}
+
+void TForm2::SetAlertCommand(const std::string& program) {
+    QPointer<QPlainTextEdit> memo(Memo1);
+    alertOutlets_->Command =
+        std::make_unique<AlertCommand>(program, [memo](const std::string& line) {
+            // As a feed's reports: on stderr too, where a snapshot's user sees them.
+            std::cerr << "vela-monitor: " << line << "\n";
+            if (memo) memo->appendPlainText(QString::fromStdString(line));
+        });
 }
 
 TForm2::~TForm2() {
@@ -206,6 +222,7 @@ bool TForm2::SaveDesktop(const std::string& FileName, std::string* error) {
             WriteChartExtras(ini, DesktopControlsSection(n), form->Extras());
             WriteChartView(ini, DesktopControlsSection(n),
                            ViewText(form->Navigation().View(), form->E().LCurr.Count()));
+            WriteChartAlerts(ini, DesktopControlsSection(n), form->Alerts().Alerts().Items());
             const QWidget* frame = form->parentWidget() != nullptr ? form->parentWidget() : form;
             const std::string section = DesktopFormSection(n);
             // A minimized or maximized window is saved as the window it is when normal.
@@ -263,6 +280,8 @@ bool TForm2::OpenDesktop(const std::string& FileName, std::string* error,
         if (!form || form->Closing()) continue;
         ReadControls(*ini, DesktopControlsSection(i), DesktopControls(form));
         form->SetExtras(ReadChartExtras(*ini, DesktopControlsSection(i)));
+        if (const auto alerts = ReadChartAlerts(*ini, DesktopControlsSection(i)); !alerts.empty())
+            form->Alerts().Restore(alerts);
         if (form->ComboBox1->currentIndex() < 0)
             form->ComboBox1->setCurrentIndex(kDefaultIntervalIndex);
         if (QWidget* frame = form->parentWidget()) {
@@ -476,6 +495,7 @@ void TForm2::BuildControls() {
 TForm1* TForm2::BitBtn1Click() {
     auto* form = new TForm1;
     form->setFont(font());
+    form->Alerts().SetOutlets(alertOutlets_);
     QMdiSubWindow* sub = mdiArea_->addSubWindow(form);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(ProgramIcon());

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ class QTimer;
 namespace vela::app {
 
 class TForm1;
+struct AlertOutlets;
 
 // The multiple-document main window holding the chart windows.
 class TForm2 : public QMainWindow, public MessageReceiver {
@@ -73,6 +75,12 @@ class TForm2 : public QMainWindow, public MessageReceiver {
     void HandleMessage(std::uint32_t msg, std::int64_t wparam, std::int64_t lparam) override;
 
     QMdiArea* MdiArea() const { return mdiArea_; }
+
+    // What fired price alerts reach besides the memo (beep and notification, the user's
+    // command, a listener); chart windows share them.
+    AlertOutlets& Outlets() const { return *alertOutlets_; }
+    // The program each fired alert runs (--alert-command); its failures go to the memo.
+    void SetAlertCommand(const std::string& program);
 
     // Controls, by their names.
     QStatusBar* StatusBar1 = nullptr;
@@ -132,6 +140,7 @@ class TForm2 : public QMainWindow, public MessageReceiver {
     Confirm confirm_;
     int nextPlace_ = 0;
     std::unique_ptr<MemoSink> memoSink_;
+    std::shared_ptr<AlertOutlets> alertOutlets_;
 };
 
 }  // namespace vela::app

@@ -38,8 +38,8 @@ bool LeavesOnlyTheWindow(Qt::FocusReason reason) {
 
 TCustomNumInp::TCustomNumInp(QWidget* parent)
     : QLineEdit(parent),
-      qtAlerts_(this),
-      engine_(qtAlerts_, NumberLocaleOf(locale()), FromQColor(palette().color(QPalette::Text))) {
+      qtFeedback_(this),
+      engine_(qtFeedback_, NumberLocaleOf(locale()), FromQColor(palette().color(QPalette::Text))) {
     setMaxLength(kQtUnlimited);
     // Every change of the text goes through the engine: nothing is dropped in, and text comes
     // as key presses rather than from input methods.
@@ -50,8 +50,8 @@ TCustomNumInp::TCustomNumInp(QWidget* parent)
     PushEditState();
 }
 
-void TCustomNumInp::SetAlerts(Alerts* alerts) {
-    engine_.SetAlerts(alerts ? *alerts : static_cast<Alerts&>(qtAlerts_));
+void TCustomNumInp::SetInputFeedback(InputFeedback* feedback) {
+    engine_.SetInputFeedback(feedback ? *feedback : static_cast<InputFeedback&>(qtFeedback_));
 }
 
 void TCustomNumInp::SetAlignment(TAlignment alignment) {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/qt_alerts.h"
+#include "app/qt_input_feedback.h"
 #include "controls/num_inp_engine.h"
 
 namespace vela::app {
@@ -57,7 +57,7 @@ class TCustomNumInp : public QLineEdit {
 
     const NumInpEngine& Engine() const { return engine_; }
     // Where beeps and messages go; nullptr restores QApplication's beep and message boxes.
-    void SetAlerts(Alerts* alerts);
+    void SetInputFeedback(InputFeedback* feedback);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -73,7 +73,7 @@ class TCustomNumInp : public QLineEdit {
     void Act(KeyAction action);
     void UpdateTextMargin();
 
-    QtAlerts qtAlerts_;
+    QtInputFeedback qtFeedback_;
     NumInpEngine engine_;
     bool checkingExit_ = false;
     bool entered_ = false;  // entered and not yet left, for the engine

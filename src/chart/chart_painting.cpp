@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/alert_lines.h"
 #include "chart/chart_extras_painting.h"
 #include "chart/chart_mapping.h"
 #include "chart/price_axis.h"
@@ -317,6 +318,8 @@ bool FlickerFreePaintBox1Paint(const ChartState& given, Canvas& canvas, const TR
                   " bars; last bar: " + DateTimeToText(0, '.', state.LastCloseTime) + "  " +
                   RealToText(0, state.LastClose);
     if (wantsLog && !log) status.Text += "; linear scale: prices at or below 0 in view";
+
+    if (!given.Alerts.empty()) DrawAlertLines(canvas, map, given.Alerts);
 
     // A state whose newest bar lies outside the series has no price to write.
     if (given.ILastPrice >= 0 && given.ILastPrice < n) {

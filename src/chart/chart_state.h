@@ -50,6 +50,13 @@ inline bool NeedsOpenAndVolume(const ChartExtras& extras) {
     return extras.Style != BarStyle::Line || extras.Volume;
 }
 
+// A price alert as the chart draws it: a dashed line at its level, paler once it fired.
+struct AlertMark {
+    double Level = 0;
+    bool Fired = false;
+    friend bool operator==(const AlertMark&, const AlertMark&) = default;
+};
+
 // What a chart window keeps for painting: the series (bars oldest first, then 15 future
 // positions) and the fields derived from them. LOpen and LVolume serve the extras only.
 struct ChartState {
@@ -71,6 +78,7 @@ struct ChartState {
     bool HighLow = false;  // the "H/L" check box: draw high and low lines
     ChartExtras Extras;
     ChartOverlays Overlays;
+    std::vector<AlertMark> Alerts;  // none: the chart is drawn as without alerts
 };
 
 // The status line above the chart, as the last paint that got past the range check left it.

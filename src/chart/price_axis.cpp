@@ -124,19 +124,27 @@ void DrawTick(Canvas& canvas, const TRect& r, const AxisFrame& f, std::int32_t y
 
 // Round values by the linear axis's own steps: ticks from vmin up to but not including vmax;
 // nothing when the range has no steps.
-std::optional<std::vector<double>> LinearTicks(double vmin, double vmax) {
-    std::vector<double> ticks;
+// The scale of the ticks (they fall on k / s) and the tick indices of vmin and vmax; false
+// when the range has no steps.
+bool LinearSteps(double vmin, double vmax, double& s, std::int64_t& lo, std::int64_t& hi) {
     const double range = vmax - vmin;
-    double s = PriceAxisScale(range);
-    if (s == 0) return std::nullopt;
-    std::int64_t lo = 0;
-    std::int64_t hi = 0;
-    if (!TickIndex(vmin, s, lo) || !TickIndex(vmax, s, hi)) return std::nullopt;
+    s = PriceAxisScale(range);
+    if (s == 0) return false;
+    if (!TickIndex(vmin, s, lo) || !TickIndex(vmax, s, hi)) return false;
     // Too few ticks: take a finer step.
     if (hi - lo == 0 || hi - lo == 1 || hi - lo == 2) {
         s *= hi - lo == 0 ? 5 : 2;
-        if (!TickIndex(vmin, s, lo) || !TickIndex(vmax, s, hi)) return std::nullopt;
+        if (!TickIndex(vmin, s, lo) || !TickIndex(vmax, s, hi)) return false;
     }
+    return true;
+}
+
+std::optional<std::vector<double>> LinearTicks(double vmin, double vmax) {
+    std::vector<double> ticks;
+    double s = 0;
+    std::int64_t lo = 0;
+    std::int64_t hi = 0;
+    if (!LinearSteps(vmin, vmax, s, lo, hi)) return std::nullopt;
     for (std::int64_t k = lo; k <= hi && k - lo < kMaxTicks; ++k) {
         const double v = static_cast<double>(k) / s;
         if (vmin <= v && v < vmax) ticks.push_back(v);
@@ -146,21 +154,48 @@ std::optional<std::vector<double>> LinearTicks(double vmin, double vmax) {
 
 }  // namespace
 
+namespace {
+
+// What the axis divides its values by to label them " B", " M" or " K" (1: not shortened).
+double ShortenedBy(double vmax, std::string& suffix) {
+    if (vmax > 500000000) {
+        suffix = " B";
+        return 1000000000;
+    }
+    if (vmax > 500000) {
+        suffix = " M";
+        return 1000000;
+    }
+    if (vmax > 50000) {
+        suffix = " K";
+        return 1000;
+    }
+    return 1;
+}
+
+}  // namespace
+
+double PriceAxisTickScale(double vmin, double vmax) {
+    std::string suffix;
+    const double by = ShortenedBy(vmax, suffix);
+    if (by != 1) {
+        vmax /= by;
+        vmin /= by;
+    }
+    if (vmax - vmin == 0) return 0;
+    double s = 0;
+    std::int64_t lo = 0;
+    std::int64_t hi = 0;
+    if (!LinearSteps(vmin, vmax, s, lo, hi)) return 0;
+    return s / by;
+}
+
 void DrawPriceAxis(Canvas& canvas, const TRect& r, std::uint8_t side, std::string suffix,
                    double vmax, double vmin) {
     if (suffix.empty()) {
-        if (vmax > 500000000) {
-            vmax /= 1000000000;
-            vmin /= 1000000000;
-            suffix = " B";
-        } else if (vmax > 500000) {
-            vmax /= 1000000;
-            vmin /= 1000000;
-            suffix = " M";
-        } else if (vmax > 50000) {
-            vmax /= 1000;
-            vmin /= 1000;
-            suffix = " K";
+        if (const double by = ShortenedBy(vmax, suffix); by != 1) {
+            vmax /= by;
+            vmin /= by;
         }
     }
     canvas.SetBackgroundTransparent(true);

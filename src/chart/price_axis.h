@@ -25,6 +25,10 @@ std::vector<double> LogAxisTicks(double low, double high);
 // bottom and high at the top; the labels as the linear axis writes them.
 void DrawLogPriceAxis(Canvas& canvas, const TRect& r, double high, double low);
 
+// The ticks the linear axis from vmin to vmax draws fall on multiples of 1 / this scale, in
+// the values' own unit (before any " K", " M" or " B" shortening); 0 when it draws none.
+double PriceAxisTickScale(double vmin, double vmax);
+
 // The scale the axis uses for the range r: ticks fall on multiples of 1 / scale before the
 // final widening for ranges with too few ticks. 0 when no scale is found.
 double PriceAxisScale(double r);

@@ -189,7 +189,7 @@ bool HEditMaskEngine::CheckText() {
 void HEditMaskEngine::FocusExit() {
     if (CheckText()) return;
     ShowText(DefaultText_);
-    alerts_->Beep(BeepSound::System);
+    feedback_->Beep(BeepSound::System);
 }
 
 void HEditMaskEngine::ShowText(std::string_view text) {

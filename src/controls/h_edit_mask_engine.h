@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/alerts.h"
+#include "platform/input_feedback.h"
 
 namespace vela {
 
@@ -33,10 +33,10 @@ const HEditMaskTypeInfo& InfoOf(THEditMaskType type);
 // typed.
 class HEditMaskEngine {
   public:
-    // `alerts` must outlive the engine. Nothing else is set up until a type is assigned.
-    explicit HEditMaskEngine(Alerts& alerts) : alerts_(&alerts) {}
+    // `feedback` must outlive the engine. Nothing else is set up until a type is assigned.
+    explicit HEditMaskEngine(InputFeedback& feedback) : feedback_(&feedback) {}
 
-    void SetAlerts(Alerts& alerts) { alerts_ = &alerts; }
+    void SetInputFeedback(InputFeedback& feedback) { feedback_ = &feedback; }
 
     THEditMaskType GetHEditMaskType() const { return type_; }
     // Sets the type's mask, checks the present text (against the maximum held so far), takes
@@ -73,7 +73,7 @@ class HEditMaskEngine {
   private:
     void ShowText(std::string_view text);
 
-    Alerts* alerts_;
+    InputFeedback* feedback_;
     THEditMaskType type_ = THEditMaskType::H24;
     long double DValue_ = 0;
     long double DMaxValue_ = 0;

@@ -48,7 +48,7 @@ bool LongEditMaskEngine::CheckText() {
 void LongEditMaskEngine::FocusExit() {
     if (CheckText()) return;
     SetValue(OldValue_);
-    alerts_->Beep(BeepSound::System);
+    feedback_->Beep(BeepSound::System);
 }
 
 }  // namespace vela

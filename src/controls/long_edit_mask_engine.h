@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/alerts.h"
+#include "platform/input_feedback.h"
 
 namespace vela {
 
@@ -15,10 +15,10 @@ enum class TLongType : std::uint8_t { L_User, L_1_12, L_1_31 };
 // a text refused on leaving brings it back, even after the user entered other valid values.
 class LongEditMaskEngine {
   public:
-    // `alerts` must outlive the engine.
-    explicit LongEditMaskEngine(Alerts& alerts) : alerts_(&alerts) {}
+    // `feedback` must outlive the engine.
+    explicit LongEditMaskEngine(InputFeedback& feedback) : feedback_(&feedback) {}
 
-    void SetAlerts(Alerts& alerts) { alerts_ = &alerts; }
+    void SetInputFeedback(InputFeedback& feedback) { feedback_ = &feedback; }
 
     std::int32_t GetValue() const { return DValue_; }
     // Value and fallback at once, shown as decimal text; not checked against the bounds.
@@ -51,7 +51,7 @@ class LongEditMaskEngine {
   private:
     std::string WiderBoundText() const;
 
-    Alerts* alerts_;
+    InputFeedback* feedback_;
     std::int32_t DValue_ = 0;
     std::int32_t OldValue_ = 0;
     std::int32_t DMaxValue_ = 0;

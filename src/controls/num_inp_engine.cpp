@@ -54,8 +54,11 @@ Float ConvertedIn(long double value, TDataType type) {
 
 }  // namespace
 
-NumInpEngine::NumInpEngine(Alerts& alerts, NumberLocale locale, TColor fontColor)
-    : alerts_(&alerts), locale_(std::move(locale)), oldColor_(fontColor), fontColor_(fontColor) {
+NumInpEngine::NumInpEngine(InputFeedback& feedback, NumberLocale locale, TColor fontColor)
+    : feedback_(&feedback),
+      locale_(std::move(locale)),
+      oldColor_(fontColor),
+      fontColor_(fontColor) {
     edit_.SetMaxLength(digits_);
     FormatValue();
 }
@@ -228,13 +231,13 @@ void NumInpEngine::ClampToDataType() {
 
 void NumInpEngine::Report(const std::string& text) {
     if (useMsgBox_)
-        alerts_->ErrorBox(text);
+        feedback_->ErrorBox(text);
     else
-        alerts_->Beep(BeepSound::Default);
+        feedback_->Beep(BeepSound::Default);
 }
 
 void NumInpEngine::Refuse(char32_t& key) {
-    alerts_->Beep(BeepSound::Default);
+    feedback_->Beep(BeepSound::Default);
     key = kNoKey;
 }
 
@@ -402,7 +405,7 @@ void NumInpEngine::Paste(std::string_view clipboard) {
         edit_.SetText(before.Text);
         edit_.SetSelection(before.Anchor, before.Caret);
         value_ = oldValue;
-        alerts_->Beep(BeepSound::Default);
+        feedback_->Beep(BeepSound::Default);
     };
     // A single-line edit takes the clipboard's first line.
     const std::string_view line = clipboard.substr(0, clipboard.find_first_of("\r\n"));

@@ -7,8 +7,8 @@
 #include "controls/line_edit_buffer.h"
 #include "controls/num_inp_types.h"
 #include "controls/number_formats.h"
-#include "platform/alerts.h"
 #include "platform/graphics_types.h"
+#include "platform/input_feedback.h"
 
 namespace vela {
 
@@ -35,10 +35,11 @@ struct OwnPaintLayout {
 // focus changes and shows what it holds. Numbers are read and written with the locale given.
 class NumInpEngine {
   public:
-    // `fontColor` is the colour of values from zero up; `alerts` must outlive the engine.
-    explicit NumInpEngine(Alerts& alerts, NumberLocale locale = {}, TColor fontColor = clBlack);
+    // `fontColor` is the colour of values from zero up; `feedback` must outlive the engine.
+    explicit NumInpEngine(InputFeedback& feedback, NumberLocale locale = {},
+                          TColor fontColor = clBlack);
 
-    void SetAlerts(Alerts& alerts) { alerts_ = &alerts; }
+    void SetInputFeedback(InputFeedback& feedback) { feedback_ = &feedback; }
     const NumberLocale& Locale() const { return locale_; }
     // A new locale: the value is written again in it.
     void SetLocale(NumberLocale locale);
@@ -135,7 +136,7 @@ class NumInpEngine {
     void Paste(std::string_view clipboard);
     void SetText(std::string_view text);
 
-    Alerts* alerts_;
+    InputFeedback* feedback_;
     NumberLocale locale_;
     LineEditBuffer edit_;
     TAlignment alignment_ = TAlignment::taLeftJustify;

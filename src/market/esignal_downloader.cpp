@@ -29,6 +29,7 @@ TEsignalDownloader::TEsignalDownloader() = default;
 TEsignalDownloader::~TEsignalDownloader() {
     // Quiet first: no callback, no event handler, nothing pumped from here on touches us.
     Info_Update_Procedure = nullptr;
+    OnMergedBars = nullptr;
     if (eSignal) eSignal->OnBarsChanged = nullptr;
     closing_ = true;
     *alive_ = false;
@@ -227,6 +228,14 @@ void TEsignalDownloader::OnBarsChanged1(THooks* /*ASender*/, std::int32_t lHandl
             return;
         }
         TLastUpdated = now;
+        if (const TMergedBarsProcedure merged = OnMergedBars) {
+            try {
+                merged(LUpdate.Prices());
+            } catch (...) {
+                // As the update procedure's: never into the component's event delivery.
+            }
+            if (!*alive) return;
+        }
         if (const TExtrernalUpdateProcedure procedure = Info_Update_Procedure) {
             try {
                 procedure();

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "market/bar_list.h"
@@ -12,6 +13,9 @@ namespace vela {
 
 // Called after every merged update; no arguments, no result.
 using TExtrernalUpdateProcedure = std::function<void()>;
+// Called with the bars of each merged update (the newest ones fetched, oldest first) before
+// the update procedure.
+using TMergedBarsProcedure = std::function<void(std::span<const BarPrices> update)>;
 
 // Turns one Hooks object into the bar history of one symbol and interval: requests it,
 // waits for it while messages are handled, holds it oldest first in century time, and merges
@@ -61,6 +65,7 @@ class TEsignalDownloader {
     std::string Info_Bar;
     std::int32_t Info_Update_Speed = 0;
     TExtrernalUpdateProcedure Info_Update_Procedure;
+    TMergedBarsProcedure OnMergedBars;
     bool Info_Use_Specific_Time = false;
     std::int32_t Info_Specific_TimeMin = 0;
     std::int32_t Info_Specific_TimeMax = 0;

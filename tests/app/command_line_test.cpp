@@ -74,6 +74,20 @@ TEST(CommandLine, Defaults) {
     EXPECT_EQ(cl.Height, 500);
 }
 
+TEST(CommandLine, AlertsAndTheirCommand) {
+    CommandLine cl;
+    std::string error;
+    ASSERT_TRUE(ParseCommandLine({"--snapshot", "d", "--alert", "3830, 3845.5", "--alert", "-1",
+                                  "--alert-command", "/usr/bin/notify me"},
+                                 cl, error))
+        << error;
+    EXPECT_EQ(cl.AlertLevels, (std::vector<double>{3830, 3845.5, -1}));
+    EXPECT_EQ(cl.AlertCommand, "/usr/bin/notify me");
+    const std::string usage = UsageText();
+    EXPECT_NE(usage.find("--alert LEVELS"), std::string::npos);
+    EXPECT_NE(usage.find("--alert-command PROGRAM"), std::string::npos);
+}
+
 TEST(CommandLine, ErrorsNameTheProblem) {
     struct Case {
         std::vector<std::string> args;
@@ -98,6 +112,12 @@ TEST(CommandLine, ErrorsNameTheProblem) {
         {{"--overlay", "wma:20"}, "unknown overlay"},
         {{"--overlay", "rsi:14,rsi:7"}, "one rsi"},
         {{"--overlay", "sma:5,sma:10,ema:20,ema:50"}, "three"},
+        {{"--alert", "abc"}, "\"abc\" is not a number"},
+        {{"--alert", "3830,inf"}, "\"inf\" is not a finite number"},
+        {{"--alert", "3830,"}, "no level given"},
+        {{"--alert", "nan"}, "\"nan\" is not a finite number"},
+        {{"--alert"}, "needs a value"},
+        {{"--alert-command", ""}, "needs a program"},
     };
     for (const auto& c : cases) {
         CommandLine cl;

@@ -199,5 +199,46 @@ TEST(ControlPersistence, ColourComboAddsAColourNotInItsList) {
     EXPECT_EQ(ColorFromInt(box.Selected()), QColor(0, 0, 255));
 }
 
+TEST(ControlPersistence, AlertsReadBackAsWrittenAndUnreadableEntriesAreLeftOut) {
+    PriceAlert fired;
+    fired.Level = 0.1 + 0.2;  // not a short decimal: read back to the bit
+    fired.Fired = true;
+    fired.Direction = AlertDirection::FromBelow;
+    fired.Last = 3830.8;
+    PriceAlert armed;
+    armed.Level = -2.5;
+    const std::string value = AlertsValue({fired, armed});
+    EXPECT_EQ(value, "0.30000000000000004 fired below 3830.8;-2.5 armed");
+    EXPECT_EQ(AlertsFromValue(value), (std::vector<PriceAlert>{fired, armed}));
+
+    struct Case {
+        const char* Value;
+        std::vector<double> Levels;
+        std::vector<bool> Fired;
+    };
+    const Case cases[] = {
+        {"", {}, {}},
+        {"3830 armed", {3830}, {false}},
+        {"3830", {3830}, {false}},
+        {"abc armed;3830 armed", {3830}, {false}},
+        {"inf armed;nan fired below 1;5 armed", {5}, {false}},
+        {"5 fired sideways 1", {5}, {false}},  // an unreadable state waits armed
+        {"5 fired below", {5}, {false}},
+        {";;5 fired above 4;;", {5}, {true}},
+        {"1e999 armed", {}, {}},
+    };
+    for (const Case& c : cases) {
+        const std::vector<PriceAlert> read = AlertsFromValue(c.Value);
+        std::vector<double> levels;
+        std::vector<bool> states;
+        for (const PriceAlert& a : read) {
+            levels.push_back(a.Level);
+            states.push_back(a.Fired);
+        }
+        EXPECT_EQ(levels, c.Levels) << c.Value;
+        EXPECT_EQ(states, c.Fired) << c.Value;
+    }
+}
+
 }  // namespace
 }  // namespace vela::app

@@ -17,6 +17,7 @@
 #include <random>
 
 #include "app/app_fixture.h"
+#include "app/chart_alerts.h"
 #include "app/chart_navigation.h"
 #include "app/chart_window.h"
 #include "app/main_window.h"
@@ -234,6 +235,54 @@ TEST_F(DesktopTest, ViewsLogScaleAndTheWholeViewAxisComeBack) {
     EXPECT_EQ(windows[0]->Navigation().View(), NewestBars(200, 40));
     EXPECT_EQ(windows[1]->Navigation().View(), BarsBefore(50, 20, 10));
     EXPECT_TRUE(windows[2]->Navigation().View().Whole);
+}
+
+TEST_F(DesktopTest, AlertsComeBackArmedOrFiredAndNoAlertsAddNoKey) {
+    TForm1* withAlerts = Open(kThree[0]);
+    Open(kThree[1]);
+    const std::string file = Path("alerts.dsc_1");
+    // As the window is: one armed, one fired from above at 99.5.
+    PriceAlert fired;
+    fired.Level = 100;
+    fired.Fired = true;
+    fired.Direction = AlertDirection::FromAbove;
+    fired.Last = 99.5;
+    PriceAlert armed;
+    armed.Level = 3830.25;
+    withAlerts->Alerts().Restore({armed, fired});
+    ASSERT_TRUE(main_->SaveDesktop(file));
+    {
+        TSpecIniFile ini(file);
+        EXPECT_EQ(ini.ReadString("W_0", "ChartAlerts", "-"), "3830.25 armed;100 fired above 99.5");
+        std::vector<std::string> keys;
+        ini.ReadSection("W_0", keys);
+        EXPECT_EQ(keys.back(), "ChartAlerts") << "after the specified keys";
+        keys.clear();
+        ini.ReadSection("W_1", keys);
+        EXPECT_EQ(keys.size(), 5u) << "a window without alerts adds no key";
+    }
+    ASSERT_TRUE(main_->OpenDesktop(file));
+    DeleteDeferred();
+    const std::vector<TForm1*> windows = TForm2::ChartWindows();
+    ASSERT_EQ(windows.size(), 2u);
+    const auto& items = windows[0]->Alerts().Alerts().Items();
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].Level, 3830.25);
+    EXPECT_FALSE(items[0].Fired);
+    EXPECT_EQ(items[1].Level, 100);
+    EXPECT_TRUE(items[1].Fired);
+    EXPECT_EQ(items[1].Direction, AlertDirection::FromAbove);
+    EXPECT_EQ(items[1].Last, 99.5);
+    EXPECT_EQ(windows[0]->State().Alerts, (std::vector<AlertMark>{{3830.25, false}, {100, true}}));
+    EXPECT_TRUE(windows[1]->Alerts().Alerts().Empty());
+    EXPECT_TRUE(windows[1]->State().Alerts.empty());
+
+    // Deleted again, they leave an empty key where the file had one, and none elsewhere.
+    windows[0]->Alerts().Restore({});
+    ASSERT_TRUE(main_->SaveDesktop(file));
+    TSpecIniFile ini(file);
+    EXPECT_EQ(ini.ReadString("W_0", "ChartAlerts", "-"), "");
+    EXPECT_EQ(ini.ReadString("W_1", "ChartAlerts", "-"), "-");
 }
 
 TEST_F(DesktopTest, MinimizedAndMaximizedWindowsAreSavedAtTheirNormalSize) {

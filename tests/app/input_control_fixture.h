@@ -7,12 +7,12 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include "platform/recording_alerts.h"
+#include "platform/recording_input_feedback.h"
 
 namespace vela::app {
 
 // A shown, active form with the control under test and a plain edit after it to move the
-// focus to; the control starts with the focus and reports to recording alerts.
+// focus to; the control starts with the focus and reports to recording feedback.
 template <typename Control>
 class InputControlFixture : public ::testing::Test {
   protected:
@@ -22,7 +22,7 @@ class InputControlFixture : public ::testing::Test {
         next_ = new QLineEdit(&form_);
         layout->addWidget(control_);
         layout->addWidget(next_);
-        control_->SetAlerts(&alerts_);
+        control_->SetInputFeedback(&feedback_);
         form_.resize(240, 90);
         form_.show();
         QApplication::setActiveWindow(&form_);
@@ -31,7 +31,7 @@ class InputControlFixture : public ::testing::Test {
     }
 
     // Declared first so that it outlives the form's controls.
-    RecordingAlerts alerts_;
+    RecordingInputFeedback feedback_;
     QWidget form_;
     Control* control_ = nullptr;
     QLineEdit* next_ = nullptr;

@@ -36,14 +36,14 @@ TEST_F(HEditMaskWidgetTest, LeavingChecksWhatWasTyped) {
     QTest::keyClick(control_, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), next_);
     EXPECT_EQ(control_->GetValue(), JoinSexagesimal(8, 30, 0));
-    EXPECT_TRUE(alerts_.Beeps().empty());
+    EXPECT_TRUE(feedback_.Beeps().empty());
 
     control_->setFocus();
     control_->setCursorPosition(0);
     QTest::keyClicks(control_, "30");
     QTest::keyClick(control_, Qt::Key_Tab);
     EXPECT_EQ(control_->displayText(), "12  h 00 m  00 s");
-    EXPECT_EQ(alerts_.Beeps(), std::vector<BeepSound>{BeepSound::System});
+    EXPECT_EQ(feedback_.Beeps(), std::vector<BeepSound>{BeepSound::System});
     EXPECT_EQ(QApplication::focusWidget(), next_);  // a mask edit lets the focus go
     EXPECT_DOUBLE_EQ(control_->property("Value").toDouble(), 8.3);
 }
@@ -62,7 +62,7 @@ TEST_F(LongEditMaskWidgetTest, ARefusedEntryBringsBackTheValueTheProgramSet) {
     EXPECT_EQ(control_->text(), "5");
     EXPECT_EQ(control_->GetValue(), 5);
     EXPECT_EQ(control_->inputMask(), "###");
-    EXPECT_EQ(alerts_.Beeps(), std::vector<BeepSound>{BeepSound::System});
+    EXPECT_EQ(feedback_.Beeps(), std::vector<BeepSound>{BeepSound::System});
 
     control_->setFocus();
     control_->selectAll();
@@ -70,7 +70,7 @@ TEST_F(LongEditMaskWidgetTest, ARefusedEntryBringsBackTheValueTheProgramSet) {
     QTest::keyClick(control_, Qt::Key_Tab);
     EXPECT_EQ(control_->GetValue(), 7);
     EXPECT_EQ(control_->property("Value").toInt(), 7);
-    EXPECT_EQ(alerts_.Beeps().size(), 1u);
+    EXPECT_EQ(feedback_.Beeps().size(), 1u);
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ TEST_F(NumInpWidgetTest, TypedNumberIsTakenOnLeaving) {
     EXPECT_EQ(QApplication::focusWidget(), next_);
     EXPECT_EQ(control_->Value(), 12.5L);
     EXPECT_EQ(control_->text(), "12.5");
-    EXPECT_TRUE(alerts_.Beeps().empty());
+    EXPECT_TRUE(feedback_.Beeps().empty());
 }
 
 TEST_F(NumInpWidgetTest, BackspaceOverASeparatorRemovesWhatTheEngineSays) {
@@ -59,7 +59,7 @@ TEST_F(NumInpWidgetTest, PasteStoresTheValueAndUndoesAnOverlongText) {
     QTest::keyClick(control_, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(control_->text(), "0");
     EXPECT_EQ(control_->Value(), 0);
-    EXPECT_EQ(alerts_.Beeps().size(), 2u);  // out of range, then too long
+    EXPECT_EQ(feedback_.Beeps().size(), 2u);  // out of range, then too long
 
     QApplication::clipboard()->setText("42");
     control_->selectAll();
@@ -82,7 +82,7 @@ TEST_F(NumInpWidgetTest, PasteFromTheContextMenuGoesThroughTheEngineToo) {
     paste->trigger();
     menu->close();
     EXPECT_EQ(control_->text(), "0");
-    EXPECT_EQ(alerts_.Beeps().size(), 2u);
+    EXPECT_EQ(feedback_.Beeps().size(), 2u);
 }
 
 TEST_F(NumInpWidgetTest, AValueOutOfRangeKeepsTheFocus) {
@@ -91,7 +91,7 @@ TEST_F(NumInpWidgetTest, AValueOutOfRangeKeepsTheFocus) {
     QTest::keyClick(control_, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), control_);
     EXPECT_EQ(control_->selectedText(), "150");
-    EXPECT_EQ(alerts_.Boxes(), std::vector<std::string>{"Value must be between 0 and 100"});
+    EXPECT_EQ(feedback_.Boxes(), std::vector<std::string>{"Value must be between 0 and 100"});
     EXPECT_EQ(control_->Value(), 0);
 
     QTest::keyClicks(control_, "50");

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "controls/sexagesimal.h"
-#include "platform/recording_alerts.h"
+#include "platform/recording_input_feedback.h"
 
 namespace vela {
 namespace {
@@ -15,12 +15,12 @@ using T = THEditMaskType;
 class HEditMaskEngineTest : public ::testing::Test {
   protected:
     HEditMaskEngine MakeEngine(T type) {
-        HEditMaskEngine e(alerts_);
+        HEditMaskEngine e(feedback_);
         e.SetHEditMaskType(type);
         return e;
     }
 
-    RecordingAlerts alerts_;
+    RecordingInputFeedback feedback_;
 };
 
 TEST_F(HEditMaskEngineTest, EachTypeBringsItsMaskMaximumAndDefaultText) {
@@ -152,12 +152,12 @@ TEST_F(HEditMaskEngineTest, LeavingWithARefusedTextRestoresTheDefaultWithTheSyst
     HEditMaskEngine e = MakeEngine(T::H24);
     e.SetText("08  h 15 m  00 s");
     e.FocusExit();
-    EXPECT_TRUE(alerts_.Beeps().empty());
+    EXPECT_TRUE(feedback_.Beeps().empty());
     EXPECT_EQ(e.GetValue(), 8.15L);
     e.SetText("30  h 15 m  00 s");
     e.FocusExit();
     EXPECT_EQ(e.Text(), "12  h 00 m  00 s");
-    EXPECT_EQ(alerts_.Beeps(), std::vector<BeepSound>{BeepSound::System});
+    EXPECT_EQ(feedback_.Beeps(), std::vector<BeepSound>{BeepSound::System});
     EXPECT_EQ(e.GetValue(), 8.15L);
 }
 

@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/recording_alerts.h"
+#include "platform/recording_input_feedback.h"
 
 namespace vela {
 namespace {
 
 TEST(LongEditMaskEngine, MonthsFallBackToTheValueTheProgramSet) {
-    RecordingAlerts alerts;
-    LongEditMaskEngine e(alerts);
+    RecordingInputFeedback feedback;
+    LongEditMaskEngine e(feedback);
     EXPECT_EQ(e.EditMask(), "");  // until the first check
     e.SetLongType(TLongType::L_1_12);
     EXPECT_EQ(e.GetMinValue(), 1);
@@ -23,14 +23,14 @@ TEST(LongEditMaskEngine, MonthsFallBackToTheValueTheProgramSet) {
     EXPECT_EQ(e.EditMask(), "###;1;");
     EXPECT_EQ(e.GetValue(), 7);
     EXPECT_EQ(e.OldValue(), 5);
-    EXPECT_TRUE(alerts.Beeps().empty());
+    EXPECT_TRUE(feedback.Beeps().empty());
     for (const char* refused : {"0", "13", "", "x"}) {
         e.SetText(refused);
         e.FocusExit();
         EXPECT_EQ(e.GetValue(), 5) << refused;  // not the 7 entered before
         EXPECT_EQ(e.Text(), "5") << refused;
     }
-    EXPECT_EQ(alerts.Beeps(), std::vector<BeepSound>(4, BeepSound::System));
+    EXPECT_EQ(feedback.Beeps(), std::vector<BeepSound>(4, BeepSound::System));
 }
 
 TEST(LongEditMaskEngine, TheWiderBoundSizesMaskAndLength) {
@@ -45,9 +45,9 @@ TEST(LongEditMaskEngine, TheWiderBoundSizesMaskAndLength) {
         {0, 0, "##;1;", 1},
         {-2147483647 - 1, 5, "############;1;", 11},
     };
-    RecordingAlerts alerts;
+    RecordingInputFeedback feedback;
     for (const Case& c : cases) {
-        LongEditMaskEngine e(alerts);
+        LongEditMaskEngine e(feedback);
         e.SetMinValue(c.min);
         e.SetMaxValue(c.max);
         e.SetLongType(TLongType::L_User);
@@ -59,8 +59,8 @@ TEST(LongEditMaskEngine, TheWiderBoundSizesMaskAndLength) {
 }
 
 TEST(LongEditMaskEngine, TheFirstNumberOfTheTextWithinTheBoundsIsTaken) {
-    RecordingAlerts alerts;
-    LongEditMaskEngine e(alerts);
+    RecordingInputFeedback feedback;
+    LongEditMaskEngine e(feedback);
     e.SetMinValue(-500);
     e.SetMaxValue(100);
     for (const auto& [text, ok, value] : {std::tuple{" -42 ", true, -42},

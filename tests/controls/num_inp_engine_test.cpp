@@ -6,7 +6,7 @@
 #include <string>
 
 #include "controls/control_locales.h"
-#include "platform/recording_alerts.h"
+#include "platform/recording_input_feedback.h"
 
 namespace vela {
 namespace {
@@ -17,14 +17,14 @@ constexpr TColor kTextColor = RgbColor(1, 2, 3);
 class NumInpEngineTest : public ::testing::Test {
   protected:
     NumInpEngine MakeEngine(NumberLocale locale = DotLocale()) {
-        return NumInpEngine(alerts_, std::move(locale), kTextColor);
+        return NumInpEngine(feedback_, std::move(locale), kTextColor);
     }
     static void Type(NumInpEngine& e, std::u32string_view keys) {
         for (char32_t k : keys) e.KeyPress(k);
     }
-    std::size_t Beeps() const { return alerts_.Beeps().size(); }
+    std::size_t Beeps() const { return feedback_.Beeps().size(); }
 
-    RecordingAlerts alerts_;
+    RecordingInputFeedback feedback_;
 };
 
 TEST_F(NumInpEngineTest, ANewControlShowsZero) {
@@ -95,12 +95,12 @@ TEST_F(NumInpEngineTest, ValuesOutsideTheRangeAreRefusedWithABeepOrAMessage) {
     NumInpEngine e = MakeEngine();
     e.SetValue(150);
     EXPECT_EQ(e.Value(), 0);
-    EXPECT_EQ(alerts_.Beeps(), std::vector<BeepSound>{BeepSound::Default});
+    EXPECT_EQ(feedback_.Beeps(), std::vector<BeepSound>{BeepSound::Default});
     e.SetUseMsgBox(true);
     e.SetValue(-1);
     e.SetValue(std::nanl(""));
-    EXPECT_EQ(alerts_.Boxes(), (std::vector<std::string>{"Value must be between 0 and 100",
-                                                         "Value must be between 0 and 100"}));
+    EXPECT_EQ(feedback_.Boxes(), (std::vector<std::string>{"Value must be between 0 and 100",
+                                                           "Value must be between 0 and 100"}));
     EXPECT_EQ(e.Value(), 0);
 
     NumInpEngine comma = MakeEngine(CommaLocale());
@@ -108,7 +108,7 @@ TEST_F(NumInpEngineTest, ValuesOutsideTheRangeAreRefusedWithABeepOrAMessage) {
     comma.SetMin(0.5L);
     comma.SetMax(1e20L);
     EXPECT_FALSE(comma.Valid(0));
-    EXPECT_EQ(alerts_.Boxes().back(), "Value must be between 0,5 and 1E20");
+    EXPECT_EQ(feedback_.Boxes().back(), "Value must be between 0,5 and 1E20");
 }
 
 TEST_F(NumInpEngineTest, FormatsFollowTheLocaleAndMaximumLengthTheFormat) {
@@ -192,16 +192,16 @@ struct KeyCase {
     bool beep;
 };
 
-void RunKeyCases(NumInpEngine& e, RecordingAlerts& alerts, const KeyCase* begin,
+void RunKeyCases(NumInpEngine& e, RecordingInputFeedback& feedback, const KeyCase* begin,
                  const KeyCase* end) {
     for (const KeyCase* c = begin; c != end; ++c) {
-        alerts.Clear();
+        feedback.Clear();
         e.SetEditState(c->text, c->anchor, c->caret);
         EXPECT_EQ(e.KeyPress(c->key), KeyAction::Handled);
         const std::string what = std::string(c->text) + " key " + std::to_string(c->key);
         EXPECT_EQ(e.Text(), c->after) << what;
         EXPECT_EQ(e.Edit().Caret(), c->caretAfter) << what;
-        EXPECT_EQ(alerts.Beeps().size(), c->beep ? 1u : 0u) << what;
+        EXPECT_EQ(feedback.Beeps().size(), c->beep ? 1u : 0u) << what;
     }
 }
 
@@ -233,7 +233,7 @@ TEST_F(NumInpEngineTest, KeysMakeOnlyWellFormedNumbers) {
         {"12.34", 4, 1, U'-', "1", 1, true},
     };
     NumInpEngine e = MakeEngine();
-    RunKeyCases(e, alerts_, std::begin(cases), std::end(cases));
+    RunKeyCases(e, feedback_, std::begin(cases), std::end(cases));
 }
 
 TEST_F(NumInpEngineTest, CommaLocaleAndIntegerTypesFilterTheirSeparators) {
@@ -244,7 +244,7 @@ TEST_F(NumInpEngineTest, CommaLocaleAndIntegerTypesFilterTheirSeparators) {
         {"1.234,5", 7, 7, U'6', "1234,56", 7, false},
         {"12,34", 5, 5, U'5', "12,34", 5, true},
     };
-    RunKeyCases(comma, alerts_, std::begin(commaCases), std::end(commaCases));
+    RunKeyCases(comma, feedback_, std::begin(commaCases), std::end(commaCases));
 
     NumInpEngine whole = MakeEngine();
     whole.SetDatatype(TDataType::dtInteger);
@@ -253,7 +253,7 @@ TEST_F(NumInpEngineTest, CommaLocaleAndIntegerTypesFilterTheirSeparators) {
         {"12", 2, 2, U'e', "12", 2, false},
         {"12", 2, 2, U'3', "123", 3, false},
     };
-    RunKeyCases(whole, alerts_, std::begin(integerCases), std::end(integerCases));
+    RunKeyCases(whole, feedback_, std::begin(integerCases), std::end(integerCases));
 }
 
 TEST_F(NumInpEngineTest, ExponentFormatPlacesSignsAndTheExponent) {
@@ -279,7 +279,7 @@ TEST_F(NumInpEngineTest, ExponentFormatPlacesSignsAndTheExponent) {
         NumInpEngine e = MakeEngine(comma ? CommaLocale() : DotLocale());
         e.SetNumericType(TNumericType::ntExponent);
         if (!comma) {
-            RunKeyCases(e, alerts_, std::begin(cases), std::end(cases));
+            RunKeyCases(e, feedback_, std::begin(cases), std::end(cases));
             continue;
         }
         const KeyCase commaCases[] = {
@@ -287,7 +287,7 @@ TEST_F(NumInpEngineTest, ExponentFormatPlacesSignsAndTheExponent) {
             {"1", 1, 1, U',', "1,", 2, false},
             {"1", 1, 1, U'.', "1", 1, false},
         };
-        RunKeyCases(e, alerts_, std::begin(commaCases), std::end(commaCases));
+        RunKeyCases(e, feedback_, std::begin(commaCases), std::end(commaCases));
     }
 }
 
@@ -324,7 +324,7 @@ TEST_F(NumInpEngineTest, PasteStoresTheValueAtOnceUnlessItsTextIsTooLong) {
     };
     for (const Case& c : cases) {
         NumInpEngine e = MakeEngine();
-        alerts_.Clear();
+        feedback_.Clear();
         e.FocusEnter();  // all selected
         EXPECT_EQ(e.KeyPress(22, c.clipboard), KeyAction::Handled);
         EXPECT_EQ(e.Text(), c.text) << c.clipboard;
@@ -350,7 +350,7 @@ TEST_F(NumInpEngineTest, LeavingReadsTheTextOrKeepsTheFocus) {
     for (const Case& c : cases) {
         NumInpEngine e = MakeEngine();
         e.SetUseMsgBox(true);
-        alerts_.Clear();
+        feedback_.Clear();
         e.FocusEnter();
         EXPECT_TRUE(e.Focused());
         e.SetEditState(c.typed, 0, 0);
@@ -359,10 +359,10 @@ TEST_F(NumInpEngineTest, LeavingReadsTheTextOrKeepsTheFocus) {
         EXPECT_EQ(e.Value(), c.value) << c.typed;
         EXPECT_EQ(e.Focused(), !c.leaves) << c.typed;
         if (c.box) {
-            EXPECT_EQ(alerts_.Boxes(), std::vector<std::string>{c.box}) << c.typed;
+            EXPECT_EQ(feedback_.Boxes(), std::vector<std::string>{c.box}) << c.typed;
             EXPECT_EQ(e.Edit().SelLength(), e.Edit().Length());
         } else {
-            EXPECT_TRUE(alerts_.Boxes().empty()) << c.typed;
+            EXPECT_TRUE(feedback_.Boxes().empty()) << c.typed;
         }
     }
 }
@@ -399,10 +399,10 @@ TEST_F(NumInpEngineTest, AsMoneyStrSpellsTheTextAndReportsTooLargeAmounts) {
     e.SetUseMsgBox(true);
     e.SetValue(100000000);
     EXPECT_EQ(e.AsMoneyStr(), "ERROR");
-    EXPECT_EQ(alerts_.Boxes(), std::vector<std::string>{"Exceeded max value of 99,999,999.99"});
+    EXPECT_EQ(feedback_.Boxes(), std::vector<std::string>{"Exceeded max value of 99,999,999.99"});
     e.SetEditState("", 0, 0);
     EXPECT_EQ(e.AsMoneyStr(), "ERROR");
-    EXPECT_EQ(alerts_.Boxes().size(), 1u);  // a malformed text is not reported
+    EXPECT_EQ(feedback_.Boxes().size(), 1u);  // a malformed text is not reported
 }
 
 TEST_F(NumInpEngineTest, PaintsItselfAlignedOnlyWithoutTheFocus) {

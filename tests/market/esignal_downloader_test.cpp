@@ -163,6 +163,25 @@ TEST_F(DownloaderTest, MergesAtMostOncePerUpdatePeriod) {
     EXPECT_EQ(d->LCurr.Count(), 7);
 }
 
+TEST_F(DownloaderTest, EachMergedUpdateHandsItsBarsOnBeforeTheUpdateProcedure) {
+    auto feed = UseScripted();
+    feed->Bars = {Bar(At(2024, 3, 4, 9, 30), 10), Bar(At(2024, 3, 4, 9, 31), 11)};
+    auto d = Make();
+    std::vector<std::string> calls;
+    d->OnMergedBars = [&](std::span<const BarPrices> update) {
+        std::string closes;
+        for (const BarPrices& b : update) closes += std::to_string(static_cast<int>(b.dClose));
+        calls.push_back("merged " + closes + " of " + std::to_string(d->LCurr.Count()));
+    };
+    d->Info_Update_Procedure = [&] { calls.push_back("update"); };
+    d->RequestHistory1(10);
+    EXPECT_TRUE(calls.empty()) << "the history itself is no merged update";
+    feed->Bars.back().dClose = 12;
+    feed->Bars.push_back(Bar(At(2024, 3, 4, 9, 32), 13));
+    feed->Fire(d->Handle);
+    EXPECT_EQ(calls, (std::vector<std::string>{"merged 101213 of 3", "update"}));
+}
+
 TEST_F(DownloaderTest, StreamingOnTheLiveFeedKeepsEveryBar) {
     UseSim();
     auto d = Make("5S", 5000);

@@ -1,16 +1,16 @@
-#include "app/qt_alerts.h"
+#include "app/qt_input_feedback.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
 namespace vela::app {
 
-void QtAlerts::Beep(BeepSound) {
+void QtInputFeedback::Beep(BeepSound) {
     // Qt has one beep; both sounds use it.
     QApplication::beep();
 }
 
-void QtAlerts::ErrorBox(const std::string& text) {
+void QtInputFeedback::ErrorBox(const std::string& text) {
     QMessageBox::critical(parent_, QStringLiteral("Error"), QString::fromStdString(text));
 }
 

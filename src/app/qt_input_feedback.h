@@ -3,15 +3,15 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "platform/alerts.h"
+#include "platform/input_feedback.h"
 
 namespace vela::app {
 
 // The beep is QApplication's; the error box is a modal message box over the given widget's
 // window.
-class QtAlerts : public Alerts {
+class QtInputFeedback : public InputFeedback {
   public:
-    explicit QtAlerts(QWidget* parent = nullptr) : parent_(parent) {}
+    explicit QtInputFeedback(QWidget* parent = nullptr) : parent_(parent) {}
 
     void Beep(BeepSound sound) override;
     void ErrorBox(const std::string& text) override;

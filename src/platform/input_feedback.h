@@ -9,9 +9,9 @@ enum class BeepSound { Default = 0, System = 1 };
 
 // How a control tells the user that an input was refused: a beep, or an error message box
 // with an OK button that returns once the user has closed it.
-class Alerts {
+class InputFeedback {
   public:
-    virtual ~Alerts() = default;
+    virtual ~InputFeedback() = default;
     virtual void Beep(BeepSound sound) = 0;
     virtual void ErrorBox(const std::string& text) = 0;
 };

@@ -3,13 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/alerts.h"
+#include "platform/input_feedback.h"
 
 namespace vela {
 
-// Alerts that only note what would have been sounded and shown, for tests and for running
+// InputFeedback that only note what would have been sounded and shown, for tests and for running
 // without a user.
-class RecordingAlerts : public Alerts {
+class RecordingInputFeedback : public InputFeedback {
   public:
     void Beep(BeepSound sound) override { beeps_.push_back(sound); }
     void ErrorBox(const std::string& text) override { boxes_.push_back(text); }
