@@ -74,8 +74,8 @@ std::vector<AlertFiring> ChartAlerts::Merged(std::span<const BarPrices> update) 
         return fired;
     }
     CenturyTimeEncoder times;
-    const double now = times.Encode(CurrentClock().LocalNow()).value_or(0);
-    for (const AlertFiring& f : fired) Tell(f, now);
+    const double when = AlertTime(update, times.Encode(CurrentClock().LocalNow()).value_or(0));
+    for (const AlertFiring& f : fired) Tell(f, when);
     Touched();
     return fired;
 }

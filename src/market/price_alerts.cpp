@@ -163,6 +163,13 @@ std::string LevelText(double level) {
     return FloatToGeneralText(level);
 }
 
+double AlertTime(std::span<const BarPrices> update, double now) {
+    constexpr double kDayInCenturies = 1.0 / 36525;
+    if (update.empty()) return now;
+    const double newest = update.back().dtTime;
+    return std::fabs(now - newest) < kDayInCenturies ? now : newest;
+}
+
 std::string AlertLine(std::string_view symbol, std::string_view interval, const AlertFiring& firing,
                       double time) {
     std::string line = "ALERT ";

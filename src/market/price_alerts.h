@@ -95,6 +95,11 @@ std::string_view DirectionText(AlertDirection direction);
 // "3830": a level as the price axis writes its labels.
 std::string LevelText(double level);
 
+// When the alerts an update fired are said to have fired, in century time: now, while the
+// update's newest bar lies within a day of now; otherwise that bar's own time, as a
+// replayed file or a simulated past runs on a clock of its own.
+double AlertTime(std::span<const BarPrices> update, double now);
+
 // The line that tells of a firing: "ALERT BTCUSDT 1 min: 3830 reached from below at
 // 03:01:05 PM (last 3830.8)"; time is a century time.
 std::string AlertLine(std::string_view symbol, std::string_view interval, const AlertFiring& firing,

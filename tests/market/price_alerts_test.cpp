@@ -270,5 +270,19 @@ TEST(PriceAlertsTest, TheLineSaysWhatWasReachedFromWhereAndWhen) {
         "ALERT $INDU 5 min: 0.25 reached from above at 03:01:05 PM (last 0.2)");
 }
 
+TEST(PriceAlertsTest, AnAlertFiresAtTheMarketsTime) {
+    CenturyTimeEncoder times;
+    const double now = *times.Encode(45463.0 + (15 * 3600 + 65) / 86400.0);
+    const double minute = 1.0 / 36525 / 1440;
+    // A live market: its newest bar is the present, and the clock gives the second.
+    EXPECT_EQ(
+        AlertTime(Bars{B(now - 2 * minute, 1, 1, 1), B(now - 5.0 / 86400 / 36525, 1, 1, 1)}, now),
+        now);
+    // A replay or a simulated past: the newest bar's own time.
+    const double past = now - 700 / 36525.0;
+    EXPECT_EQ(AlertTime(Bars{B(past - minute, 1, 1, 1), B(past, 1, 1, 1)}, now), past);
+    EXPECT_EQ(AlertTime(Bars{}, now), now);
+}
+
 }  // namespace
 }  // namespace vela
