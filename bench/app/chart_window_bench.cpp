@@ -48,11 +48,13 @@ void BM_RunMillionBars(benchmark::State& state) {
     TForm2 main;
     TForm1* form = main.BitBtn1Click();
     form->SpinEdit1->setValue(1'000'000);
+    const vela::bench::UsageCounters usage;
     for (auto _ : state) {
         form->BitBtn1Click();
         benchmark::DoNotOptimize(form->Table()->Line(0));
     }
     state.counters["bars"] = form->Table()->LineCount();
+    usage.ReportPerIteration(state);
 }
 BENCHMARK(BM_RunMillionBars)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
@@ -66,8 +68,10 @@ void BM_StreamingUpdateMillionBars(benchmark::State& state) {
     form->SpinEdit2->setValue(0);
     form->BitBtn1Click();
     vela::TEsignalDownloader& e = form->E();
+    const vela::bench::UsageCounters usage;
     for (auto _ : state) e.OnBarsChanged1(e.eSignal.get(), e.Handle);
     state.counters["bars"] = form->Table()->LineCount();
+    usage.ReportPerIteration(state);
 }
 BENCHMARK(BM_StreamingUpdateMillionBars)
     ->Unit(benchmark::kMillisecond)
