@@ -13,24 +13,28 @@ namespace {
 
 // Makes `to` hold `from`, keeping the items before the first one that differs. Items are
 // compared bit for bit, so the copy is always exactly the bars.
-void CopyFromFirstChange(std::vector<double>& to, std::span<const double> from) {
+void CopyFromFirstChange(std::vector<double>& to, std::span<const double> from,
+                         std::size_t unchanged) {
     const std::size_t common = std::min(to.size(), from.size());
+    const auto skip = static_cast<std::ptrdiff_t>(std::min(unchanged, common));
     const auto same = [](double a, double b) {
         return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
     };
-    const auto first = std::mismatch(to.begin(), to.begin() + static_cast<std::ptrdiff_t>(common),
-                                     from.begin(), same);
+    const auto first =
+        std::mismatch(to.begin() + skip, to.begin() + static_cast<std::ptrdiff_t>(common),
+                      from.begin() + skip, same);
     to.erase(first.first, to.end());
     to.insert(to.end(), first.second, from.end());
 }
 
 }  // namespace
 
-void BarTableModel::SetBars(std::span<const double> times, std::span<const double> closes) {
+void BarTableModel::SetBars(std::span<const double> times, std::span<const double> closes,
+                            std::size_t unchanged) {
     const std::size_t count = std::min(times.size(), closes.size());
     beginResetModel();
-    CopyFromFirstChange(times_, times.first(count));
-    CopyFromFirstChange(closes_, closes.first(count));
+    CopyFromFirstChange(times_, times.first(count), unchanged);
+    CopyFromFirstChange(closes_, closes.first(count), unchanged);
     shown_ = std::min<std::size_t>(count, std::numeric_limits<int>::max());
     endResetModel();
 }

@@ -19,8 +19,10 @@ class BarTableModel : public QAbstractListModel {
     using QAbstractListModel::QAbstractListModel;
 
     // Shows one line per bar of times and closes (oldest first; the shorter of the two sets
-    // the number of lines).
-    void SetBars(std::span<const double> times, std::span<const double> closes);
+    // the number of lines). The first `unchanged` bars may be promised to be those of the
+    // last call, so that only the rest is compared and copied; 0 compares them all.
+    void SetBars(std::span<const double> times, std::span<const double> closes,
+                 std::size_t unchanged = 0);
     // Shows no lines.
     void Clear();
 

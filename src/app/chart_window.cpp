@@ -31,6 +31,7 @@
 #include <QPointer>
 #include <algorithm>
 #include <span>
+#include <utility>
 
 #include "app/bar_table_model.h"
 #include "app/chart_canvas.h"
@@ -281,11 +282,19 @@ void TForm1::BitBtn1Click() {
     // Blanks around a typed or pasted symbol are no part of it.
     if (const QString symbol = Edit1->text().trimmed(); symbol != Edit1->text())
         Edit1->setText(symbol);
-    downloader_->Set_Info1(Edit1->text().toStdString(), std::string(interval.Text),
-                           UpdateSeconds() * 1000, wholeDay, wholeDay ? 0 : -1,
-                           wholeDay ? 1440 : -1, [this] { UpdateChart(); });
+    downloader_->Set_Info1(
+        Edit1->text().toStdString(), std::string(interval.Text), UpdateSeconds() * 1000, wholeDay,
+        wholeDay ? 0 : -1, wholeDay ? 1440 : -1, [this] {
+            // A merge keeps the bars before the ones it fetched.
+            const TEsignalDownloader& e = *downloader_;
+            seriesUnchanged_ = std::min<std::size_t>(
+                seriesUnchanged_,
+                static_cast<std::size_t>(std::max(e.LCurr.Count() - e.LUpdate.Count(), 0)));
+            UpdateChart();
+        });
     TraceMark("A2-B3");
     if (!self || closing_) return;
+    seriesUnchanged_ = 0;
     downloader_->RequestHistory1(BarsToRequest());
     if (!self || closing_) return;
     TraceMark("A2-B4");
@@ -314,12 +323,18 @@ void TForm1::UpdateChart() {
     int rounds = 0;
     do {
         updateAgain_ = false;
-        if (!UpdateChartSeries(downloader_->LCurr.Prices(), state_)) break;
+        // The series now follow the bars as they are; merges during the pumps below lower
+        // this again.
+        std::size_t kept = std::exchange(seriesUnchanged_, kAllBars);
+        const bool drawn = UpdateChartSeriesFrom(downloader_->LCurr.Prices(), kept, state_);
+        tableUnchanged_ = std::min(tableUnchanged_, kept);
+        if (!drawn) break;
         navigation_->AllChanged();
         table_->Clear();
         if (!Pump()) return;
         table_->SetBars(BarsOf(state_.LTime, state_.ILastPrice),
-                        BarsOf(state_.LClose, state_.ILastPrice));
+                        BarsOf(state_.LClose, state_.ILastPrice),
+                        std::exchange(tableUnchanged_, kAllBars));
         FlickerFreePaintBox1->update();
         // New bars may have moved the bar under a resting mouse.
         canvas_->Refresh();

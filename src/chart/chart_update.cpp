@@ -1,12 +1,35 @@
 #include "chart/chart_update.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 
 namespace vela {
 
 namespace {
 constexpr int kFuturePoints = 15;
+
+bool SameBits(double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
 }
+
+// Drops the items from position n on.
+void KeepFirst(TVegaDoubleList& list, std::int32_t n) {
+    while (list.Count() > n) list.Delete(list.Count() - 1);
+}
+
+// The newest bar after a break of more than three bar lengths among bars from..to (the
+// break before a bar counts with it), or -1.
+std::int32_t NewestBreak(std::span<const BarPrices> bars, std::int32_t from, std::int32_t to,
+                         double dT) {
+    for (std::int32_t i = to; i >= std::max(from, 1); --i)
+        if (bars[static_cast<std::size_t>(i)].dtTime -
+                bars[static_cast<std::size_t>(i) - 1].dtTime >
+            3 * dT)
+            return i;
+    return -1;
+}
+}  // namespace
 
 double BarLengthInCenturies(double minutes) {
     return static_cast<double>(static_cast<long double>(DayInCenturies) * minutes / 1440.0L);
@@ -78,12 +101,90 @@ bool UpdateChartSeries(std::span<const BarPrices> bars, ChartState& s) {
     return true;
 }
 
+bool UpdateChartSeriesFrom(std::span<const BarPrices> bars, std::size_t& unchanged, ChartState& s) {
+    const std::size_t held =
+        s.LClose.Count() > 0 ? static_cast<std::size_t>(std::max(s.ILastPrice + 1, 0)) : 0;
+    const bool withOpen = NeedsOpenAndVolume(s.Extras);
+    const std::size_t n = bars.size();
+    std::size_t keep = std::min({unchanged, held, n});
+    // What the kept items must look like; anything else is built from scratch.
+    const auto positions = static_cast<std::int32_t>(held) + kFuturePoints;
+    if (keep > 0 &&
+        (n < 2 || s.LHigh.Count() != positions || s.LLow.Count() != positions ||
+         s.LTime.Count() != positions ||
+         (withOpen && (s.LOpen.Count() != positions || s.LVolume.Count() != positions)) ||
+         // Rewriting most of the items one by one costs more than building them anew.
+         held - keep > n / 2 ||
+         !SameBits(s.LTime.GetItem(static_cast<std::int32_t>(keep) - 1), bars[keep - 1].dtTime) ||
+         !SameBits(s.LClose.GetItem(static_cast<std::int32_t>(keep) - 1), bars[keep - 1].dClose)))
+        keep = 0;
+    unchanged = keep;
+    if (keep == 0) return UpdateChartSeries(bars, s);
+
+    const auto k = static_cast<std::int32_t>(keep);
+    const auto count = static_cast<std::int32_t>(n);
+    const std::int32_t oldDayStart = s.IFirstBarInDay;
+    for (TVegaDoubleList* l : {&s.LClose, &s.LHigh, &s.LLow, &s.LTime}) {
+        KeepFirst(*l, k);
+        l->Reserve(count + kFuturePoints);
+    }
+    if (withOpen) {
+        KeepFirst(s.LOpen, k);
+        KeepFirst(s.LVolume, k);
+    } else {
+        s.LOpen.Clear();
+        s.LVolume.Clear();
+    }
+    for (const BarPrices& b : bars.subspan(keep)) {
+        s.LClose.Add(b.dClose);
+        s.LLow.Add(b.dLow);
+        s.LHigh.Add(b.dHigh);
+        s.LTime.Add(b.dtTime);
+        if (withOpen) {
+            s.LOpen.Add(b.dOpen);
+            s.LVolume.Add(b.dVolume);
+        }
+    }
+    s.LastClose = bars.back().dClose;
+    s.LastCloseTime = bars.back().dtTime;
+    s.DeltaClose = 0;
+    if (count > 2) s.DeltaClose = s.LClose.GetItem(count - 1) - s.LClose.GetItem(count - 2);
+    s.ILastPrice = count - 1;
+    for (int i = 1; i <= kFuturePoints; ++i) {
+        s.LClose.Add(kNullValue);
+        s.LLow.Add(kNullValue);
+        s.LHigh.Add(kNullValue);
+        s.LTime.Add(static_cast<double>(s.LastCloseTime + static_cast<long double>(i) * s.dT));
+        if (withOpen) {
+            s.LOpen.Add(kNullValue);
+            s.LVolume.Add(kNullValue);
+        }
+    }
+
+    s.IFirstBarInDay = 0;
+    s.Intraday = s.dT < kIntradayLimit;
+    if (s.Intraday) {
+        // A break among the changed bars, else the one found before when it lies among the
+        // kept bars (none newer can be there), else a search of the kept bars.
+        std::int32_t day = NewestBreak(bars, k, count - 1, s.dT);
+        if (day < 0) day = oldDayStart >= 0 && oldDayStart < k ? oldDayStart : -1;
+        if (day < 0) day = NewestBreak(bars, 1, k - 1, s.dT);
+        s.IFirstBarInDay = std::max(day, 0);
+    }
+    s.DayTMin = bars[static_cast<std::size_t>(s.IFirstBarInDay)].dtTime;
+    s.DayTMax =
+        static_cast<double>(bars.back().dtTime + static_cast<long double>(kFuturePoints) * s.dT);
+    UpdateChartOverlays(s);
+    return true;
+}
+
 void UpdateChartOverlays(ChartState& s) {
     ChartOverlays& o = s.Overlays;
     o.Averages = s.Extras.Averages;
     o.RsiWindow = s.Extras.RsiWindow;
     o.LAverages.clear();
     o.LRsi.Clear();
+    if (o.Averages.empty() && o.RsiWindow <= 0) return;
     // An average of a list without values has nothing to start from.
     const auto closes = s.LClose.Items();
     if (std::none_of(closes.begin(), closes.end(), [](double v) { return v != kNullValue; }))

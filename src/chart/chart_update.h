@@ -23,6 +23,13 @@ double BarLengthInCenturies(double minutes);
 // The overlays are brought up to date as well.
 bool UpdateChartSeries(std::span<const BarPrices> bars, ChartState& s);
 
+// The same result for bars of which the first `unchanged` are those the series were last
+// built from (with the same dT and extras): the items before the first changed bar are kept
+// and only the rest is built again, so an update costs what it changes, not what is held.
+// A hint beyond the bars held is cut to them; 0 rebuilds all. On return `unchanged` is the
+// number of bars whose items were kept.
+bool UpdateChartSeriesFrom(std::span<const BarPrices> bars, std::size_t& unchanged, ChartState& s);
+
 // Computes s.Overlays for s.Extras from the closes: the moving averages and the RSI the
 // extras switch on, nothing for those switched off.
 void UpdateChartOverlays(ChartState& s);

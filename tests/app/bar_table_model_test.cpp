@@ -20,7 +20,8 @@ std::vector<std::string> LinesOf(const BarTableModel& model) {
 }
 
 // The table as the chart window keeps it, update after update: each one clears it and sets
-// the bars again, mostly the same bars with the newest changed or one more.
+// the bars again, mostly the same bars with the newest changed or one more, saying how many
+// of the oldest are still those of the last update.
 TEST(BarTableModel, EachUpdateShowsExactlyItsBars) {
     const double t = DateToCenturies(2024, 6, 20, 10);
     const double m = 1.0 / 1440 / 36525;
@@ -28,18 +29,20 @@ TEST(BarTableModel, EachUpdateShowsExactlyItsBars) {
         const char* Name;
         std::vector<double> Times;
         std::vector<double> Closes;
+        std::size_t Unchanged = 0;  // the bars promised to be those of the step before
     };
     const Step steps[] = {
         {"first bars", {t, t + m, t + 2 * m}, {10, 10.5, 11}},
-        {"the same again", {t, t + m, t + 2 * m}, {10, 10.5, 11}},
-        {"newest close moves", {t, t + m, t + 2 * m}, {10, 10.5, 11.25}},
-        {"a bar more", {t, t + m, t + 2 * m, t + 3 * m}, {10, 10.5, 11.25, 9}},
+        {"the same again", {t, t + m, t + 2 * m}, {10, 10.5, 11}, 3},
+        {"newest close moves", {t, t + m, t + 2 * m}, {10, 10.5, 11.25}, 2},
+        {"a bar more", {t, t + m, t + 2 * m, t + 3 * m}, {10, 10.5, 11.25, 9}, 3},
         {"an older bar differs", {t, t + m, t + 2 * m, t + 3 * m}, {12, 10.5, 11.25, 9}},
         {"fewer bars", {t + m, t + 2 * m}, {10.5, 11.25}},
         {"other times, same closes", {t + 5 * m, t + 6 * m}, {10.5, 11.25}},
         {"more closes than times", {t, t + m}, {1, 2, 3}},
         {"no bars", {}, {}},
-        {"bars again", {t, t + m, t + 2 * m}, {10, 10.5, 11}},
+        {"bars again", {t, t + m, t + 2 * m}, {10, 10.5, 11}, 5},
+        {"a promise beyond the bars", {t, t + m}, {10, 10.5}, 9},
     };
     BarTableModel model;
     for (const Step& step : steps) {
@@ -49,7 +52,7 @@ TEST(BarTableModel, EachUpdateShowsExactlyItsBars) {
         // The model keeps its own copy: the caller's lists may change or go once it is set.
         std::vector<double> times = step.Times;
         std::vector<double> closes = step.Closes;
-        model.SetBars(times, closes);
+        model.SetBars(times, closes, step.Unchanged);
         times.assign(times.size(), 0);
         closes.clear();
 
