@@ -78,6 +78,29 @@ BENCHMARK(BM_StreamingUpdateMillionBars)
     ->UseRealTime()
     ->Iterations(20);
 
+// The same with two moving averages and the RSI on.
+void BM_StreamingUpdateMillionBarsOverlays(benchmark::State& state) {
+    ProgramEnvironment env;
+    TForm2 main;
+    TForm1* form = main.BitBtn1Click();
+    form->SpinEdit1->setValue(1'000'000);
+    form->SpinEdit2->setValue(0);
+    form->BitBtn1Click();
+    vela::ChartExtras extras;
+    extras.Averages = {{0, 20}, {1, 50}};
+    extras.RsiWindow = 14;
+    form->SetExtras(extras);
+    vela::TEsignalDownloader& e = form->E();
+    const vela::bench::UsageCounters usage;
+    for (auto _ : state) e.OnBarsChanged1(e.eSignal.get(), e.Handle);
+    state.counters["bars"] = form->Table()->LineCount();
+    usage.ReportPerIteration(state);
+}
+BENCHMARK(BM_StreamingUpdateMillionBarsOverlays)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(20);
+
 // A shown main window with one large chart window that has run a million bars.
 TForm1* ShownMillionBarChart(TForm2& main) {
     main.resize(1280, 900);

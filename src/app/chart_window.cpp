@@ -162,7 +162,9 @@ void TForm1::SetExtras(const ChartExtras& extras) {
     // Opens and volumes are kept only while an extra draws them: fetch them now.
     if (NeedsOpenAndVolume(extras) && state_.LOpen.Count() == 0 && state_.LClose.Count() > 0)
         UpdateChartSeries(downloader_->LCurr.Prices(), state_);
-    UpdateChartOverlays(state_);
+    // Made afresh, with the marks the next update goes on from.
+    overlayTails_ = ChartOverlayTails{};
+    UpdateChartOverlaysFrom(state_, 0, overlayTails_);
     navigation_->AllChanged();
     if (extrasMenu_) extrasMenu_->Sync();
     canvas_->Refresh();
@@ -295,6 +297,7 @@ void TForm1::BitBtn1Click() {
     TraceMark("A2-B3");
     if (!self || closing_) return;
     seriesUnchanged_ = 0;
+    overlayTails_ = ChartOverlayTails{};
     downloader_->RequestHistory1(BarsToRequest());
     if (!self || closing_) return;
     TraceMark("A2-B4");
@@ -326,7 +329,8 @@ void TForm1::UpdateChart() {
         // The series now follow the bars as they are; merges during the pumps below lower
         // this again.
         std::size_t kept = std::exchange(seriesUnchanged_, kAllBars);
-        const bool drawn = UpdateChartSeriesFrom(downloader_->LCurr.Prices(), kept, state_);
+        const bool drawn =
+            UpdateChartSeriesFrom(downloader_->LCurr.Prices(), kept, state_, overlayTails_);
         tableUnchanged_ = std::min(tableUnchanged_, kept);
         if (!drawn) break;
         navigation_->AllChanged();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "chart/chart_state.h"
+#include "chart/chart_update.h"
 #include "platform/atomic_file.h"
 #include "platform/form_list.h"
 
@@ -177,6 +178,7 @@ class TForm1 : public QWidget, public MessageReceiver {
     static constexpr std::size_t kAllBars = static_cast<std::size_t>(-1);
     std::size_t seriesUnchanged_ = 0;
     std::size_t tableUnchanged_ = 0;
+    ChartOverlayTails overlayTails_;
 };
 
 }  // namespace vela::app

@@ -101,7 +101,8 @@ bool UpdateChartSeries(std::span<const BarPrices> bars, ChartState& s) {
     return true;
 }
 
-bool UpdateChartSeriesFrom(std::span<const BarPrices> bars, std::size_t& unchanged, ChartState& s) {
+bool UpdateChartSeriesFrom(std::span<const BarPrices> bars, std::size_t& unchanged, ChartState& s,
+                           ChartOverlayTails& tails) {
     const std::size_t held =
         s.LClose.Count() > 0 ? static_cast<std::size_t>(std::max(s.ILastPrice + 1, 0)) : 0;
     const bool withOpen = NeedsOpenAndVolume(s.Extras);
@@ -119,7 +120,11 @@ bool UpdateChartSeriesFrom(std::span<const BarPrices> bars, std::size_t& unchang
          !SameBits(s.LClose.GetItem(static_cast<std::int32_t>(keep) - 1), bars[keep - 1].dClose)))
         keep = 0;
     unchanged = keep;
-    if (keep == 0) return UpdateChartSeries(bars, s);
+    if (keep == 0) {
+        const bool drawn = UpdateChartSeries(bars, s);
+        if (drawn) UpdateChartOverlaysFrom(s, 0, tails);
+        return drawn;
+    }
 
     const auto k = static_cast<std::int32_t>(keep);
     const auto count = static_cast<std::int32_t>(n);
@@ -174,8 +179,67 @@ bool UpdateChartSeriesFrom(std::span<const BarPrices> bars, std::size_t& unchang
     s.DayTMin = bars[static_cast<std::size_t>(s.IFirstBarInDay)].dtTime;
     s.DayTMax =
         static_cast<double>(bars.back().dtTime + static_cast<long double>(kFuturePoints) * s.dT);
-    UpdateChartOverlays(s);
+    UpdateChartOverlaysFrom(s, keep, tails);
     return true;
+}
+
+void UpdateChartOverlaysFrom(ChartState& s, std::size_t unchanged, ChartOverlayTails& tails) {
+    ChartOverlays& o = s.Overlays;
+    const std::span<const double> closes = s.LClose.Items();
+    const bool same =
+        tails.Set && tails.Averages == s.Extras.Averages && tails.RsiWindow == s.Extras.RsiWindow &&
+        o.Averages == s.Extras.Averages && o.RsiWindow == s.Extras.RsiWindow &&
+        o.LAverages.size() == s.Extras.Averages.size() && (o.RsiWindow <= 0 || o.LRsi.Count() > 0);
+    if (!same) {
+        // Made from the start, as the plain way does, and marked as it goes.
+        UpdateChartOverlays(s);
+        tails = ChartOverlayTails{};
+        unchanged = 0;
+        if (o.LAverages.empty() && o.LRsi.Count() == 0) return;
+        tails.Averages = o.Averages;
+        tails.RsiWindow = o.RsiWindow;
+        tails.AveragePasses.resize(o.Averages.size());
+    }
+    // Marked this far back, every update that fetches the newest bars again goes on from it.
+    constexpr std::size_t kMarkBack = 2 * 128;
+    const std::size_t bars = static_cast<std::size_t>(std::max(s.ILastPrice + 1, 0));
+    const std::size_t markAt = bars > kMarkBack ? bars - kMarkBack : 0;
+    std::vector<double> tail;
+    // Replaces the list's items from `from` on by tail.
+    const auto put = [&tail](TVegaDoubleList& list, std::size_t from) {
+        KeepFirst(list, static_cast<std::int32_t>(from));
+        for (const double v : tail) list.Add(v);
+    };
+    // A pass goes on from its mark when the closes before it stayed, else from the start.
+    const auto startOf = [&](const IndicatorPass& mark, const TVegaDoubleList& list) {
+        IndicatorPass start;
+        if (same && mark.At <= unchanged && mark.At <= static_cast<std::size_t>(list.Count())) {
+            start = mark;
+        }
+        return start;
+    };
+    if (same || !o.LAverages.empty()) {
+        for (std::size_t j = 0; j < o.Averages.size(); ++j) {
+            TVegaDoubleList& list = o.LAverages[j];
+            const ChartAverage& a = o.Averages[j];
+            IndicatorPass& mark = tails.AveragePasses[j];
+            const IndicatorPass start = startOf(mark, list);
+            if (!same) {
+                // The plain way made the list; only the mark is wanted.
+                MovingAverageFrom(closes, a.Window, a.Type, start, tail, markAt, mark);
+                continue;
+            }
+            const std::size_t from =
+                MovingAverageFrom(closes, a.Window, a.Type, start, tail, markAt, mark);
+            put(list, from);
+        }
+    }
+    if (o.RsiWindow > 0) {
+        const IndicatorPass start = startOf(tails.RsiPass, o.LRsi);
+        const std::size_t from = RsiFrom(closes, o.RsiWindow, start, tail, markAt, tails.RsiPass);
+        if (same) put(o.LRsi, from);
+    }
+    tails.Set = true;
 }
 
 void UpdateChartOverlays(ChartState& s) {

@@ -210,14 +210,17 @@ TEST(UpdateChartSeriesFrom, SameAsAFullRebuildAfterRandomUpdates) {
 
     ChartState fast;
     fast.dT = dT;
+    fast.Extras.Averages = {{0, 20}, {1, 9}, {2, 4}};
+    fast.Extras.RsiWindow = 14;
     ChartState plain = fast;
+    ChartOverlayTails tails;
     std::size_t unchanged = 0;
-    ASSERT_TRUE(UpdateChartSeriesFrom(bars, unchanged, fast));
+    ASSERT_TRUE(UpdateChartSeriesFrom(bars, unchanged, fast, tails));
     ASSERT_TRUE(UpdateChartSeries(bars, plain));
     ExpectSameChart(fast, plain);
     for (int step = 0; step < 400; ++step) {
         std::size_t cut = bars.size();
-        switch (std::uniform_int_distribution<int>(0, 9)(random)) {
+        switch (std::uniform_int_distribution<int>(0, 10)(random)) {
             case 0:
             case 1:
             case 2:
@@ -251,12 +254,21 @@ TEST(UpdateChartSeriesFrom, SameAsAFullRebuildAfterRandomUpdates) {
                     cut = bars.size();
                 }
                 break;
+            case 9: {  // other overlays, with the tails of the old ones kept or not
+                static const std::vector<ChartAverage> kChoices[] = {
+                    {}, {{0, 3}}, {{1, 200}, {3, 10}}, {{0, 20}, {1, 9}, {2, 4}}, {{2, 40}}};
+                const std::vector<ChartAverage>& chosen = kChoices[step % 5];
+                plain.Extras.Averages = fast.Extras.Averages = chosen;
+                plain.Extras.RsiWindow = fast.Extras.RsiWindow = step % 3 == 0 ? 0 : 2 + step % 20;
+                if (step % 2 == 0) tails = ChartOverlayTails{};
+                break;
+            }
             default:  // a hint lower than it could be is no harm
                 cut = std::uniform_int_distribution<std::size_t>(0, bars.size())(random);
                 break;
         }
         unchanged = cut;
-        ASSERT_TRUE(UpdateChartSeriesFrom(bars, unchanged, fast));
+        ASSERT_TRUE(UpdateChartSeriesFrom(bars, unchanged, fast, tails));
         ASSERT_TRUE(UpdateChartSeries(bars, plain));
         EXPECT_LE(unchanged, cut);
         ExpectSameChart(fast, plain);
@@ -272,13 +284,14 @@ TEST(UpdateChartSeriesFrom, BuildsInFullWithoutItemsToKeep) {
     const auto bars = Bars({{0, 0}, {0, 1}, {1, 0}});
     for (const std::size_t hint : {std::size_t{0}, std::size_t{2}, ~std::size_t{0}}) {
         ChartState s = OneMinuteState();
+        ChartOverlayTails tails;
         std::size_t unchanged = hint;
-        ASSERT_TRUE(UpdateChartSeriesFrom(bars, unchanged, s));
+        ASSERT_TRUE(UpdateChartSeriesFrom(bars, unchanged, s, tails));
         EXPECT_EQ(unchanged, 0u);
         EXPECT_EQ(s.LClose.Count(), 18);
         EXPECT_EQ(s.IFirstBarInDay, 2);
         unchanged = hint;
-        ASSERT_TRUE(UpdateChartSeriesFrom(bars, unchanged, s));
+        ASSERT_TRUE(UpdateChartSeriesFrom(bars, unchanged, s, tails));
         EXPECT_EQ(unchanged, std::min<std::size_t>(hint, 3));
         EXPECT_EQ(s.IFirstBarInDay, 2);
     }
