@@ -300,6 +300,8 @@ void TForm1::BitBtn1Click() {
     overlayTails_ = ChartOverlayTails{};
     downloader_->RequestHistory1(BarsToRequest());
     if (!self || closing_) return;
+    // A new history, whatever was built while the request pumped.
+    seriesUnchanged_ = 0;
     TraceMark("A2-B4");
     if (!self || closing_) return;
     UpdateChart();
