@@ -222,15 +222,17 @@ void UpdateChartOverlaysFrom(ChartState& s, std::size_t unchanged, ChartOverlayT
         for (std::size_t j = 0; j < o.Averages.size(); ++j) {
             TVegaDoubleList& list = o.LAverages[j];
             const ChartAverage& a = o.Averages[j];
+            // A window of 0 or less leaves the closes as they are, as the plain way does.
+            const std::int32_t window = std::max(a.Window, 0);
             IndicatorPass& mark = tails.AveragePasses[j];
             const IndicatorPass start = startOf(mark, list);
             if (!same) {
                 // The plain way made the list; only the mark is wanted.
-                MovingAverageFrom(closes, a.Window, a.Type, start, tail, markAt, mark);
+                MovingAverageFrom(closes, window, a.Type, start, tail, markAt, mark);
                 continue;
             }
             const std::size_t from =
-                MovingAverageFrom(closes, a.Window, a.Type, start, tail, markAt, mark);
+                MovingAverageFrom(closes, window, a.Type, start, tail, markAt, mark);
             put(list, from);
         }
     }

@@ -255,8 +255,11 @@ TEST(UpdateChartSeriesFrom, SameAsAFullRebuildAfterRandomUpdates) {
                 }
                 break;
             case 9: {  // other overlays, with the tails of the old ones kept or not
-                static const std::vector<ChartAverage> kChoices[] = {
-                    {}, {{0, 3}}, {{1, 200}, {3, 10}}, {{0, 20}, {1, 9}, {2, 4}}, {{2, 40}}};
+                static const std::vector<ChartAverage> kChoices[] = {{},
+                                                                     {{0, 3}, {1, -3}},
+                                                                     {{1, 200}, {3, 10}},
+                                                                     {{0, 20}, {1, 9}, {2, 4}},
+                                                                     {{2, 40}}};
                 const std::vector<ChartAverage>& chosen = kChoices[step % 5];
                 plain.Extras.Averages = fast.Extras.Averages = chosen;
                 plain.Extras.RsiWindow = fast.Extras.RsiWindow = step % 3 == 0 ? 0 : 2 + step % 20;
