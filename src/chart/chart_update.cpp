@@ -29,6 +29,9 @@ std::int32_t NewestBreak(std::span<const BarPrices> bars, std::int32_t from, std
             return i;
     return -1;
 }
+// Brings the overlays up to date from the first changed close on; made: the plain way has
+// just made them from these closes, so only the tails are wanted.
+void GoOnWithOverlays(ChartState& s, std::size_t unchanged, ChartOverlayTails& tails, bool made);
 }  // namespace
 
 double BarLengthInCenturies(double minutes) {
@@ -122,7 +125,8 @@ bool UpdateChartSeriesFrom(std::span<const BarPrices> bars, std::size_t& unchang
     unchanged = keep;
     if (keep == 0) {
         const bool drawn = UpdateChartSeries(bars, s);
-        if (drawn) UpdateChartOverlaysFrom(s, 0, tails);
+        // The plain way made the overlays as well: only the marks are wanted.
+        if (drawn) GoOnWithOverlays(s, 0, tails, true);
         return drawn;
     }
 
@@ -184,15 +188,22 @@ bool UpdateChartSeriesFrom(std::span<const BarPrices> bars, std::size_t& unchang
 }
 
 void UpdateChartOverlaysFrom(ChartState& s, std::size_t unchanged, ChartOverlayTails& tails) {
+    GoOnWithOverlays(s, unchanged, tails, false);
+}
+
+namespace {
+
+void GoOnWithOverlays(ChartState& s, std::size_t unchanged, ChartOverlayTails& tails, bool made) {
     ChartOverlays& o = s.Overlays;
     const std::span<const double> closes = s.LClose.Items();
-    const bool same =
-        tails.Set && tails.Averages == s.Extras.Averages && tails.RsiWindow == s.Extras.RsiWindow &&
-        o.Averages == s.Extras.Averages && o.RsiWindow == s.Extras.RsiWindow &&
-        o.LAverages.size() == s.Extras.Averages.size() && (o.RsiWindow <= 0 || o.LRsi.Count() > 0);
+    const bool same = !made && tails.Set && tails.Averages == s.Extras.Averages &&
+                      tails.RsiWindow == s.Extras.RsiWindow && o.Averages == s.Extras.Averages &&
+                      o.RsiWindow == s.Extras.RsiWindow &&
+                      o.LAverages.size() == s.Extras.Averages.size() &&
+                      (o.RsiWindow <= 0 || o.LRsi.Count() > 0);
     if (!same) {
-        // Made from the start, as the plain way does, and marked as it goes.
-        UpdateChartOverlays(s);
+        // Made from the start, as the plain way does (unless it just did), and marked.
+        if (!made) UpdateChartOverlays(s);
         tails = ChartOverlayTails{};
         unchanged = 0;
         if (o.LAverages.empty() && o.LRsi.Count() == 0) return;
@@ -243,6 +254,8 @@ void UpdateChartOverlaysFrom(ChartState& s, std::size_t unchanged, ChartOverlayT
     }
     tails.Set = true;
 }
+
+}  // namespace
 
 void UpdateChartOverlays(ChartState& s) {
     ChartOverlays& o = s.Overlays;
