@@ -62,14 +62,6 @@ QLabel* PlaceLabel(QWidget* parent, const char* name, const QString& text, int x
     return label;
 }
 
-// The bars' part of a series, without the future positions. A run started while an update
-// pumped may have cleared the series meanwhile.
-std::span<const double> BarsOf(const TVegaDoubleList& list, std::int32_t lastBar) {
-    const std::span<const double> items(list.Items());
-    const auto bars = static_cast<std::size_t>(std::max<std::int64_t>(lastBar + 1LL, 0));
-    return items.first(std::min(bars, items.size()));
-}
-
 // A number field read from its text: the integer it spells, else the minimum; a value typed
 // beyond the range and not yet left is clamped into it rather than used as typed.
 int FieldValue(const QSpinBox& field) {
@@ -160,8 +152,11 @@ const ChartState& TForm1::ShownState() const {
 void TForm1::SetExtras(const ChartExtras& extras) {
     state_.Extras = extras;
     // Opens and volumes are kept only while an extra draws them: fetch them now.
-    if (NeedsOpenAndVolume(extras) && state_.LOpen.Count() == 0 && state_.LClose.Count() > 0)
+    if (NeedsOpenAndVolume(extras) && state_.LOpen.Count() == 0 && state_.LClose.Count() > 0) {
+        // The series are built anew from the bars: the table's lines stay as they were.
+        table_->KeepLines();
         UpdateChartSeries(downloader_->LCurr.Prices(), state_);
+    }
     // Made afresh, with the marks the next update goes on from.
     overlayTails_ = ChartOverlayTails{};
     UpdateChartOverlaysFrom(state_, 0, overlayTails_);
@@ -268,6 +263,7 @@ void TForm1::BitBtn1Click() {
     BitBtn1->setEnabled(false);
     if (!Pump()) return;
     // The table keeps its lines: a run without bars leaves them as they were.
+    table_->KeepLines();
     navigation_->Reset();
     state_.LClose.Clear();
     state_.LHigh.Clear();
@@ -331,16 +327,16 @@ void TForm1::UpdateChart() {
         // The series now follow the bars as they are; merges during the pumps below lower
         // this again.
         std::size_t kept = std::exchange(seriesUnchanged_, kAllBars);
-        const bool drawn =
-            UpdateChartSeriesFrom(downloader_->LCurr.Prices(), kept, state_, overlayTails_);
-        tableUnchanged_ = std::min(tableUnchanged_, kept);
-        if (!drawn) break;
+        // Fewer than two bars empty the series, and the table keeps its lines.
+        if (downloader_->LCurr.Count() < 2) table_->KeepLines();
+        if (!UpdateChartSeriesFrom(downloader_->LCurr.Prices(), kept, state_, overlayTails_)) break;
         navigation_->AllChanged();
         table_->Clear();
         if (!Pump()) return;
-        table_->SetBars(BarsOf(state_.LTime, state_.ILastPrice),
-                        BarsOf(state_.LClose, state_.ILastPrice),
-                        std::exchange(tableUnchanged_, kAllBars));
+        // The bars' part of the series, without the future positions. A run started while
+        // the update pumped may have cleared the series meanwhile.
+        table_->ShowSeries(state_.LTime, state_.LClose,
+                           static_cast<std::size_t>(std::max(state_.ILastPrice + 1, 0)));
         FlickerFreePaintBox1->update();
         // New bars may have moved the bar under a resting mouse.
         canvas_->Refresh();

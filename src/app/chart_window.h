@@ -173,11 +173,10 @@ class TForm1 : public QWidget, public MessageReceiver {
     bool shownOnce_ = false;
     bool updating_ = false;
     bool updateAgain_ = false;
-    // How many of the downloader's bars are still those the series were built from, and
-    // those the table's lines were set from: an update rebuilds only from there on.
+    // How many of the downloader's bars are still those the series were built from: an
+    // update rebuilds only from there on.
     static constexpr std::size_t kAllBars = static_cast<std::size_t>(-1);
     std::size_t seriesUnchanged_ = 0;
-    std::size_t tableUnchanged_ = 0;
     ChartOverlayTails overlayTails_;
 };
 
