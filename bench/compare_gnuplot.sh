@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Times gnuplot and vela-monitor drawing the same 1,000,000 one-minute bars as a close line
 # into a 1200 x 700 PNG, end to end (reading the CSV file included), and prints the medians
-# and their ratio. vela-monitor should take at most half of gnuplot's time.
+# and their ratio, with each program's minor page faults and peak memory beside its time
+# (page faults cost far more on some machines than on others; their number does not change).
+# vela-monitor should take at most 0.4 of gnuplot's time.
 #
 #   bench/compare_gnuplot.sh [path/to/vela-monitor]
 #
@@ -18,13 +20,16 @@ if [ ! -x "$program" ]; then
     echo "vela-monitor not found at $program: build it first" >&2
     exit 1
 fi
-if ! command -v gnuplot >/dev/null 2>&1; then
-    echo "Installing gnuplot"
+wanted=()
+command -v gnuplot >/dev/null 2>&1 || wanted+=(gnuplot-nox)
+[ -x /usr/bin/time ] || wanted+=(time)
+if ((${#wanted[@]})); then
+    echo "Installing ${wanted[*]}"
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     export DEBIAN_FRONTEND=noninteractive
     $sudo apt-get -o DPkg::Lock::Timeout=600 update -q
-    $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends gnuplot-nox
+    $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${wanted[@]}"
 fi
 
 work=$(mktemp -d)
@@ -76,30 +81,52 @@ export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$work/runtime}
 mkdir -p "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 
+# One run of a command: its minor page faults and peak memory (KB) land in $work/usage.
+usage() { /usr/bin/time -o "$work/usage" -f '%R %M' "$@"; }
+
 gnuplot_times=()
+gnuplot_faults=()
+gnuplot_peaks=()
 vela_times=()
+vela_faults=()
+vela_peaks=()
 for ((r = 1; r <= runs; r++)); do
     rm -f "$work/gnuplot.png"
     start=$(now)
-    gnuplot "$work/plot.gp"
+    usage gnuplot "$work/plot.gp"
     end=$(now)
     [ -s "$work/gnuplot.png" ] || { echo "gnuplot wrote no PNG" >&2; exit 1; }
     gnuplot_times+=("$(elapsed "$start" "$end")")
+    read -r f m < "$work/usage"
+    gnuplot_faults+=("$f")
+    gnuplot_peaks+=("$m")
 
     rm -rf "$work/out"
     start=$(now)
-    "$program" --feed "csv:$work/data" --snapshot "$work/out" --size 1200x700 \
+    usage "$program" --feed "csv:$work/data" --snapshot "$work/out" --size 1200x700 \
         --bars "$bars" --symbol "$symbol" > "$work/vela.log" 2>&1 ||
         { echo "vela-monitor failed:" >&2; cat "$work/vela.log" >&2; exit 1; }
     end=$(now)
     ls "$work/out"/chart-*.png >/dev/null 2>&1 ||
         { echo "vela-monitor wrote no chart PNG" >&2; cat "$work/vela.log" >&2; exit 1; }
     vela_times+=("$(elapsed "$start" "$end")")
-    echo "run $r: gnuplot ${gnuplot_times[-1]} s, vela-monitor ${vela_times[-1]} s"
+    read -r f m < "$work/usage"
+    vela_faults+=("$f")
+    vela_peaks+=("$m")
+    echo "run $r: gnuplot ${gnuplot_times[-1]} s ${gnuplot_faults[-1]} faults" \
+        "$((gnuplot_peaks[-1] / 1024)) MB, vela-monitor ${vela_times[-1]} s" \
+        "${vela_faults[-1]} faults $((vela_peaks[-1] / 1024)) MB"
 done
 
 g=$(printf '%s\n' "${gnuplot_times[@]}" | median)
 v=$(printf '%s\n' "${vela_times[@]}" | median)
+gf=$(printf '%s\n' "${gnuplot_faults[@]}" | median)
+vf=$(printf '%s\n' "${vela_faults[@]}" | median)
+gm=$(printf '%s\n' "${gnuplot_peaks[@]}" | median)
+vm=$(printf '%s\n' "${vela_peaks[@]}" | median)
 ratio=$(awk -v v="$v" -v g="$g" 'BEGIN { printf "%.3f", v / g }')
-printf 'median of %d runs: gnuplot %.3f s, vela-monitor %.3f s\n' "$runs" "$g" "$v"
-echo "ratio vela-monitor / gnuplot: $ratio (target at most 0.5)"
+printf 'median of %d runs: gnuplot %.3f s, %.0f minor faults, %.0f MB peak\n' \
+    "$runs" "$g" "$gf" "$(awk -v k="$gm" 'BEGIN { print k / 1024 }')"
+printf '                  vela-monitor %.3f s, %.0f minor faults, %.0f MB peak\n' \
+    "$v" "$vf" "$(awk -v k="$vm" 'BEGIN { print k / 1024 }')"
+echo "ratio vela-monitor / gnuplot: $ratio (target at most 0.4)"

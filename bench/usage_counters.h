@@ -15,6 +15,12 @@ class UsageCounters {
         state.counters["minor_faults"] = static_cast<double>(u.ru_minflt - faults_);
         state.counters["peak_MB"] = static_cast<double>(u.ru_maxrss) / 1024.0;
     }
+    // The same with the faults shared out over the iterations: what one of them costs.
+    void ReportPerIteration(benchmark::State& state) const {
+        Report(state);
+        state.counters["minor_faults"] = benchmark::Counter(state.counters["minor_faults"].value,
+                                                            benchmark::Counter::kAvgIterations);
+    }
 
   private:
     static rusage Now() {

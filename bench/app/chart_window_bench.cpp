@@ -48,28 +48,49 @@ void BM_RunMillionBars(benchmark::State& state) {
     TForm2 main;
     TForm1* form = main.BitBtn1Click();
     form->SpinEdit1->setValue(1'000'000);
+    const vela::bench::UsageCounters usage;
     for (auto _ : state) {
         form->BitBtn1Click();
         benchmark::DoNotOptimize(form->Table()->Line(0));
     }
     state.counters["bars"] = form->Table()->LineCount();
+    usage.ReportPerIteration(state);
 }
 BENCHMARK(BM_RunMillionBars)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
-// One streaming update with a million bars held: fetch the newest 100, merge, rebuild the
-// series and the table.
-void BM_StreamingUpdateMillionBars(benchmark::State& state) {
+// Streaming updates one after another with a million bars held and the extras on: each
+// fetches the newest 100 bars, merges them and brings the series and the table up to date.
+void StreamUpdates(benchmark::State& state, const vela::ChartExtras& extras) {
     ProgramEnvironment env;
     TForm2 main;
     TForm1* form = main.BitBtn1Click();
     form->SpinEdit1->setValue(1'000'000);
     form->SpinEdit2->setValue(0);
     form->BitBtn1Click();
+    if (extras.AnyOn()) form->SetExtras(extras);
     vela::TEsignalDownloader& e = form->E();
+    const vela::bench::UsageCounters usage;
     for (auto _ : state) e.OnBarsChanged1(e.eSignal.get(), e.Handle);
     state.counters["bars"] = form->Table()->LineCount();
+    usage.ReportPerIteration(state);
+}
+
+void BM_StreamingUpdateMillionBars(benchmark::State& state) {
+    StreamUpdates(state, vela::ChartExtras{});
 }
 BENCHMARK(BM_StreamingUpdateMillionBars)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(20);
+
+// The same with two moving averages and the RSI on.
+void BM_StreamingUpdateMillionBarsOverlays(benchmark::State& state) {
+    vela::ChartExtras extras;
+    extras.Averages = {{0, 20}, {1, 50}};
+    extras.RsiWindow = 14;
+    StreamUpdates(state, extras);
+}
+BENCHMARK(BM_StreamingUpdateMillionBarsOverlays)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(20);

@@ -29,10 +29,30 @@ void CopyFromFirstChange(std::vector<double>& to, std::span<const double> from) 
 void BarTableModel::SetBars(std::span<const double> times, std::span<const double> closes) {
     const std::size_t count = std::min(times.size(), closes.size());
     beginResetModel();
+    shownTimes_ = shownCloses_ = nullptr;
     CopyFromFirstChange(times_, times.first(count));
     CopyFromFirstChange(closes_, closes.first(count));
     shown_ = std::min<std::size_t>(count, std::numeric_limits<int>::max());
     endResetModel();
+}
+
+void BarTableModel::ShowSeries(const TVegaDoubleList& times, const TVegaDoubleList& closes,
+                               std::size_t count) {
+    beginResetModel();
+    shownTimes_ = &times;
+    shownCloses_ = &closes;
+    count = std::min({count, times.Items().size(), closes.Items().size()});
+    shown_ = std::min<std::size_t>(count, std::numeric_limits<int>::max());
+    endResetModel();
+}
+
+void BarTableModel::KeepLines() {
+    if (shownTimes_ == nullptr) return;
+    const std::span<const double> times = Times();
+    const std::span<const double> closes = Closes();
+    times_.assign(times.begin(), times.end());
+    closes_.assign(closes.begin(), closes.end());
+    shownTimes_ = shownCloses_ = nullptr;
 }
 
 void BarTableModel::Clear() {
@@ -42,11 +62,13 @@ void BarTableModel::Clear() {
 }
 
 std::span<const double> BarTableModel::Times() const {
-    return std::span<const double>(times_).first(shown_);
+    return (shownTimes_ != nullptr ? shownTimes_->Items() : std::span<const double>(times_))
+        .first(shown_);
 }
 
 std::span<const double> BarTableModel::Closes() const {
-    return std::span<const double>(closes_).first(shown_);
+    return (shownCloses_ != nullptr ? shownCloses_->Items() : std::span<const double>(closes_))
+        .first(shown_);
 }
 
 int BarTableModel::LineCount() const {
@@ -65,7 +87,7 @@ QVariant BarTableModel::data(const QModelIndex& index, int role) const {
 std::string BarTableModel::Line(int row) const {
     if (row < 0 || static_cast<std::size_t>(row) >= shown_) return {};
     const std::size_t i = shown_ - 1 - static_cast<std::size_t>(row);
-    return BarTableLine(times_[i], closes_[i]);
+    return BarTableLine(Times()[i], Closes()[i]);
 }
 
 bool BarTableModel::WriteLines(std::ostream& out) const {

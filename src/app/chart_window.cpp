@@ -32,6 +32,7 @@
 #include <QPointer>
 #include <algorithm>
 #include <span>
+#include <utility>
 
 #include "app/bar_table_model.h"
 #include "app/chart_alerts.h"
@@ -89,14 +90,6 @@ QLabel* PlaceLabel(QWidget* parent, const char* name, const QString& text, int x
     label->adjustSize();
     label->move(x, y);
     return label;
-}
-
-// The bars' part of a series, without the future positions. A run started while an update
-// pumped may have cleared the series meanwhile.
-std::span<const double> BarsOf(const TVegaDoubleList& list, std::int32_t lastBar) {
-    const std::span<const double> items(list.Items());
-    const auto bars = static_cast<std::size_t>(std::max<std::int64_t>(lastBar + 1LL, 0));
-    return items.first(std::min(bars, items.size()));
 }
 
 // A number field read from its text: the integer it spells, else the minimum; a value typed
@@ -201,9 +194,14 @@ const ChartState& TForm1::ShownState() const {
 void TForm1::SetExtras(const ChartExtras& extras) {
     state_.Extras = extras;
     // Opens and volumes are kept only while an extra draws them: fetch them now.
-    if (NeedsOpenAndVolume(extras) && state_.LOpen.Count() == 0 && state_.LClose.Count() > 0)
+    if (NeedsOpenAndVolume(extras) && state_.LOpen.Count() == 0 && state_.LClose.Count() > 0) {
+        // The series are built anew from the bars: the table's lines stay as they were.
+        table_->KeepLines();
         UpdateChartSeries(downloader_->LCurr.Prices(), state_);
-    UpdateChartOverlays(state_);
+    }
+    // Made afresh, with the marks the next update goes on from.
+    overlayTails_ = ChartOverlayTails{};
+    UpdateChartOverlaysFrom(state_, 0, overlayTails_);
     navigation_->AllChanged();
     if (extrasMenu_) extrasMenu_->Sync();
     canvas_->Refresh();
@@ -322,6 +320,7 @@ void TForm1::BitBtn1Click() {
     BitBtn1->setEnabled(false);
     if (!Pump()) return;
     // The table keeps its lines: a run without bars leaves them as they were.
+    table_->KeepLines();
     navigation_->Reset();
     state_.LClose.Clear();
     state_.LHigh.Clear();
@@ -338,13 +337,24 @@ void TForm1::BitBtn1Click() {
     // Blanks around a typed or pasted symbol are no part of it.
     if (const QString symbol = Edit1->text().trimmed(); symbol != Edit1->text())
         Edit1->setText(symbol);
-    downloader_->Set_Info1(Edit1->text().toStdString(), std::string(interval.Text),
-                           UpdateSeconds() * 1000, wholeDay, wholeDay ? 0 : -1,
-                           wholeDay ? 1440 : -1, [this] { UpdateChart(); });
+    downloader_->Set_Info1(
+        Edit1->text().toStdString(), std::string(interval.Text), UpdateSeconds() * 1000, wholeDay,
+        wholeDay ? 0 : -1, wholeDay ? 1440 : -1, [this] {
+            // A merge keeps the bars before the ones it fetched.
+            const TEsignalDownloader& e = *downloader_;
+            seriesUnchanged_ = std::min<std::size_t>(
+                seriesUnchanged_,
+                static_cast<std::size_t>(std::max(e.LCurr.Count() - e.LUpdate.Count(), 0)));
+            UpdateChart();
+        });
     TraceMark("A2-B3");
     if (!self || closing_) return;
+    seriesUnchanged_ = 0;
+    overlayTails_ = ChartOverlayTails{};
     downloader_->RequestHistory1(BarsToRequest());
     if (!self || closing_) return;
+    // A new history, whatever was built while the request pumped.
+    seriesUnchanged_ = 0;
     // What the history traded fires nothing: the alerts wait for what comes after it.
     alerts_->Baseline(downloader_->LCurr.Prices(), Edit1->text().toStdString(),
                       ComboBox1->currentText().toStdString());
@@ -374,12 +384,19 @@ void TForm1::UpdateChart() {
     int rounds = 0;
     do {
         updateAgain_ = false;
-        if (!UpdateChartSeries(downloader_->LCurr.Prices(), state_)) break;
+        // The series now follow the bars as they are; merges during the pumps below lower
+        // this again.
+        std::size_t kept = std::exchange(seriesUnchanged_, kAllBars);
+        // Fewer than two bars empty the series, and the table keeps its lines.
+        if (downloader_->LCurr.Count() < 2) table_->KeepLines();
+        if (!UpdateChartSeriesFrom(downloader_->LCurr.Prices(), kept, state_, overlayTails_)) break;
         navigation_->AllChanged();
         table_->Clear();
         if (!Pump()) return;
-        table_->SetBars(BarsOf(state_.LTime, state_.ILastPrice),
-                        BarsOf(state_.LClose, state_.ILastPrice));
+        // The bars' part of the series, without the future positions. A run started while
+        // the update pumped may have cleared the series meanwhile.
+        table_->ShowSeries(state_.LTime, state_.LClose,
+                           static_cast<std::size_t>(std::max(state_.ILastPrice + 1, 0)));
         FlickerFreePaintBox1->update();
         // New bars may have moved the bar under a resting mouse.
         canvas_->Refresh();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "chart/chart_state.h"
+#include "chart/chart_update.h"
 #include "platform/atomic_file.h"
 #include "platform/form_list.h"
 
@@ -180,6 +181,11 @@ class TForm1 : public QWidget, public MessageReceiver {
     bool shownOnce_ = false;
     bool updating_ = false;
     bool updateAgain_ = false;
+    // How many of the downloader's bars are still those the series were built from: an
+    // update rebuilds only from there on.
+    static constexpr std::size_t kAllBars = static_cast<std::size_t>(-1);
+    std::size_t seriesUnchanged_ = 0;
+    ChartOverlayTails overlayTails_;
 };
 
 }  // namespace vela::app

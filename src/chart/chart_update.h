@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <span>
+#include <vector>
 
 #include "chart/chart_state.h"
 #include "market/bar_data.h"
+#include "series/series_indicators.h"
 
 namespace vela {
 
@@ -23,8 +26,33 @@ double BarLengthInCenturies(double minutes);
 // The overlays are brought up to date as well.
 bool UpdateChartSeries(std::span<const BarPrices> bars, ChartState& s);
 
+// The same result for bars of which the first `unchanged` are those the series were last
+// built from (with the same dT and extras): the items before the first changed bar are kept
+// and only the rest is built again, so an update costs what it changes, not what is held.
+// A hint beyond the bars held is cut to them; 0 rebuilds all. On return `unchanged` is the
+// number of bars whose items were kept.
+struct ChartOverlayTails;
+bool UpdateChartSeriesFrom(std::span<const BarPrices> bars, std::size_t& unchanged, ChartState& s,
+                           ChartOverlayTails& tails);
+
 // Computes s.Overlays for s.Extras from the closes: the moving averages and the RSI the
 // extras switch on, nothing for those switched off.
 void UpdateChartOverlays(ChartState& s);
+
+// Where the overlays' passes stood a little before the newest bar, so that a streaming update
+// goes on from there instead of from the oldest bar. Empty: nothing to go on from.
+struct ChartOverlayTails {
+    std::vector<ChartAverage> Averages;  // what the passes were made for
+    std::int32_t RsiWindow = 0;
+    std::vector<IndicatorPass> AveragePasses;
+    IndicatorPass RsiPass;
+    bool Set = false;
+};
+
+// The same overlays as UpdateChartOverlays when the first `unchanged` closes are those the
+// overlays and the tails were last made from: each pass goes on from its mark when that lies
+// within them, else runs from the start; the tails are marked anew a little before the newest
+// bar.
+void UpdateChartOverlaysFrom(ChartState& s, std::size_t unchanged, ChartOverlayTails& tails);
 
 }  // namespace vela

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <future>
+#include <limits>
 #include <sstream>
 #include <system_error>
 
@@ -165,6 +166,9 @@ struct CsvFeed::CsvRequest : FeedRequests::Request {
     BarInterval Interval;
     DayWindow Window;
     std::int64_t LastBucket = 0;
+    // Every raw bar is a bar of its own, at its own time: the released raw bars are served
+    // as they stand, and Bars stays empty.
+    bool InPlace = false;
 
     // The bucket a raw bar belongs to; false when its time of day is outside the window.
     bool BucketOf(const RawBar& b, std::int64_t& bucket) const {
@@ -174,6 +178,18 @@ struct CsvFeed::CsvRequest : FeedRequests::Request {
         bucket = day * 86400 + (Interval.Daily ? 0 : sod / Interval.Seconds * Interval.Seconds);
         return true;
     }
+
+    // Whether each raw bar is its own bucket, starting at its own time: then Take would copy
+    // them one for one (the file's times ascend and none repeats).
+    bool EachBarOwnBucket(const std::vector<RawBar>& raw) const {
+        return std::all_of(raw.begin(), raw.end(), [this](const RawBar& b) {
+            std::int64_t bucket = 0;
+            return BucketOf(b, bucket) && bucket == b.Sec;
+        });
+    }
+
+    // The bars served so far (raw bars when served in place).
+    std::size_t Served() const { return InPlace ? Released : Bars.size(); }
 
     // Takes one more raw bar of the file into the served bars.
     void Take(const RawBar& b) {
@@ -307,15 +323,16 @@ void CsvFeed::Complete(CsvRequest& r) {
                          ? std::min<std::size_t>(100, n / 2)
                          : std::min<std::size_t>(static_cast<std::size_t>(options_.Hold), n);
         }
+        r.InPlace = options_.ServeInPlace && r.EachBarOwnBucket(r.Series->Bars);
         // At most one bar per raw bar; trimmed below when the buckets gathered many.
-        r.Bars.reserve(n);
+        if (!r.InPlace) r.Bars.reserve(n);
         CatchUp(r);
         if (r.Bars.size() < r.Bars.capacity() / 2) r.Bars.shrink_to_fit();
         // Opened after the replay's end: all at once, and said why nothing streams.
         if (r.Hold > 0 && r.Released == n) SayReplayEnded(*r.Load);
     }
     const std::size_t wanted = r.Wanted > 0 ? static_cast<std::size_t>(r.Wanted) : 0;
-    r.First = r.Bars.size() - std::min(wanted, r.Bars.size());
+    r.First = r.Served() - std::min(wanted, r.Served());
     r.Ready = true;
     if (r.Series && r.Released < r.Series->Bars.size()) ScheduleTick();
 }
@@ -329,8 +346,32 @@ bool CsvFeed::CatchUp(CsvRequest& r) {
             std::clamp<std::int64_t>(ticks, 0, static_cast<std::int64_t>(r.Hold)));
     }
     const std::size_t before = r.Released;
-    for (; r.Released < reached; ++r.Released) r.Take(raw[r.Released]);
+    if (r.InPlace)
+        r.Released = std::max(r.Released, reached);
+    else
+        for (; r.Released < reached; ++r.Released) r.Take(raw[r.Released]);
     return r.Released != before;
+}
+
+std::int32_t CsvFeed::GetNumBars(std::int32_t handle) {
+    const auto* r = static_cast<const CsvRequest*>(Find(handle));
+    if (r == nullptr || !r->InPlace) return FeedRequests::GetNumBars(handle);
+    return static_cast<std::int32_t>(
+        std::min<std::size_t>(r->Released - r->First, std::numeric_limits<std::int32_t>::max()));
+}
+
+BarData CsvFeed::GetBar(std::int32_t handle, std::int32_t index) {
+    const auto* r = static_cast<const CsvRequest*>(Find(handle));
+    if (r == nullptr || !r->InPlace) return FeedRequests::GetBar(handle, index);
+    const std::size_t n = r->Released - r->First;
+    // index 0 is the newest bar.
+    if (index > 0 || static_cast<std::size_t>(-static_cast<std::int64_t>(index)) >= n)
+        throw HooksError("Bar index " + std::to_string(index) + " out of range");
+    const RawBar& b =
+        r->Series
+            ->Bars[r->Released - 1 - static_cast<std::size_t>(-static_cast<std::int64_t>(index))];
+    return BarOf(
+        BarPrices{PlatformTimeFromSeconds(b.Sec), b.Open, b.High, b.Low, b.Close, b.Volume});
 }
 
 void CsvFeed::StartWatch() {

@@ -32,6 +32,9 @@ struct CsvFeedOptions {
     // The files' times mark the end of each bar (exchange data often does: 09:31 is the
     // minute 09:30-09:31) instead of its start.
     bool LabelEnd = false;
+    // A request whose interval is the file's own, over the whole day, is served straight from
+    // the file's bars instead of from a copy of them (same bars; off only to compare the two).
+    bool ServeInPlace = true;
 };
 
 // A file's bars as the feed serves them.
@@ -67,6 +70,9 @@ class CsvFeed : public FeedRequests {
     // The file's bars, or nullptr when the symbol has no readable file; waits for a load
     // in progress.
     std::shared_ptr<const CsvSeries> Load(const std::string& symbol);
+
+    std::int32_t GetNumBars(std::int32_t handle) override;
+    BarData GetBar(std::int32_t handle, std::int32_t index) override;
 
     // A file's bars and what its reading had to report.
     struct FileContent {

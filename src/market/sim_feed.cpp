@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <future>
+#include <memory>
 #include <string_view>
+#include <system_error>
+#include <vector>
 
 #include "market/sim_price_path.h"
 #include "market/sim_session_calendar.h"
@@ -39,6 +43,20 @@ struct SimFeed::SimRequest : FeedRequests::Request {
     BarPos Newest;
     std::int64_t MadeAt = 0;  // market second at which the bars were last made
     std::int64_t ReadyAtMs = 0;
+    // The bars while another thread makes them; Bars is empty until they are taken.
+    std::future<std::vector<BarPrices>> Making;
+
+    // `count` bars from `oldest` on, as the market has traded them by nowSec.
+    std::vector<BarPrices> MakeBars(BarPos oldest, std::int64_t count, std::int64_t nowSec) const {
+        std::vector<BarPrices> bars;
+        // Made oldest first: the path is walked forward, each part of it drawn once.
+        bars.reserve(static_cast<std::size_t>(count));
+        Path path(Symbol);
+        BarPos p = oldest;
+        for (std::int64_t n = 0; n < count; ++n, p = Cal.Next(p))
+            bars.push_back(Make(path, p, nowSec));
+        return bars;
+    }
 
     // A bar as the market has traded it by nowSec: the path from the bar's start up to then.
     BarPrices Make(Path& path, BarPos p, std::int64_t nowSec) const {
@@ -107,12 +125,22 @@ std::int32_t SimFeed::RequestHistory(FeedEventSink& sink, const std::string& sym
     if (count > 0 && r->Newest.Day >= kFirstDay) {
         std::int64_t back = count - 1;
         const BarPos oldest = cal.Back(r->Newest, back);
-        // Made oldest first: the path is walked forward, each part of it drawn once.
-        r->Bars.reserve(static_cast<std::size_t>(back + 1));
-        Path path(r->Symbol);
-        BarPos p = oldest;
-        for (std::int64_t n = 0; n <= back; ++n, p = cal.Next(p))
-            r->Bars.push_back(r->Make(path, p, nowSec));
+        bool started = false;
+        if (options_.BackgroundBars > 0 && count >= options_.BackgroundBars) {
+            // A big history is made while the requester waits for readiness; the maker has
+            // its own copy of the request's market and calendar.
+            try {
+                auto maker = std::make_shared<SimRequest>(iv, window);
+                maker->Symbol = r->Symbol;
+                r->Making = std::async(std::launch::async, [maker, oldest, back, nowSec] {
+                    return maker->MakeBars(oldest, back + 1, nowSec);
+                });
+                started = true;
+            } catch (const std::system_error&) {
+                // No thread to be had: made here and now.
+            }
+        }
+        if (!started) r->Bars = r->MakeBars(oldest, back + 1, nowSec);
     }
 
     const std::int32_t handle = Open(std::move(r));
@@ -121,10 +149,29 @@ std::int32_t SimFeed::RequestHistory(FeedEventSink& sink, const std::string& sym
 }
 
 bool SimFeed::BecomesReady(Request& r) {
-    return clock_.SteadyMs() >= static_cast<SimRequest&>(r).ReadyAtMs;
+    if (clock_.SteadyMs() < static_cast<SimRequest&>(r).ReadyAtMs) return false;
+    // Ready when its time has come, as the bars made on the spot are: waits for the rest.
+    Settle(r);
+    return true;
+}
+
+void SimFeed::Settle(Request& base) {
+    auto& r = static_cast<SimRequest&>(base);
+    if (r.Making.valid()) r.Bars = r.Making.get();
+}
+
+std::int32_t SimFeed::GetNumBars(std::int32_t handle) {
+    if (Request* r = Find(handle)) Settle(*r);
+    return FeedRequests::GetNumBars(handle);
+}
+
+BarData SimFeed::GetBar(std::int32_t handle, std::int32_t index) {
+    if (Request* r = Find(handle)) Settle(*r);
+    return FeedRequests::GetBar(handle, index);
 }
 
 bool SimFeed::Advance(SimRequest& r, std::int64_t nowSec) {
+    Settle(r);
     if (r.Bars.empty()) return false;
     Path path(r.Symbol);
     bool changed = false;

@@ -19,6 +19,9 @@ struct SimFeedOptions {
     std::optional<double> Start;
     // How long a history takes to become ready.
     std::int32_t ReadyDelayMs = 300;
+    // Histories of at least this many bars are made on another thread while the request
+    // waits to become ready (the same bars); 0: always on the spot.
+    std::int32_t BackgroundBars = 100'000;
 };
 
 // A deterministic simulated market with one past. Each symbol has a price level derived from
@@ -45,6 +48,8 @@ class SimFeed : public FeedRequests {
                                 const std::string& interval, std::int32_t btType,
                                 std::int32_t numBars, std::int32_t startTime,
                                 std::int32_t endTime) override;
+    std::int32_t GetNumBars(std::int32_t handle) override;
+    BarData GetBar(std::int32_t handle, std::int32_t index) override;
 
     // The market's current instant in whole seconds since 30 December 1899.
     std::int64_t MarketSeconds() const;
@@ -55,6 +60,8 @@ class SimFeed : public FeedRequests {
     void Tick();
     void NoRequestsLeft() noexcept override;
     bool Advance(SimRequest& r, std::int64_t nowSec);
+    // Takes the bars made on another thread, waiting for them when they are not done yet.
+    static void Settle(Request& r);
 
     SimFeedOptions options_;
     MessageLoop& loop_;

@@ -100,6 +100,123 @@ double NextValue(std::span<const double> w, const std::vector<double>& x) {
 
 }  // namespace
 
+std::size_t MovingAverageFrom(std::span<const double> c, std::int32_t window, std::int32_t type,
+                              const IndicatorPass& pass, std::vector<double>& tail,
+                              std::size_t markAt, IndicatorPass& mark) {
+    tail.clear();
+    const std::size_t n = c.size();
+    if (window == 0 || type < 0 || type > 3) {
+        const std::size_t from = std::min(pass.At, n);
+        tail.assign(c.begin() + static_cast<std::ptrdiff_t>(from), c.end());
+        if (markAt >= from && markAt <= n) mark = IndicatorPass{markAt};
+        return from;
+    }
+    const double alpha = AlphaOf(window);
+    if (window < 0)
+        throw ListError("Negative moving average window (" + std::to_string(window) + ")");
+    if (type == 2 && window > kWindowLimit) type = 3;
+    if (type == 3) {
+        // Every item depends on the newest: the whole pass, as the list does it.
+        TVegaDoubleList all;
+        all.Reserve(static_cast<std::int32_t>(n));
+        for (const double v : c) all.Add(v);
+        all.SetMovingAverages(window, type);
+        tail.assign(all.Items().begin(), all.Items().end());
+        if (markAt <= n) mark = IndicatorPass{markAt};
+        return 0;
+    }
+    if (type == 2) {
+        const std::size_t from =
+            std::min(n, pass.At > static_cast<std::size_t>(window) ? pass.At - At(window) : 0);
+        const auto count = static_cast<std::int32_t>(n);
+        for (auto i = static_cast<std::int32_t>(from); i < count; ++i) {
+            double sum = 0;
+            std::int32_t k = 0;
+            for (std::int32_t j = std::max(0, i - window); j <= std::min(count - 1, i + window);
+                 ++j) {
+                if (c[At(j)] == kNullValue) continue;
+                sum += c[At(j)];
+                ++k;
+            }
+            tail.push_back(k > 0 ? sum / k : kNullValue);
+        }
+        if (markAt >= from && markAt <= n) mark = IndicatorPass{markAt};
+        return from;
+    }
+    IndicatorPass at = pass;
+    const std::size_t from = std::min(at.At, n);
+    tail.reserve(n - from);
+    if (type == 0 && from == 0) {
+        // The first value is searched for without a bound: none at all is an index error.
+        std::size_t p = 0;
+        for (; p >= n || c[p] == kNullValue; ++p)
+            if (p >= n) throw ListIndexError(static_cast<std::int32_t>(p));
+        at = IndicatorPass{};
+        at.Oldest = p;
+    }
+    for (std::size_t i = from; i < n; ++i) {
+        if (i == markAt) {
+            mark = at;
+            mark.At = i;
+        }
+        const double v = c[i];
+        if (type == 0) {
+            if (v == kNullValue) {
+                tail.push_back(v);
+                continue;
+            }
+            at.Sum += v;
+            ++at.Values;
+            if (at.Values > window) {
+                at.Sum -= c[at.Oldest];
+                --at.Values;
+                do ++at.Oldest;
+                while (c[at.Oldest] == kNullValue);
+            }
+            tail.push_back(at.Sum / at.Values);
+        } else {
+            double out = v;
+            if (i > 0 && v != kNullValue)
+                out = c[i - 1] != kNullValue ? at.Previous + alpha * (v - at.Previous) : v;
+            tail.push_back(out);
+            at.Previous = out;
+        }
+    }
+    if (markAt == n && markAt >= from) {
+        mark = at;
+        mark.At = n;
+    }
+    return from;
+}
+
+std::size_t RsiFrom(std::span<const double> c, std::int32_t window, const IndicatorPass& pass,
+                    std::vector<double>& tail, std::size_t markAt, IndicatorPass& mark) {
+    const double alpha = AlphaOf(window);
+    const std::size_t n = c.size();
+    const std::size_t from = std::min(pass.At, n);
+    IndicatorPass at = pass;
+    if (from == 0) at = IndicatorPass{};
+    tail.assign(n - from, kNullValue);
+    for (std::size_t i = from; i < n; ++i) {
+        if (i == markAt) {
+            mark = at;
+            mark.At = i;
+        }
+        if (i == 0 || c[i] == kNullValue || c[i - 1] == kNullValue) continue;
+        const double d = c[i] - c[i - 1];
+        const double gain = d > 0 ? d : 0;
+        const double loss = d <= 0 ? std::fabs(d) : 0;
+        at.Gain += alpha * (gain - at.Gain);
+        at.Loss += alpha * (loss - at.Loss);
+        if (at.Loss != 0) tail[i - from] = 100 - 100 / (at.Gain / at.Loss + 1);
+    }
+    if (markAt == n && markAt >= from) {
+        mark = at;
+        mark.At = n;
+    }
+    return from;
+}
+
 void SolveLinearSystem(std::int32_t n, std::span<double> A, std::span<const double> b,
                        std::uint8_t& err, std::vector<double>& x) {
     if (n <= 0) {

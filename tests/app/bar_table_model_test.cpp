@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -69,6 +70,56 @@ TEST(BarTableModel, EachUpdateShowsExactlyItsBars) {
         std::ostringstream out;
         ASSERT_TRUE(model.WriteLines(out)) << step.Name;
         EXPECT_EQ(out.str(), written) << step.Name;
+    }
+}
+
+// The chart window shows its series without a copy: the same lines as from a copy, for a
+// count within the lists or beyond them (the future positions are left out by the count), and
+// the lines stay once kept, whatever then becomes of the lists.
+TEST(BarTableModel, SeriesShownAsTheyStandAndKeptBeforeTheyGo) {
+    const double t = DateToCenturies(2024, 6, 20, 10);
+    const double m = 1.0 / 1440 / 36525;
+    struct Case {
+        const char* Name;
+        std::vector<double> Times;
+        std::vector<double> Closes;
+        std::size_t Count;
+    };
+    const Case cases[] = {
+        {"bars and future positions",
+         {t, t + m, t + 2 * m, t + 3 * m},
+         {10, 10.5, kNullValue, kNullValue},
+         2},
+        {"all of them", {t, t + m}, {10, 10.5}, 2},
+        {"a count beyond the lists", {t, t + m}, {10, 10.5, 11}, 7},
+        {"none", {t}, {10}, 0},
+    };
+    for (const Case& c : cases) {
+        TVegaDoubleList times;
+        TVegaDoubleList closes;
+        for (const double v : c.Times) times.Add(v);
+        for (const double v : c.Closes) closes.Add(v);
+        BarTableModel copied;
+        const std::size_t n = std::min({c.Count, c.Times.size(), c.Closes.size()});
+        copied.SetBars(std::span(c.Times).first(n), std::span(c.Closes).first(n));
+        BarTableModel shown;
+        shown.SetBars(std::vector<double>{1, 2, 3}, std::vector<double>{4, 5, 6});
+        shown.ShowSeries(times, closes, c.Count);
+        EXPECT_EQ(LinesOf(shown), LinesOf(copied)) << c.Name;
+        std::ostringstream a;
+        std::ostringstream b;
+        ASSERT_TRUE(shown.WriteLines(a));
+        ASSERT_TRUE(copied.WriteLines(b));
+        EXPECT_EQ(a.str(), b.str()) << c.Name;
+        shown.KeepLines();
+        times.Clear();
+        closes.Clear();
+        EXPECT_EQ(LinesOf(shown), LinesOf(copied)) << c.Name;
+        // Shown again after a copy was set: the copy is what is set, not what was shown.
+        shown.ShowSeries(times, closes, 5);
+        EXPECT_EQ(shown.LineCount(), 0) << c.Name;
+        shown.SetBars(std::span(c.Times).first(n), std::span(c.Closes).first(n));
+        EXPECT_EQ(LinesOf(shown), LinesOf(copied)) << c.Name;
     }
 }
 

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <vector>
 
@@ -26,7 +27,9 @@
 #include "app/chart_render.h"
 #include "app/flicker_free_paint_box.h"
 #include "app/main_window.h"
+#include "chart/bar_table_text.h"
 #include "chart/chart_update.h"
+#include "market/csv_feed.h"
 #include "market/esignal_downloader.h"
 #include "market/feed_factory.h"
 #include "market/market_feed.h"
@@ -303,6 +306,52 @@ class ChartWindowFilesTest : public AppFixture {
 
     fs::path dir_;
 };
+
+// A csv feed that says when a window clears its cache, which every run does first.
+class CacheClearingFeed : public CsvFeed {
+  public:
+    using CsvFeed::CsvFeed;
+    void ClearSymbolCache() override {
+        CsvFeed::ClearSymbolCache();
+        if (OnClear) OnClear();
+    }
+    std::function<void()> OnClear;
+};
+
+// A run charts the history it got afresh, even when a late update rebuilt the chart from the
+// old bars while the request waited.
+TEST_F(ChartWindowFilesTest, UpdateWhileARunWaitsKeepsNoOldBar) {
+    CsvFeedOptions options;
+    options.Folder = dir_.string();
+    options.Warnings = nullptr;
+    auto feed = std::make_shared<CacheClearingFeed>(options, loop_, clock_);
+    feed_ = feed;
+    InstallFeed(feed_);
+    TForm2 main;
+    TForm1* form = main.BitBtn1Click();
+    form->Edit1->setText("ACME");
+    form->SpinEdit1->setValue(100);
+    form->BitBtn1Click();
+    ASSERT_EQ(form->State().LClose.GetItem(1), 5.75);
+    // The file's 10:01 bar is corrected; the newest bar stays as it was.
+    std::ofstream(dir_ / "ACME.csv") << "Date,Time,Open,High,Low,Close,Volume\n"
+                                        "2024-06-20,10:00,5,6,4,5.5,100\n"
+                                        "2024-06-20,10:01,5.5,6,5,5.875,100\n"
+                                        "2024-06-20,10:02,5.75,7,5,6.5,100\n"
+                                        "2024-06-20,10:03,6.5,7,6,6.25,100\n"
+                                        "2024-06-20,10:04,6.25,7,6,6,100\n";
+    int late = 0;
+    feed->OnClear = [form, &late] {
+        CurrentMessageLoop().Post([form, &late] {
+            ++late;
+            form->UpdateChart();
+        });
+    };
+    form->BitBtn1Click();
+    EXPECT_GE(late, 1);
+    EXPECT_EQ(form->State().LClose.GetItem(1), 5.875);
+    EXPECT_EQ(form->Table()->Line(3), BarTableLine(form->State().LTime.GetItem(1), 5.875));
+}
 
 TEST_F(ChartWindowFilesTest, RunWithoutBarsKeepsTheTable) {
     struct Case {

@@ -1,9 +1,14 @@
 #include <QSpinBox>
+#include <random>
+#include <sstream>
 
 #include "app/app_fixture.h"
 #include "app/bar_table_model.h"
+#include "app/chart_render.h"
 #include "app/chart_window.h"
 #include "app/main_window.h"
+#include "chart/bar_table_text.h"
+#include "chart/chart_update.h"
 #include "market/esignal_downloader.h"
 
 namespace vela::app {
@@ -29,6 +34,57 @@ TEST_F(ChartWindowUpdateTest, UpdateArrivingInsideAnUpdateRunsAfterIt) {
     EXPECT_EQ(nested, 1);
     EXPECT_EQ(form->Table()->LineCount(), 20);
     EXPECT_EQ(form->State().LClose.Count(), 35);
+}
+
+// Streaming rebuilds only from the first changed bar on; after any sequence of merges the
+// window shows exactly the chart and the table that a full rebuild of its bars gives.
+TEST_F(ChartWindowUpdateTest, StreamedWindowMatchesAFullRebuild) {
+    TForm2 main;
+    TForm1* form = main.BitBtn1Click();
+    form->SpinEdit1->setValue(400);
+    form->SpinEdit2->setValue(0);
+    form->BitBtn1Click();
+    TEsignalDownloader& e = form->E();
+    ASSERT_EQ(e.LCurr.Count(), 400);
+    std::mt19937 random(25);
+    for (int step = 0; step < 60; ++step) {
+        // What a merge does: the newest bars fetched again, some changed, some new.
+        const std::int32_t count = e.LCurr.Count();
+        const std::int32_t refetched = std::uniform_int_distribution<std::int32_t>(1, 100)(random);
+        const std::int32_t added = std::uniform_int_distribution<std::int32_t>(-2, 3)(random);
+        e.LUpdate.Clear();
+        const std::int32_t from = count - refetched;
+        BarData last = e.LCurr.GetItem(count - 1);
+        for (std::int32_t i = from; i < count + added; ++i) {
+            BarData b = i < count ? e.LCurr.GetItem(i) : last;
+            if (i >= count) b.dtTime = last.dtTime + (i - count + 1) * form->State().dT;
+            if (std::uniform_int_distribution<int>(0, 3)(random) == 0)
+                b.dClose += std::uniform_real_distribution<double>(-2, 2)(random);
+            e.LUpdate.Add1(b);
+        }
+        e.LCurr.Update(e.LUpdate);
+        if (step == 20) {
+            ChartExtras extras;
+            extras.Volume = true;
+            form->SetExtras(extras);
+        }
+        e.Info_Update_Procedure();
+
+        ChartState rebuilt;
+        rebuilt.dT = form->State().dT;
+        rebuilt.Extras = form->State().Extras;
+        ASSERT_TRUE(UpdateChartSeries(e.LCurr.Prices(), rebuilt));
+        ASSERT_EQ(RenderChart(form->State(), 441, 294, nullptr),
+                  RenderChart(rebuilt, 441, 294, nullptr))
+            << "step " << step;
+        std::ostringstream shown;
+        std::ostringstream expected;
+        ASSERT_TRUE(form->Table()->WriteLines(shown));
+        const auto bars = static_cast<std::size_t>(rebuilt.ILastPrice + 1);
+        ASSERT_TRUE(WriteBarTableLines(expected, rebuilt.LTime.Items().first(bars),
+                                       rebuilt.LClose.Items().first(bars)));
+        ASSERT_EQ(shown.str(), expected.str()) << "step " << step;
+    }
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <random>
 #include <vector>
 
 #include "text/calendar.h"
@@ -150,6 +154,150 @@ TEST(UpdateChartSeries, IntradayLimitIsBelowAQuarterDay) {
     EXPECT_LT(BarLengthInCenturies(305), kIntradayLimit);
     EXPECT_GT(BarLengthInCenturies(307), kIntradayLimit);
     EXPECT_DOUBLE_EQ(BarLengthInCenturies(1440), DayInCenturies);
+}
+
+void ExpectSameItems(const TVegaDoubleList& a, const TVegaDoubleList& b, const char* what) {
+    ASSERT_EQ(a.Count(), b.Count()) << what;
+    for (std::int32_t i = 0; i < a.Count(); ++i)
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(a.GetItem(i)),
+                  std::bit_cast<std::uint64_t>(b.GetItem(i)))
+            << what << " item " << i;
+}
+
+void ExpectSameChart(const ChartState& a, const ChartState& b) {
+    ExpectSameItems(a.LClose, b.LClose, "LClose");
+    ExpectSameItems(a.LHigh, b.LHigh, "LHigh");
+    ExpectSameItems(a.LLow, b.LLow, "LLow");
+    ExpectSameItems(a.LTime, b.LTime, "LTime");
+    ExpectSameItems(a.LOpen, b.LOpen, "LOpen");
+    ExpectSameItems(a.LVolume, b.LVolume, "LVolume");
+    ASSERT_EQ(a.Overlays.LAverages.size(), b.Overlays.LAverages.size());
+    for (std::size_t i = 0; i < a.Overlays.LAverages.size(); ++i)
+        ExpectSameItems(a.Overlays.LAverages[i], b.Overlays.LAverages[i], "average");
+    ExpectSameItems(a.Overlays.LRsi, b.Overlays.LRsi, "LRsi");
+    EXPECT_EQ(a.IFirstBarInDay, b.IFirstBarInDay);
+    EXPECT_EQ(a.ILastPrice, b.ILastPrice);
+    EXPECT_EQ(a.DayTMin, b.DayTMin);
+    EXPECT_EQ(a.DayTMax, b.DayTMax);
+    EXPECT_EQ(a.LastClose, b.LastClose);
+    EXPECT_EQ(a.LastCloseTime, b.LastCloseTime);
+    EXPECT_EQ(a.DeltaClose, b.DeltaClose);
+    EXPECT_EQ(a.Intraday, b.Intraday);
+}
+
+// After every step of a random stream of merges (the forming bar changed, new bars, the
+// newest bars fetched again over a session break, bars taken back), the series built from
+// the first changed bar on are exactly those built from scratch, whatever the extras.
+TEST(UpdateChartSeriesFrom, SameAsAFullRebuildAfterRandomUpdates) {
+    std::mt19937 random(26);
+    const double dT = BarLengthInCenturies(1);
+    std::vector<BarPrices> bars;
+    double t = DateToCenturies(2012, 6, 20, 9.5);
+    double price = 100;
+    const auto next = [&](double gapBars) {
+        t += gapBars * dT;
+        price += std::uniform_real_distribution<double>(-1, 1)(random);
+        BarPrices b;
+        b.dtTime = t;
+        b.dOpen = price - 0.25;
+        b.dHigh = price + 0.5;
+        b.dLow = price - 0.5;
+        b.dClose = price;
+        b.dVolume = std::uniform_int_distribution<int>(0, 1000)(random);
+        return b;
+    };
+    for (int i = 0; i < 300; ++i) bars.push_back(next(i % 97 == 96 ? 1000 : 1));
+
+    ChartState fast;
+    fast.dT = dT;
+    fast.Extras.Averages = {{0, 20}, {1, 9}, {2, 4}};
+    fast.Extras.RsiWindow = 14;
+    ChartState plain = fast;
+    ChartOverlayTails tails;
+    std::size_t unchanged = 0;
+    ASSERT_TRUE(UpdateChartSeriesFrom(bars, unchanged, fast, tails));
+    ASSERT_TRUE(UpdateChartSeries(bars, plain));
+    ExpectSameChart(fast, plain);
+    for (int step = 0; step < 400; ++step) {
+        std::size_t cut = bars.size();
+        switch (std::uniform_int_distribution<int>(0, 10)(random)) {
+            case 0:
+            case 1:
+            case 2:
+            case 3:  // the forming bar moves
+                cut = bars.size() - 1;
+                price = bars.back().dClose;
+                t -= dT;
+                bars.back() = next(1);
+                break;
+            case 4:
+            case 5:  // new bars, sometimes after a session break
+                bars.push_back(next(step % 7 == 0 ? 600 : 1));
+                break;
+            case 6: {  // the newest bars fetched again, some of them changed
+                const auto n = std::uniform_int_distribution<std::size_t>(1, 100)(random);
+                cut = bars.size() - std::min(n, bars.size() - 2);
+                for (std::size_t i = cut; i < bars.size(); ++i) bars[i].dClose += 0.125;
+                break;
+            }
+            case 7: {  // fewer bars than before
+                cut = bars.size() - std::uniform_int_distribution<std::size_t>(1, 5)(random);
+                bars.resize(cut);
+                t = bars.back().dtTime;
+                break;
+            }
+            case 8:  // the extras change between updates
+                plain.Extras.Volume = fast.Extras.Volume = !fast.Extras.Volume;
+                if (fast.Extras.Volume) {
+                    // Switched on, the window builds the opens and volumes once in full.
+                    ASSERT_TRUE(UpdateChartSeries(bars, fast));
+                    cut = bars.size();
+                }
+                break;
+            case 9: {  // other overlays, with the tails of the old ones kept or not
+                static const std::vector<ChartAverage> kChoices[] = {{},
+                                                                     {{0, 3}, {1, -3}},
+                                                                     {{1, 200}, {3, 10}},
+                                                                     {{0, 20}, {1, 9}, {2, 4}},
+                                                                     {{2, 40}}};
+                const std::vector<ChartAverage>& chosen = kChoices[step % 5];
+                plain.Extras.Averages = fast.Extras.Averages = chosen;
+                plain.Extras.RsiWindow = fast.Extras.RsiWindow = step % 3 == 0 ? 0 : 2 + step % 20;
+                if (step % 2 == 0) tails = ChartOverlayTails{};
+                break;
+            }
+            default:  // a hint lower than it could be is no harm
+                cut = std::uniform_int_distribution<std::size_t>(0, bars.size())(random);
+                break;
+        }
+        unchanged = cut;
+        ASSERT_TRUE(UpdateChartSeriesFrom(bars, unchanged, fast, tails));
+        ASSERT_TRUE(UpdateChartSeries(bars, plain));
+        EXPECT_LE(unchanged, cut);
+        ExpectSameChart(fast, plain);
+        if (HasFatalFailure() || HasFailure()) {
+            ADD_FAILURE() << "at step " << step;
+            return;
+        }
+    }
+}
+
+// A chart that holds nothing yet, or a hint of nothing, is built in full.
+TEST(UpdateChartSeriesFrom, BuildsInFullWithoutItemsToKeep) {
+    const auto bars = Bars({{0, 0}, {0, 1}, {1, 0}});
+    for (const std::size_t hint : {std::size_t{0}, std::size_t{2}, ~std::size_t{0}}) {
+        ChartState s = OneMinuteState();
+        ChartOverlayTails tails;
+        std::size_t unchanged = hint;
+        ASSERT_TRUE(UpdateChartSeriesFrom(bars, unchanged, s, tails));
+        EXPECT_EQ(unchanged, 0u);
+        EXPECT_EQ(s.LClose.Count(), 18);
+        EXPECT_EQ(s.IFirstBarInDay, 2);
+        unchanged = hint;
+        ASSERT_TRUE(UpdateChartSeriesFrom(bars, unchanged, s, tails));
+        EXPECT_EQ(unchanged, std::min<std::size_t>(hint, 3));
+        EXPECT_EQ(s.IFirstBarInDay, 2);
+    }
 }
 
 }  // namespace

@@ -120,6 +120,56 @@ TEST_F(CsvFeedTest, BarsOfTheRequestedIntervalAreServedAsTheyStand) {
         EXPECT_EQ(std::memcmp(&held[i + 1], &bars[i], sizeof(BarData)), 0) << i;
 }
 
+// Requests that need no gathering are served straight from the file's bars: the same bars,
+// byte for byte, as through a copy, before and during a replay, for every kind of request
+// (those that gather, or take part of the day, go on through the copy).
+TEST_F(CsvFeedTest, ServedInPlaceAsThroughACopy) {
+    Write("daily.csv", "Date,Close\n2024-03-01,5\n2024-03-04,6\n2024-03-05,7\n2024-03-06,8\n");
+    Write("odd.csv",
+          "Date,Time,Close\n2024-03-04,09:30:00,1\n2024-03-04,09:31:30,2\n"
+          "2024-03-04,09:33:00,3\n2024-03-04,09:34:30,4\n");
+    struct Case {
+        const char* Symbol;
+        const char* Interval;
+        std::int32_t NumBars;
+        std::int32_t Start;
+        std::int32_t End;
+        std::int32_t Hold;  // with a replay of 500 ms
+    };
+    const Case cases[] = {
+        {"$INDU", "1", 100, -1, -1, -1},   {"$INDU", "1", 4, -1, -1, 3},
+        {"$INDU", "1", 5, 0, 1440, 0},     {"$INDU", "5", 100, -1, -1, 3},
+        {"$INDU", "1", 100, 575, 580, -1}, {"daily", "D", 3, -1, -1, 2},
+        {"odd", "1", 100, -1, -1, 2},      {"odd", "2", 100, -1, -1, -1},
+        {"$INDU", "1", 0, -1, -1, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.Symbol) + " " + c.Interval);
+        std::vector<std::unique_ptr<CsvFeed>> feeds;
+        std::vector<std::int32_t> handles;
+        for (const bool inPlace : {true, false}) {
+            CsvFeedOptions options{(dir_ / "bars").string(), c.Hold >= 0 ? 500 : 0, c.Hold,
+                                   &warnings};
+            options.ServeInPlace = inPlace;
+            feeds.push_back(std::make_unique<CsvFeed>(options, loop, clock));
+            handles.push_back(feeds.back()->RequestHistory(sink, c.Symbol, c.Interval, 1, c.NumBars,
+                                                           c.Start, c.End));
+        }
+        for (int tick = 0; tick < 4; ++tick) {
+            const std::vector<BarData> inPlace = All(*feeds[0], handles[0]);
+            const std::vector<BarData> copied = All(*feeds[1], handles[1]);
+            ASSERT_EQ(inPlace.size(), copied.size()) << tick;
+            for (std::size_t i = 0; i < copied.size(); ++i)
+                EXPECT_EQ(std::memcmp(&inPlace[i], &copied[i], sizeof(BarData)), 0)
+                    << tick << " " << i;
+            EXPECT_THROW(feeds[0]->GetBar(handles[0], 1), HooksError);
+            EXPECT_THROW(feeds[0]->GetBar(handles[0], -static_cast<std::int32_t>(inPlace.size())),
+                         HooksError);
+            loop.RunFor(500);
+        }
+    }
+}
+
 TEST_F(CsvFeedTest, UnservedSymbolsAreReadyAtOnceAndEmpty) {
     Write("secret.csv", "Date,Close\n2024-03-04,1\n", ".");
     auto feed = Feed();

@@ -66,6 +66,36 @@ TEST_F(SimFeedTest, SameSeedAndClockGiveTheSameBars) {
     EXPECT_TRUE(differs);
 }
 
+// A history made on another thread while the request waits is the one made on the spot,
+// before it is ready, once it is, and while live ticks move it on; the feed also waits for
+// it when asked for bars early, and a request released before its bars are done costs none.
+TEST_F(SimFeedTest, HistoriesMadeInTheBackgroundAreTheSame) {
+    SimFeedOptions background = Opts(5);
+    background.BackgroundBars = 1;
+    SimFeedOptions spot = Opts(5);
+    spot.BackgroundBars = 0;
+    SimFeed a(background, loop, clock), b(spot, loop, clock);
+    clock.SetLocal(At(2024, 3, 4, 10, 0, 50));
+    for (const char* interval : {"1", "5S", "D"}) {
+        SCOPED_TRACE(interval);
+        const auto ha = a.RequestHistory(sink, "IBM", interval, 1, 3000, -1, -1);
+        const auto hb = b.RequestHistory(sink, "IBM", interval, 1, 3000, -1, -1);
+        for (int step = 0; step < 3; ++step) {
+            EXPECT_EQ(a.IsHistoryReady(ha), b.IsHistoryReady(hb)) << step;
+            const auto barsA = All(a, ha), barsB = All(b, hb);
+            ASSERT_EQ(barsA.size(), barsB.size()) << step;
+            for (std::size_t i = 0; i < barsA.size(); ++i)
+                ASSERT_EQ(std::memcmp(&barsA[i], &barsB[i], sizeof(BarData)), 0)
+                    << step << " " << i;
+            loop.RunFor(2000);
+        }
+        a.ReleaseHistory(ha);
+        b.ReleaseHistory(hb);
+    }
+    a.ReleaseHistory(a.RequestHistory(sink, "IBM", "1", 1, 3000, -1, -1));
+    EXPECT_EQ(loop.PendingTimers(), 0u);
+}
+
 struct SessionCase {
     const char* interval;
     std::int32_t start, end;

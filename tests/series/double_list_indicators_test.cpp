@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -369,6 +370,62 @@ TEST(DominantCyclesTest, AppendsOnlyForOscillations) {
     MakeDoubleList({1, 2, 4, 7, 13, 24, 44}).DominantCycles(cycles);
     MakeDoubleList({1, kNull}).DominantCycles(cycles);
     EXPECT_EQ(cycles.Count(), 2);
+}
+
+// The passes that go on from a mark give exactly the items of the whole pass: run once from
+// the start with a mark, then again from that mark over the series with its tail changed, for
+// every type, with nulls inside and at the end, and the RSI alike.
+TEST(IndicatorPassTest, GoingOnFromAMarkIsTheWholePass) {
+    std::mt19937 random(7);
+    std::vector<double> c;
+    for (int i = 0; i < 300; ++i)
+        c.push_back(i % 37 == 5 ? kNull
+                                : 100 + std::uniform_real_distribution<double>(-5, 5)(random));
+    struct Case {
+        std::int32_t Window;
+        std::int32_t Type;  // -1: the RSI
+    };
+    const Case cases[] = {{1, 0},  {20, 0}, {3, 1}, {50, 1}, {4, 2},   {15, 2},
+                          {16, 2}, {5, 3},  {0, 0}, {7, 9},  {14, -1}, {2, -1}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(std::to_string(k.Window) + " " + std::to_string(k.Type));
+        const auto whole = [&](const std::vector<double>& items) {
+            TVegaDoubleList list = MakeDoubleList(items);
+            if (k.Type < 0)
+                list.SetRSI(k.Window, 0);
+            else
+                list.SetMovingAverages(k.Window, k.Type);
+            return ItemsOf(list);
+        };
+        const auto pass = [&](const std::vector<double>& items, const IndicatorPass& start,
+                              std::vector<double>& tail, std::size_t markAt, IndicatorPass& mark) {
+            return k.Type < 0
+                       ? RsiFrom(items, k.Window, start, tail, markAt, mark)
+                       : MovingAverageFrom(items, k.Window, k.Type, start, tail, markAt, mark);
+        };
+        std::vector<double> tail;
+        IndicatorPass mark;
+        ASSERT_EQ(pass(c, IndicatorPass{}, tail, 200, mark), 0u);
+        std::vector<double> expected = whole(c);
+        ASSERT_EQ(tail, expected);
+        // Later items change, some become nulls, more are added: on from the mark.
+        std::vector<double> changed = c;
+        for (std::size_t i = 230; i < changed.size(); i += 3) changed[i] += 1.5;
+        changed[250] = kNull;
+        for (int i = 0; i < 20; ++i) changed.push_back(i < 5 ? 90.0 + i : kNull);
+        expected = whole(changed);
+        IndicatorPass start = mark;
+        ASSERT_EQ(start.At, 200u);
+        start.Previous = expected[199];
+        IndicatorPass next;
+        const std::size_t from = pass(changed, start, tail, 260, next);
+        ASSERT_LE(from, 200u);
+        ASSERT_EQ(from + tail.size(), expected.size());
+        for (std::size_t i = 0; i < tail.size(); ++i)
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(tail[i]),
+                      std::bit_cast<std::uint64_t>(expected[from + i]))
+                << "item " << from + i;
+    }
 }
 
 }  // namespace
