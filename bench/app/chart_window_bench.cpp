@@ -143,10 +143,12 @@ void BM_FullChartPaintMillionBars(benchmark::State& state) {
     TForm2 main;
     TForm1* form = ShownMillionBarChart(main);
     QApplication::processEvents();
+    const vela::bench::UsageCounters usage;
     for (auto _ : state) {
         form->FlickerFreePaintBox1->update();
         QApplication::processEvents();
     }
+    usage.Report(state);
 }
 BENCHMARK(BM_FullChartPaintMillionBars)
     ->Unit(benchmark::kMillisecond)
