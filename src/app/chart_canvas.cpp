@@ -46,7 +46,8 @@ ChartLayout ChartCanvas::Layout() const {
 bool ChartCanvas::Paint(Canvas& canvas, ChartStatus& status) {
     const TRect client{0, 0, box_->width(), box_->height()};
     ChartMapping map;
-    if (!vela::FlickerFreePaintBox1Paint(Shown(), canvas, client, status, &map)) {
+    ChartColumnCache* columns = navigation_.View().Whole ? &columns_ : nullptr;
+    if (!vela::FlickerFreePaintBox1Paint(Shown(), canvas, client, status, &map, columns)) {
         painted_.reset();
         return false;
     }

@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 
+#include "chart/chart_column_cache.h"
 #include "chart/chart_mapping.h"
 #include "chart/chart_painting.h"
 #include "chart/chart_state.h"
@@ -36,6 +37,9 @@ class ChartCanvas : public QObject {
 
     // Paints the chart as shown; false as the chart painting (the status is then untouched).
     bool Paint(Canvas& canvas, ChartStatus& status);
+    // The window's chart of all its bars kept its first `positions` items since it was last
+    // painted (0: anything may have changed), so that the paint redoes only the rest.
+    void SeriesKept(std::size_t positions) { columns_.Keep(positions); }
 
     // The crosshair follows a point of the box (only while the extras have it on).
     void MouseMove(QPoint point);
@@ -68,6 +72,9 @@ class ChartCanvas : public QObject {
     const ChartNavigation& navigation_;
     Bars bars_;
     std::optional<PaintedScale> painted_;
+    // What the paints of the chart of all bars keep between them; a view of some of them is
+    // painted afresh, at the cost of the bars in it.
+    ChartColumnCache columns_;
     std::optional<QPoint> hover_;  // inside the plot, with the crosshair on
     std::string readout_;
     std::optional<CrosshairGeometry> geometry_;

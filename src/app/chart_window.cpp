@@ -193,6 +193,7 @@ const ChartState& TForm1::ShownState() const {
 
 void TForm1::SetExtras(const ChartExtras& extras) {
     state_.Extras = extras;
+    canvas_->SeriesKept(0);
     // Opens and volumes are kept only while an extra draws them: fetch them now.
     if (NeedsOpenAndVolume(extras) && state_.LOpen.Count() == 0 && state_.LClose.Count() > 0) {
         // The series are built anew from the bars: the table's lines stay as they were.
@@ -326,6 +327,7 @@ void TForm1::BitBtn1Click() {
     state_.LHigh.Clear();
     state_.LLow.Clear();
     state_.LTime.Clear();
+    canvas_->SeriesKept(0);
     FlickerFreePaintBox1->update();
     const IntervalEntry& interval = IntervalAt(ComboBox1->currentIndex());
     state_.dT = BarLengthInCenturies(interval.Minutes);
@@ -389,7 +391,10 @@ void TForm1::UpdateChart() {
         std::size_t kept = std::exchange(seriesUnchanged_, kAllBars);
         // Fewer than two bars empty the series, and the table keeps its lines.
         if (downloader_->LCurr.Count() < 2) table_->KeepLines();
-        if (!UpdateChartSeriesFrom(downloader_->LCurr.Prices(), kept, state_, overlayTails_)) break;
+        const bool built =
+            UpdateChartSeriesFrom(downloader_->LCurr.Prices(), kept, state_, overlayTails_);
+        canvas_->SeriesKept(built ? kept : 0);
+        if (!built) break;
         navigation_->AllChanged();
         table_->Clear();
         if (!Pump()) return;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "chart/alert_lines.h"
+#include "chart/chart_column_cache.h"
 #include "chart/chart_extras_painting.h"
 #include "chart/chart_mapping.h"
 #include "chart/price_axis.h"
@@ -172,7 +173,8 @@ std::string UndrawableReason(const ChartState& state) {
 }
 
 bool FlickerFreePaintBox1Paint(const ChartState& given, Canvas& canvas, const TRect& clientRect,
-                               ChartStatus& status, ChartMapping* painted) {
+                               ChartStatus& status, ChartMapping* painted,
+                               ChartColumnCache* cache) {
     Fill(canvas, clientRect, kBackgroundColor);
     const std::int32_t n = given.LClose.Count();
     if (n < 2) return false;
@@ -181,8 +183,12 @@ bool FlickerFreePaintBox1Paint(const ChartState& given, Canvas& canvas, const TR
     double highest = 0;
     double ymin = 0;
     double ymax = 0;
-    given.LHigh.GetMinMax(lowest, ymax);
-    given.LLow.GetMinMax(ymin, highest);
+    if (cache != nullptr) {
+        cache->HighLowRange(given, lowest, ymax, ymin, highest);
+    } else {
+        given.LHigh.GetMinMax(lowest, ymax);
+        given.LLow.GetMinMax(ymin, highest);
+    }
     if (ymin > ymax) {
         if (UndrawableReason(given).empty()) return false;
         // Nothing can be drawn of such bars; the status line says why instead of a blank.
@@ -250,7 +256,9 @@ bool FlickerFreePaintBox1Paint(const ChartState& given, Canvas& canvas, const TR
     // Intraday bars are placed by position, daily bars by time.
     const auto drawLine = [&](const TVegaDoubleList& line, TColor color) {
         canvas.Pen().Color = color;
-        if (state.Intraday)
+        if (cache != nullptr)
+            cache->DrawLine(state, line, canvas, plot, ymin, ymax, tmin, tmax, log);
+        else if (state.Intraday)
             line.Draw1(canvas, plot, ymin, ymax);
         else
             line.Draw1Rescaled(canvas, plot, ymin, ymax, tmin, tmax, state.LTime);

@@ -10,6 +10,8 @@
 
 namespace vela {
 
+class ChartColumnCache;
+
 // The chart's areas within the paint box's client rectangle. Plot is where the bars are
 // drawn; the panes, empty unless their extra is on, lie between it and the time axis.
 struct ChartLayout {
@@ -43,8 +45,11 @@ ChartLayout ChartLayoutFor(const TRect& clientRect, const ChartExtras& extras);
 // and its date. With the log scale, prices are mapped by their logarithm and the price axis
 // labels log-spaced round values; a chart holding a price at or below 0 stays linear and the
 // status line says so. painted, when given, receives the mapping the plot was drawn with.
+// cache, when given, is what the paints of this chart keep between them (the same pixels,
+// at the cost of what changed since the last paint).
 bool FlickerFreePaintBox1Paint(const ChartState& state, Canvas& canvas, const TRect& clientRect,
-                               ChartStatus& status, ChartMapping* painted = nullptr);
+                               ChartStatus& status, ChartMapping* painted = nullptr,
+                               ChartColumnCache* cache = nullptr);
 
 // Why bars cannot be charted at all (every high below the lows), or "" when they can.
 std::string UndrawableReason(const ChartState& state);

@@ -1,14 +1,18 @@
+#include <QCheckBox>
 #include <QSpinBox>
 #include <random>
 #include <sstream>
 
 #include "app/app_fixture.h"
 #include "app/bar_table_model.h"
+#include "app/chart_navigation.h"
 #include "app/chart_render.h"
 #include "app/chart_window.h"
+#include "app/flicker_free_paint_box.h"
 #include "app/main_window.h"
 #include "chart/bar_table_text.h"
 #include "chart/chart_update.h"
+#include "chart/chart_view.h"
 #include "market/esignal_downloader.h"
 
 namespace vela::app {
@@ -84,6 +88,61 @@ TEST_F(ChartWindowUpdateTest, StreamedWindowMatchesAFullRebuild) {
         ASSERT_TRUE(WriteBarTableLines(expected, rebuilt.LTime.Items().first(bars),
                                        rebuilt.LClose.Items().first(bars)));
         ASSERT_EQ(shown.str(), expected.str()) << "step " << step;
+    }
+}
+
+// The window's paints keep the chart's reduced columns between updates; after any sequence of
+// merges, with the high and low lines switched, the box resized and a view of the newest bars
+// shown now and then, each frame is the chart of what the window shows, painted afresh.
+TEST_F(ChartWindowUpdateTest, FramesAfterStreamingAreThoseOfAFreshPaint) {
+    TForm2 main;
+    TForm1* form = main.BitBtn1Click();
+    form->SpinEdit1->setValue(3000);
+    form->SpinEdit2->setValue(0);
+    form->BitBtn1Click();
+    TEsignalDownloader& e = form->E();
+    ASSERT_EQ(e.LCurr.Count(), 3000);
+    TFlickerFreePaintBox* box = form->FlickerFreePaintBox1;
+    box->resize(441, 294);
+    std::mt19937 random(26);
+    for (int step = 0; step < 80; ++step) {
+        const std::int32_t count = e.LCurr.Count();
+        const std::int32_t refetched = std::uniform_int_distribution<std::int32_t>(1, 3)(random);
+        const std::int32_t added = std::uniform_int_distribution<std::int32_t>(-1, 4)(random) / 3;
+        e.LUpdate.Clear();
+        BarData last = e.LCurr.GetItem(count - 1);
+        for (std::int32_t i = count - refetched; i < count + added; ++i) {
+            BarData b = i < count ? e.LCurr.GetItem(i) : last;
+            if (i >= count) b.dtTime = last.dtTime + (i - count + 1) * form->State().dT;
+            b.dClose += std::uniform_real_distribution<double>(-2, 2)(random);
+            // Now and then beyond the range so far.
+            if (step % 9 == 4) b.dHigh += 500;
+            e.LUpdate.Add1(b);
+        }
+        e.LCurr.Update(e.LUpdate);
+        switch (step % 11) {
+            case 3:
+                form->CheckBox2->setChecked(!form->CheckBox2->isChecked());
+                break;
+            case 5:
+                box->resize(std::uniform_int_distribution<int>(300, 900)(random),
+                            std::uniform_int_distribution<int>(200, 600)(random));
+                break;
+            case 7:
+                form->Navigation().SetView(NewestBars(e.LCurr.Count(), 500));
+                break;
+            case 9:
+                form->Navigation().Reset();
+                break;
+            default:
+                break;
+        }
+        e.Info_Update_Procedure();
+        // Some updates go unpainted, as when they come faster than the screen.
+        if (step % 4 == 1) continue;
+        ASSERT_EQ(box->ComposeFrame(),
+                  RenderChart(form->ShownState(), box->width(), box->height(), nullptr))
+            << "step " << step;
     }
 }
 

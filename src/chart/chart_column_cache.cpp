@@ -1,0 +1,215 @@
+#include "chart/chart_column_cache.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "geometry/pixel_mapping.h"
+#include "series/line_reducer.h"
+
+namespace vela {
+
+namespace {
+
+constexpr std::size_t kAll = std::numeric_limits<std::size_t>::max();
+// Positions per block of the price range: a few hundred blocks for a million bars, and a
+// streaming update looks at one of them again.
+constexpr std::size_t kBlock = 4096;
+
+using Run = ChartColumnCache::Run;
+
+// Collects the walk's points into runs as ColumnRunLine collects them for the reducer, but
+// keeps them instead of handing them on.
+class RunRecorder {
+  public:
+    RunRecorder(std::vector<Run>& runs, const double* items) : runs_(runs), items_(items) {}
+
+    void Add(std::int32_t i, std::int32_t x) {
+        const double v = items_[i];
+        if (inRun_ && x == run_.X) {
+            run_.End = i;
+            run_.Last = v;
+            if (v < run_.Lo) run_.Lo = v;
+            if (v > run_.Hi) run_.Hi = v;
+            run_.Nan |= v != v;
+            return;
+        }
+        if (inRun_) Close(false);
+        inRun_ = true;
+        run_ = Run{x, i, i, v, v, v, v, v != v, false};
+    }
+    void Break() {
+        if (!inRun_) return;
+        Close(true);
+        inRun_ = false;
+    }
+
+  private:
+    void Close(bool broken) {
+        run_.Broken = broken;
+        runs_.push_back(run_);
+    }
+
+    std::vector<Run>& runs_;
+    const double* items_;
+    bool inRun_ = false;
+    Run run_;
+};
+
+// The walk of the plain segment drawing over segments i -> i + 1, i from `from` to n - 2,
+// each drawn when both items are non-null and keep(i) agrees, into runs. `reached` is where
+// the line stood before `from` (-1: broken); the recorder holds the run it stood in.
+template <class ColumnOf, class Keep>
+void Walk(RunRecorder& line, const double* items, std::int32_t from, std::int32_t n,
+          std::int32_t reached, ColumnOf columnOf, Keep keep) {
+    for (std::int32_t i = from; i < n - 1; ++i) {
+        const double a = items[i];
+        const double b = items[i + 1];
+        if (a == kNullValue || b == kNullValue || !keep(i)) {
+            line.Break();
+            reached = -1;
+            continue;
+        }
+        if (reached != i) {
+            line.Break();
+            line.Add(i, columnOf(i));
+        }
+        line.Add(i + 1, columnOf(i + 1));
+        reached = i + 1;
+    }
+    line.Break();
+}
+
+// Brings runs made from items of which the first `kept` are those of now up to date: a run
+// whose walk ended two positions before the first changed item is kept (the step after its
+// last point decided how it ended), and the walk goes on after the last one kept, standing
+// where the plain walk stood there.
+template <class ColumnOf, class Keep>
+void Refresh(std::vector<Run>& runs, std::size_t kept, const double* items, std::int32_t n,
+             ColumnOf columnOf, Keep keep) {
+    const auto stays = [kept](const Run& r) { return static_cast<std::size_t>(r.End) + 2 <= kept; };
+    runs.erase(std::partition_point(runs.begin(), runs.end(), stays), runs.end());
+    RunRecorder line(runs, items);
+    std::int32_t from = 0;
+    std::int32_t reached = -1;
+    if (!runs.empty()) {
+        const Run last = runs.back();
+        from = last.End + 1;
+        if (!last.Broken) {
+            // The segment that left the last run began the next one at `from`.
+            line.Add(from, columnOf(from));
+            reached = from;
+        }
+    }
+    Walk(line, items, from, n, reached, columnOf, keep);
+}
+
+// Hands the runs to the reducer as ColumnRunLine would have: a run that a segment leaves
+// goes as its first, lowest, highest and last point, any other point by point.
+void Replay(const std::vector<Run>& runs, const double* items, const PixelMapping& y,
+            LineReducer& line) {
+    for (const Run& r : runs) {
+        const bool collapse =
+            !r.Broken && r.End - r.Start >= 4 && !r.Nan && y.Regular(r.Lo) && y.Regular(r.Hi);
+        if (collapse) {
+            const std::int32_t a = y(r.Lo);
+            const std::int32_t b = y(r.Hi);
+            line.Point(TPoint{r.X, y(r.First)});
+            line.Point(TPoint{r.X, std::min(a, b)});
+            line.Point(TPoint{r.X, std::max(a, b)});
+            line.Point(TPoint{r.X, y(r.Last)});
+        } else {
+            for (std::int32_t i = r.Start; i <= r.End; ++i) line.Point(TPoint{r.X, y(items[i])});
+        }
+        if (r.Broken) line.Break();
+    }
+    line.Finish();
+}
+
+}  // namespace
+
+void ChartColumnCache::Keep(std::size_t positions) {
+    for (LineColumns& line : lines_) line.Kept = std::min(line.Kept, positions);
+    for (BlockRange* blocks : {&highs_, &lows_}) blocks->Kept = std::min(blocks->Kept, positions);
+}
+
+void ChartColumnCache::RangeOf(BlockRange& blocks, const TVegaDoubleList& list, double& lo,
+                               double& hi) {
+    const std::span<const double> items = list.Items();
+    const std::size_t n = items.size();
+    // A count that changed while nobody said what stayed: nothing is vouched for.
+    std::size_t kept = blocks.Kept == kAll && blocks.Count != n ? 0 : std::min(blocks.Kept, n);
+    const std::size_t count = (n + kBlock - 1) / kBlock;
+    const std::size_t keptBlocks = std::min(kept / kBlock, blocks.Lo.size());
+    blocks.Lo.resize(count);
+    blocks.Hi.resize(count);
+    for (std::size_t b = keptBlocks; b < count; ++b) {
+        double blockLo = kMinSearchStart;
+        double blockHi = kMaxSearchStart;
+        const std::size_t end = std::min(n, (b + 1) * kBlock);
+        for (std::size_t i = b * kBlock; i < end; ++i) {
+            const double v = items[i];
+            if (v == kNullValue) continue;
+            if (v < blockLo) blockLo = v;
+            if (v > blockHi) blockHi = v;
+        }
+        blocks.Lo[b] = blockLo;
+        blocks.Hi[b] = blockHi;
+    }
+    // Taken in order with the same comparisons, the blocks' extremes give GetMinMax's.
+    lo = kMinSearchStart;
+    hi = kMaxSearchStart;
+    for (std::size_t b = 0; b < count; ++b) {
+        if (blocks.Lo[b] < lo) lo = blocks.Lo[b];
+        if (blocks.Hi[b] > hi) hi = blocks.Hi[b];
+    }
+    blocks.Kept = kAll;
+    blocks.Count = n;
+}
+
+void ChartColumnCache::HighLowRange(const ChartState& s, double& highMin, double& highMax,
+                                    double& lowMin, double& lowMax) {
+    RangeOf(highs_, s.LHigh, highMin, highMax);
+    RangeOf(lows_, s.LLow, lowMin, lowMax);
+}
+
+void ChartColumnCache::DrawLine(const ChartState& s, const TVegaDoubleList& line, Canvas& canvas,
+                                const TRect& plot, double ymin, double ymax, double tmin,
+                                double tmax, bool log) {
+    const int slot = &line == &s.LClose ? 0 : &line == &s.LLow ? 1 : &line == &s.LHigh ? 2 : -1;
+    if (slot < 0 || !LineReducer::UsesReduction(canvas.Pen())) {
+        if (s.Intraday)
+            line.Draw1(canvas, plot, ymin, ymax);
+        else
+            line.Draw1Rescaled(canvas, plot, ymin, ymax, tmin, tmax, s.LTime);
+        return;
+    }
+    if (!(ymax > ymin)) return;
+    LineColumns& columns = lines_[static_cast<std::size_t>(slot)];
+    const double* items = line.Items().data();
+    const std::int32_t count = line.Count();
+    LineKey key{count, -1, plot.Left, plot.Right, true, log, 0, 0};
+    if (!s.Intraday)
+        key = LineKey{count, s.LTime.Count(), plot.Left, plot.Right, false, log, tmin, tmax};
+    const std::size_t kept = columns.Key == key ? columns.Kept : 0;
+    if (s.Intraday) {
+        const PixelMapping x(plot.Left, plot.Right, 0, count - 1);
+        Refresh(
+            columns.Runs, kept, items, count, [&](std::int32_t k) { return x(k); },
+            [](std::int32_t) { return true; });
+    } else {
+        const PixelMapping x(plot.Left, plot.Right, tmin, tmax);
+        const double* times = s.LTime.Items().data();
+        // Only the segment's first time is tested.
+        Refresh(
+            columns.Runs, kept, items, std::min(count, s.LTime.Count()),
+            [&](std::int32_t k) { return x(times[k]); },
+            [&](std::int32_t i) { return (tmin - times[i]) * (tmax - times[i]) <= 0; });
+    }
+    columns.Key = key;
+    columns.Kept = kAll;
+    const PixelMapping y(plot.Bottom, plot.Top, ymin, ymax);
+    LineReducer reducer(canvas);
+    Replay(columns.Runs, items, y, reducer);
+}
+
+}  // namespace vela
