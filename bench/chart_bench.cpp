@@ -2,12 +2,14 @@
 
 #include "chart_fixture.h"
 
+#include <algorithm>
 #include <ostream>
 #include <span>
 #include <streambuf>
 #include <string>
 
 #include "chart/bar_table_text.h"
+#include "chart/chart_column_cache.h"
 #include "chart/chart_painting.h"
 #include "chart/price_axis.h"
 #include "chart/time_axis.h"
@@ -72,6 +74,37 @@ void BM_PaintMillionBarsNullCanvas(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PaintMillionBarsNullCanvas)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The same chart painted with what its paints keep between them, with the high and low
+// lines. state.range(0): 0 nothing changed since the last paint, 1 the forming bar moved
+// (what most streaming updates do), 2 everything may have changed (a new bar moves every
+// column).
+void BM_PaintMillionBarsKeptColumns(benchmark::State& state) {
+    vela::ChartState chart = vela::bench::MinuteBarChart(1000000, true);
+    NullCanvas canvas;
+    vela::ChartStatus status;
+    vela::ChartColumnCache cache;
+    const std::int32_t newest = chart.ILastPrice;
+    const double close = chart.LClose.GetItem(newest);
+    const vela::bench::UsageCounters usage;
+    int step = 0;
+    for (auto _ : state) {
+        if (state.range(0) == 1) {
+            const double moved = close + (step++ % 7) * 0.01;
+            chart.LClose.SetItem(newest, moved);
+            chart.LHigh.SetItem(newest, std::max(moved, chart.LHigh.GetItem(newest)));
+            chart.LLow.SetItem(newest, std::min(moved, chart.LLow.GetItem(newest)));
+            cache.Keep(static_cast<std::size_t>(newest));
+        } else if (state.range(0) == 2) {
+            cache.Keep(0);
+        }
+        benchmark::DoNotOptimize(vela::FlickerFreePaintBox1Paint(
+            chart, canvas, vela::TRect{0, 0, 1200, 700}, status, nullptr, &cache));
+        benchmark::ClobberMemory();
+    }
+    usage.Report(state);
+}
+BENCHMARK(BM_PaintMillionBarsKeptColumns)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 // The chart's extras over a million bars. state.range(0): 1 OHLC bars, 2 candles;
 // state.range(1): 1 with the volume pane, two averages and the RSI pane as well.
