@@ -42,6 +42,31 @@ class RunRecorder {
         Close(true);
         inRun_ = false;
     }
+    // Add(j, x) for j = from, from + 1, ... up to last in the run's column x, while segment
+    // j - 1 -> j is drawn (item j non-null and keep(j - 1)); item from - 1 is in the run.
+    // Returns the last position added (from - 1 when none was).
+    template <class Keep>
+    std::int32_t Extend(std::int32_t from, std::int32_t last, Keep keep) {
+        double lo = run_.Lo;
+        double hi = run_.Hi;
+        bool nan = run_.Nan;
+        std::int32_t j = from;
+        for (; j <= last; ++j) {
+            const double v = items_[j];
+            if (v == kNullValue || !keep(j - 1)) break;
+            if (v < lo) lo = v;
+            if (v > hi) hi = v;
+            nan |= v != v;
+        }
+        if (j > from) {
+            run_.End = j - 1;
+            run_.Last = items_[j - 1];
+            run_.Lo = lo;
+            run_.Hi = hi;
+            run_.Nan = nan;
+        }
+        return j - 1;
+    }
 
   private:
     void Close(bool broken) {
@@ -55,12 +80,74 @@ class RunRecorder {
     Run run_;
 };
 
+// The column of each position, where columns never turn back over the positions found once
+// per column, its end by galloping and halving (as the plain drawing finds them); otherwise
+// every position is a column of its own.
+template <class ColumnOf>
+class ColumnSpans {
+  public:
+    ColumnSpans(ColumnOf columnOf, bool monotone, std::int32_t count)
+        : columnOf_(columnOf), monotone_(monotone), count_(count) {}
+
+    std::int32_t At(std::int32_t k) {
+        if (k >= start_ && k < next_) return column_;
+        start_ = k;
+        column_ = columnOf_(k);
+        next_ = monotone_ ? NextColumn(k) : static_cast<std::int64_t>(k) + 1;
+        return column_;
+    }
+    // The first position after the last one asked whose column differs from it.
+    std::int64_t Next() const { return next_; }
+
+  private:
+    std::int64_t NextColumn(std::int32_t i) const {
+        std::int64_t same = i;
+        std::int64_t step = 1;
+        std::int64_t other = count_;
+        while (same + step < count_) {
+            if (columnOf_(static_cast<std::int32_t>(same + step)) != column_) {
+                other = same + step;
+                break;
+            }
+            same += step;
+            step *= 2;
+        }
+        while (other - same > 1) {
+            const std::int64_t mid = same + (other - same) / 2;
+            if (columnOf_(static_cast<std::int32_t>(mid)) == column_)
+                same = mid;
+            else
+                other = mid;
+        }
+        return other;
+    }
+
+    ColumnOf columnOf_;
+    bool monotone_;
+    std::int32_t count_;
+    std::int64_t start_ = 0;
+    std::int64_t next_ = 0;
+    std::int32_t column_ = 0;
+};
+
+// Whether times never go back and map without fallbacks, so that their columns never turn
+// back either. NaN fails the test.
+bool MapsMonotonically(const double* times, std::int32_t n, const PixelMapping& x) {
+    if (n == 0) return true;
+    if (!x.Regular(times[0]) || !x.Regular(times[n - 1])) return false;
+    for (std::int32_t k = 0; k + 1 < n; ++k)
+        if (!(times[k] <= times[k + 1])) return false;
+    return true;
+}
+
 // The walk of the plain segment drawing over segments i -> i + 1, i from `from` to n - 2,
 // each drawn when both items are non-null and keep(i) agrees, into runs. `reached` is where
-// the line stood before `from` (-1: broken); the recorder holds the run it stood in.
+// the line stood before `from` (-1: broken); the recorder holds the run it stood in. Once a
+// segment reaches a column, the rest of the column is taken in one tight pass.
 template <class ColumnOf, class Keep>
 void Walk(RunRecorder& line, const double* items, std::int32_t from, std::int32_t n,
-          std::int32_t reached, ColumnOf columnOf, Keep keep) {
+          std::int32_t reached, ColumnOf columnOf, bool monotone, Keep keep) {
+    ColumnSpans columns(columnOf, monotone, n);
     for (std::int32_t i = from; i < n - 1; ++i) {
         const double a = items[i];
         const double b = items[i + 1];
@@ -71,10 +158,15 @@ void Walk(RunRecorder& line, const double* items, std::int32_t from, std::int32_
         }
         if (reached != i) {
             line.Break();
-            line.Add(i, columnOf(i));
+            line.Add(i, columns.At(i));
         }
-        line.Add(i + 1, columnOf(i + 1));
+        line.Add(i + 1, columns.At(i + 1));
         reached = i + 1;
+        const auto last = static_cast<std::int32_t>(std::min<std::int64_t>(columns.Next(), n) - 1);
+        if (last > i + 1) {
+            reached = line.Extend(i + 2, last, keep);
+            i = reached - 1;
+        }
     }
     line.Break();
 }
@@ -85,7 +177,7 @@ void Walk(RunRecorder& line, const double* items, std::int32_t from, std::int32_
 // where the plain walk stood there.
 template <class ColumnOf, class Keep>
 void Refresh(std::vector<Run>& runs, std::size_t kept, const double* items, std::int32_t n,
-             ColumnOf columnOf, Keep keep) {
+             ColumnOf columnOf, bool monotone, Keep keep) {
     const auto stays = [kept](const Run& r) { return static_cast<std::size_t>(r.End) + 2 <= kept; };
     runs.erase(std::partition_point(runs.begin(), runs.end(), stays), runs.end());
     RunRecorder line(runs, items);
@@ -100,7 +192,7 @@ void Refresh(std::vector<Run>& runs, std::size_t kept, const double* items, std:
             reached = from;
         }
     }
-    Walk(line, items, from, n, reached, columnOf, keep);
+    Walk(line, items, from, n, reached, columnOf, monotone, keep);
 }
 
 // Hands the runs to the reducer as ColumnRunLine would have: a run that a segment leaves
@@ -193,16 +285,18 @@ void ChartColumnCache::DrawLine(const ChartState& s, const TVegaDoubleList& line
     const std::size_t kept = columns.Key == key ? columns.Kept : 0;
     if (s.Intraday) {
         const PixelMapping x(plot.Left, plot.Right, 0, count - 1);
+        // An even spacing is monotone.
         Refresh(
-            columns.Runs, kept, items, count, [&](std::int32_t k) { return x(k); },
+            columns.Runs, kept, items, count, [&](std::int32_t k) { return x(k); }, true,
             [](std::int32_t) { return true; });
     } else {
         const PixelMapping x(plot.Left, plot.Right, tmin, tmax);
         const double* times = s.LTime.Items().data();
         // Only the segment's first time is tested.
+        const std::int32_t n = std::min(count, s.LTime.Count());
         Refresh(
-            columns.Runs, kept, items, std::min(count, s.LTime.Count()),
-            [&](std::int32_t k) { return x(times[k]); },
+            columns.Runs, kept, items, n, [&](std::int32_t k) { return x(times[k]); },
+            MapsMonotonically(times, n, x),
             [&](std::int32_t i) { return (tmin - times[i]) * (tmax - times[i]) <= 0; });
     }
     columns.Key = key;
