@@ -78,9 +78,14 @@ BENCHMARK(BM_PaintMillionBarsNullCanvas)->Arg(0)->Arg(1)->Unit(benchmark::kMilli
 // The same chart painted with what its paints keep between them, with the high and low
 // lines. state.range(0): 0 nothing changed since the last paint, 1 the forming bar moved
 // (what most streaming updates do), 2 everything may have changed (a new bar moves every
-// column).
+// column). state.range(1): 1 with candles and the volume pane.
 void BM_PaintMillionBarsKeptColumns(benchmark::State& state) {
-    vela::ChartState chart = vela::bench::MinuteBarChart(1000000, true);
+    vela::ChartExtras extras;
+    if (state.range(1) != 0) {
+        extras.Style = vela::BarStyle::Candles;
+        extras.Volume = true;
+    }
+    vela::ChartState chart = vela::bench::MinuteBarChart(1000000, true, extras);
     NullCanvas canvas;
     vela::ChartStatus status;
     vela::ChartColumnCache cache;
@@ -104,7 +109,14 @@ void BM_PaintMillionBarsKeptColumns(benchmark::State& state) {
     }
     usage.Report(state);
 }
-BENCHMARK(BM_PaintMillionBarsKeptColumns)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintMillionBarsKeptColumns)
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({2, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Args({2, 1})
+    ->Unit(benchmark::kMillisecond);
 
 // The chart's extras over a million bars. state.range(0): 1 OHLC bars, 2 candles;
 // state.range(1): 1 with the volume pane, two averages and the RSI pane as well.

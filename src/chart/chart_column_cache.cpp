@@ -1,6 +1,7 @@
 #include "chart/chart_column_cache.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "geometry/pixel_mapping.h"
@@ -220,6 +221,7 @@ void Replay(const std::vector<Run>& runs, const double* items, const PixelMappin
 }  // namespace
 
 void ChartColumnCache::Keep(std::size_t positions) {
+    bars_.Kept = std::min(bars_.Kept, positions);
     for (LineColumns& line : lines_) line.Kept = std::min(line.Kept, positions);
     for (BlockRange* blocks : {&highs_, &lows_}) blocks->Kept = std::min(blocks->Kept, positions);
 }
@@ -304,6 +306,87 @@ void ChartColumnCache::DrawLine(const ChartState& s, const TVegaDoubleList& line
     const PixelMapping y(plot.Bottom, plot.Top, ymin, ymax);
     LineReducer reducer(canvas);
     Replay(columns.Runs, items, y, reducer);
+}
+
+const std::vector<BarColumn>& ChartColumnCache::BarColumns(const ChartState& s, const TRect& plot,
+                                                           const BarScale& scale, bool log) {
+    BarColumns_& kept = bars_;
+    const std::int32_t n = std::min({s.LClose.Count(), s.LHigh.Count(), s.LLow.Count()});
+    if (n < 2 || s.LTime.Count() < n) {
+        kept = BarColumns_{};
+        return kept.Columns;
+    }
+    const double* close = s.LClose.Items().data();
+    const double* high = s.LHigh.Items().data();
+    const double* low = s.LLow.Items().data();
+    const double* open = s.LOpen.Count() >= n ? s.LOpen.Items().data() : nullptr;
+    const double* volume = s.LVolume.Count() >= n ? s.LVolume.Items().data() : nullptr;
+    const double* times = s.LTime.Items().data();
+    // The mappings of BarColumnsOf, the close line's.
+    const PixelMapping byPosition(plot.Left, plot.Right, 0, s.LClose.Count() - 1);
+    const PixelMapping byTime(plot.Left, plot.Right, scale.TMin, scale.TMax);
+    const auto xOf = [&](std::int32_t i) { return s.Intraday ? byPosition(i) : byTime(times[i]); };
+    const auto isValue = [](double v) { return v != kNullValue && std::isfinite(v); };
+
+    const BarKey key{n,
+                     s.LClose.Count(),
+                     s.LTime.Count(),
+                     open != nullptr,
+                     volume != nullptr,
+                     plot.Left,
+                     plot.Right,
+                     s.Intraday,
+                     log,
+                     scale.TMin,
+                     scale.TMax};
+    std::size_t unchanged = kept.Key == key ? std::min(kept.Kept, static_cast<std::size_t>(n)) : 0;
+    // A changed bar can join a column only where columns never turn back over the bars.
+    if (unchanged > 0 && !s.Intraday && !MapsMonotonically(times, n, byTime)) unchanged = 0;
+    // A column stays when its bars all stayed and no changed bar can fall into it: it lies
+    // left of the first changed bar's column.
+    std::size_t stays = 0;
+    if (unchanged > 0) {
+        const bool all = unchanged >= static_cast<std::size_t>(n);
+        const std::int32_t changedX = all ? 0 : xOf(static_cast<std::int32_t>(unchanged));
+        while (stays < kept.Columns.size() &&
+               static_cast<std::size_t>(kept.Last[stays]) < unchanged &&
+               (all || kept.Columns[stays].X < changedX))
+            ++stays;
+    }
+    kept.Columns.resize(stays);
+    kept.Last.resize(stays);
+    // The next bar after the last column kept starts a column of its own.
+    BarColumn c;
+    bool inColumn = false;
+    std::int32_t last = 0;
+    for (std::int32_t i = stays > 0 ? kept.Last.back() + 1 : 0; i < n; ++i) {
+        if (!isValue(close[i]) || !isValue(high[i]) || !isValue(low[i])) continue;
+        const std::int32_t x = xOf(i);
+        const double o = open && isValue(open[i]) ? open[i] : close[i];
+        const double v = volume && isValue(volume[i]) ? volume[i] : 0;
+        if (inColumn && x == c.X) {
+            c.High = std::max(c.High, high[i]);
+            c.Low = std::min(c.Low, low[i]);
+            c.Close = close[i];
+            c.Volume += v;
+            last = i;
+            continue;
+        }
+        if (inColumn) {
+            kept.Columns.push_back(c);
+            kept.Last.push_back(last);
+        }
+        c = BarColumn{x, o, high[i], low[i], close[i], v};
+        inColumn = true;
+        last = i;
+    }
+    if (inColumn) {
+        kept.Columns.push_back(c);
+        kept.Last.push_back(last);
+    }
+    kept.Key = key;
+    kept.Kept = kAll;
+    return kept.Columns;
 }
 
 }  // namespace vela

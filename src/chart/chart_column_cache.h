@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "chart/chart_extras_painting.h"
 #include "chart/chart_state.h"
 #include "platform/canvas.h"
 #include "platform/graphics_types.h"
@@ -37,6 +38,10 @@ class ChartColumnCache {
     // whose segments do not combine as a plain union, is drawn the plain way.
     void DrawLine(const ChartState& s, const TVegaDoubleList& line, Canvas& canvas,
                   const TRect& plot, double ymin, double ymax, double tmin, double tmax, bool log);
+
+    // As BarColumnsOf(s, plot, scale); log as for DrawLine.
+    const std::vector<BarColumn>& BarColumns(const ChartState& s, const TRect& plot,
+                                             const BarScale& scale, bool log);
 
     // The points of a column that the walk over a line handed on together: positions
     // Start..End in column X, their lowest and highest value; Broken when a gap follows them
@@ -79,11 +84,34 @@ class ChartColumnCache {
         std::vector<double> Hi;
     };
 
+    // What the bars' columns were made for.
+    struct BarKey {
+        std::int32_t Bars = -1;
+        std::int32_t Closes = -1;
+        std::int32_t Times = -1;
+        bool Opens = false;
+        bool Volumes = false;
+        std::int32_t Left = 0;
+        std::int32_t Right = 0;
+        bool Intraday = false;
+        bool Log = false;
+        double TMin = 0;
+        double TMax = 0;
+        friend bool operator==(const BarKey&, const BarKey&) = default;
+    };
+    struct BarColumns_ {
+        BarKey Key;
+        std::size_t Kept = 0;
+        std::vector<BarColumn> Columns;
+        std::vector<std::int32_t> Last;  // each column's last bar
+    };
+
     static void RangeOf(BlockRange& blocks, const TVegaDoubleList& list, double& lo, double& hi);
 
     std::array<LineColumns, 3> lines_;  // close, low, high
     BlockRange highs_;
     BlockRange lows_;
+    BarColumns_ bars_;
 };
 
 }  // namespace vela

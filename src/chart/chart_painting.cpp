@@ -266,7 +266,9 @@ bool FlickerFreePaintBox1Paint(const ChartState& given, Canvas& canvas, const TR
     const BarScale scale{ymin, ymax, tmin, tmax};
     // One pass over the bars serves both the bars and the volume pane.
     std::vector<BarColumn> columns;
-    if (extras.Style != BarStyle::Line || extras.Volume) columns = BarColumnsOf(state, plot, scale);
+    if (extras.Style != BarStyle::Line || extras.Volume)
+        columns = cache != nullptr ? cache->BarColumns(state, plot, scale, log)
+                                   : BarColumnsOf(state, plot, scale);
     if (extras.Style == BarStyle::Line)
         drawLine(state.LClose, kCloseColor);
     else

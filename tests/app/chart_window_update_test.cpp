@@ -92,8 +92,9 @@ TEST_F(ChartWindowUpdateTest, StreamedWindowMatchesAFullRebuild) {
 }
 
 // The window's paints keep the chart's reduced columns between updates; after any sequence of
-// merges, with the high and low lines switched, the box resized and a view of the newest bars
-// shown now and then, each frame is the chart of what the window shows, painted afresh.
+// merges, with the high and low lines switched, candles and volume switched, the box resized
+// and a view of the newest bars shown now and then, each frame is the chart of what the
+// window shows, painted afresh.
 TEST_F(ChartWindowUpdateTest, FramesAfterStreamingAreThoseOfAFreshPaint) {
     TForm2 main;
     TForm1* form = main.BitBtn1Click();
@@ -134,6 +135,15 @@ TEST_F(ChartWindowUpdateTest, FramesAfterStreamingAreThoseOfAFreshPaint) {
             case 9:
                 form->Navigation().Reset();
                 break;
+            case 10: {  // candles and the volume pane, or the close line again
+                ChartExtras extras;
+                if (form->State().Extras.Style == BarStyle::Line) {
+                    extras.Style = BarStyle::Candles;
+                    extras.Volume = true;
+                }
+                form->SetExtras(extras);
+                break;
+            }
             default:
                 break;
         }

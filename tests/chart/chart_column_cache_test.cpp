@@ -35,15 +35,21 @@ struct Case {
     const char* Name;
     double Minutes;  // intraday bars go by position, daily bars by time
     bool Log;
+    BarStyle Style = BarStyle::Line;
+    bool Volume = false;
 };
 
 // After every step of a random stream of updates (the forming bar moving, beyond the range
 // too, new bars, bars fetched again, gaps without a close, the high and low lines switched,
 // the box resized), the chart painted with what the paints keep is the plain chart, record
-// for record, whether painted after every update or after a few.
+// for record, whether painted after every update or after a few: its lines, and its bars and
+// volume pane where the extras show them.
 TEST(ChartColumnCache, PaintsThePlainChartAfterRandomUpdates) {
     for (const Case& c :
-         {Case{"minutes", 1, false}, Case{"days", 1440, false}, Case{"minutes, log", 1, true}}) {
+         {Case{"minutes", 1, false}, Case{"days", 1440, false}, Case{"minutes, log", 1, true},
+          Case{"minutes, candles and volume", 1, false, BarStyle::Candles, true},
+          Case{"days, OHLC bars", 1440, false, BarStyle::Ohlc},
+          Case{"minutes, log, OHLC bars and volume", 1, true, BarStyle::Ohlc, true}}) {
         SCOPED_TRACE(c.Name);
         std::mt19937 random(26);
         const double dT = BarLengthInCenturies(c.Minutes);
@@ -59,6 +65,7 @@ TEST(ChartColumnCache, PaintsThePlainChartAfterRandomUpdates) {
             b.dHigh = price + 0.5 + std::uniform_real_distribution<double>(0, 1)(random);
             b.dLow = price - 0.5;
             b.dClose = price;
+            b.dVolume = std::uniform_int_distribution<int>(0, 1000)(random);
             // Now and then a bar without a close: a gap in the close line.
             if (std::uniform_int_distribution<int>(0, 400)(random) == 0) b.dClose = kNullValue;
             return b;
@@ -68,6 +75,8 @@ TEST(ChartColumnCache, PaintsThePlainChartAfterRandomUpdates) {
         ChartState s;
         s.dT = dT;
         s.Extras.LogScale = c.Log;
+        s.Extras.Style = c.Style;
+        s.Extras.Volume = c.Volume;
         ChartOverlayTails tails;
         std::size_t unchanged = 0;
         ASSERT_TRUE(UpdateChartSeriesFrom(bars, unchanged, s, tails));
