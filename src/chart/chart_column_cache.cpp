@@ -310,10 +310,10 @@ void ChartColumnCache::DrawLine(const ChartState& s, const TVegaDoubleList& line
 
 const std::vector<BarColumn>& ChartColumnCache::BarColumns(const ChartState& s, const TRect& plot,
                                                            const BarScale& scale, bool log) {
-    BarColumns_& kept = bars_;
+    KeptBars& kept = bars_;
     const std::int32_t n = std::min({s.LClose.Count(), s.LHigh.Count(), s.LLow.Count()});
     if (n < 2 || s.LTime.Count() < n) {
-        kept = BarColumns_{};
+        kept = KeptBars{};
         return kept.Columns;
     }
     const double* close = s.LClose.Items().data();

@@ -15,18 +15,17 @@ namespace vela {
 
 // What a chart's paint keeps of one chart between paints, so that a paint after a streaming
 // update costs what the update changed, not what the chart holds: the price range's minima
-// and maxima by blocks of positions, and each line's points reduced per pixel column (a
-// column's first, lowest, highest and last value and where they are), both in value space,
-// so that a new price range only maps them anew. Painting with it gives the pixels of the
-// plain paint exactly; the owner says what stayed, and whatever it does not vouch for is
-// made anew.
+// and maxima by blocks of positions, each line's points reduced per pixel column (a column's
+// first, lowest, highest and last value and where they are) and the bars merged per pixel
+// column, all in value space, so that a new price range only maps them anew. Painting with
+// it gives the pixels of the plain paint exactly; the owner says what stayed, and whatever
+// it does not vouch for is made anew.
 class ChartColumnCache {
   public:
     // The first `positions` items of every series are those the chart had at the last paint
     // (a streaming update that rebuilt the series from there on). 0: anything may have
     // changed. What a paint vouches for afterwards is its own chart, whole.
     void Keep(std::size_t positions);
-    void Clear() { Keep(0); }
 
     // As TVegaDoubleList::GetMinMax of s.LHigh and of s.LLow.
     void HighLowRange(const ChartState& s, double& highMin, double& highMax, double& lowMin,
@@ -99,7 +98,7 @@ class ChartColumnCache {
         double TMax = 0;
         friend bool operator==(const BarKey&, const BarKey&) = default;
     };
-    struct BarColumns_ {
+    struct KeptBars {
         BarKey Key;
         std::size_t Kept = 0;
         std::vector<BarColumn> Columns;
@@ -111,7 +110,7 @@ class ChartColumnCache {
     std::array<LineColumns, 3> lines_;  // close, low, high
     BlockRange highs_;
     BlockRange lows_;
-    BarColumns_ bars_;
+    KeptBars bars_;
 };
 
 }  // namespace vela
