@@ -78,13 +78,14 @@ BENCHMARK(BM_PaintMillionBarsNullCanvas)->Arg(0)->Arg(1)->Unit(benchmark::kMilli
 // The same chart painted with what its paints keep between them, with the high and low
 // lines. state.range(0): 0 nothing changed since the last paint, 1 the forming bar moved
 // (what most streaming updates do), 2 everything may have changed (a new bar moves every
-// column). state.range(1): 1 with candles and the volume pane.
+// column). state.range(1): 1 with candles and the volume pane, 2 on a log price scale.
 void BM_PaintMillionBarsKeptColumns(benchmark::State& state) {
     vela::ChartExtras extras;
-    if (state.range(1) != 0) {
+    if (state.range(1) == 1) {
         extras.Style = vela::BarStyle::Candles;
         extras.Volume = true;
     }
+    extras.LogScale = state.range(1) == 2;
     vela::ChartState chart = vela::bench::MinuteBarChart(1000000, true, extras);
     NullCanvas canvas;
     vela::ChartStatus status;
@@ -116,6 +117,9 @@ BENCHMARK(BM_PaintMillionBarsKeptColumns)
     ->Args({0, 1})
     ->Args({1, 1})
     ->Args({2, 1})
+    ->Args({0, 2})
+    ->Args({1, 2})
+    ->Args({2, 2})
     ->Unit(benchmark::kMillisecond);
 
 // The chart's extras over a million bars. state.range(0): 1 OHLC bars, 2 candles;
@@ -141,6 +145,9 @@ BENCHMARK(BM_PaintMillionBarsExtras)
     ->Args({1, 0})
     ->Args({2, 0})
     ->Args({2, 1})
+    ->Args({0, 2})
+    ->Args({1, 2})
+    ->Args({2, 2})
     ->Unit(benchmark::kMillisecond);
 
 // A million bars on a linear (range(0) = 0) and on a log price scale, with the high and

@@ -221,6 +221,7 @@ void Replay(const std::vector<Run>& runs, const double* items, const PixelMappin
 }  // namespace
 
 void ChartColumnCache::Keep(std::size_t positions) {
+    logged_.Keep(positions);
     bars_.Kept = std::min(bars_.Kept, positions);
     for (LineColumns& line : lines_) line.Kept = std::min(line.Kept, positions);
     for (BlockRange* blocks : {&highs_, &lows_}) blocks->Kept = std::min(blocks->Kept, positions);

@@ -7,6 +7,7 @@
 
 #include "chart/chart_extras_painting.h"
 #include "chart/chart_state.h"
+#include "chart/logged_chart.h"
 #include "platform/canvas.h"
 #include "platform/graphics_types.h"
 #include "series/double_list.h"
@@ -26,6 +27,8 @@ class ChartColumnCache {
     // (a streaming update that rebuilt the series from there on). 0: anything may have
     // changed. What a paint vouches for afterwards is its own chart, whole.
     void Keep(std::size_t positions);
+    // The chart with its prices as logarithms, as LoggedPrices(s) gives it.
+    const ChartState& Logged(const ChartState& s) { return logged_.Of(s); }
 
     // As TVegaDoubleList::GetMinMax of s.LHigh and of s.LLow.
     void HighLowRange(const ChartState& s, double& highMin, double& highMax, double& lowMin,
@@ -111,6 +114,7 @@ class ChartColumnCache {
     BlockRange highs_;
     BlockRange lows_;
     KeptBars bars_;
+    LoggedChart logged_;
 };
 
 }  // namespace vela

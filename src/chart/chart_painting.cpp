@@ -12,6 +12,7 @@
 #include "chart/chart_column_cache.h"
 #include "chart/chart_extras_painting.h"
 #include "chart/chart_mapping.h"
+#include "chart/logged_chart.h"
 #include "chart/price_axis.h"
 #include "chart/time_axis.h"
 #include "geometry/value_mapping.h"
@@ -85,24 +86,6 @@ ChartLayout ChartLayoutFor(const TRect& clientRect, const ChartExtras& extras) {
 namespace {
 
 constexpr double kMillisecondInCenturies = 1.0 / (36525.0 * 86'400'000.0);
-
-// The state with every price series (closes, highs, lows, opens and the averages) replaced
-// by its logarithm, so that the plain linear drawing places them on a log scale.
-ChartState LoggedPrices(const ChartState& state) {
-    ChartState logged = state;
-    // In place, in the copy: no second buffer to fault in.
-    const auto logOf = [](TVegaDoubleList& list) {
-        const std::int32_t n = list.Count();
-        for (std::int32_t i = 0; i < n; ++i) {
-            const double v = list.GetItem(i);
-            if (v != kNullValue && v > 0) list.SetItem(i, std::log(v));
-        }
-    };
-    for (TVegaDoubleList* list : {&logged.LClose, &logged.LHigh, &logged.LLow, &logged.LOpen})
-        logOf(*list);
-    for (TVegaDoubleList& average : logged.Overlays.LAverages) logOf(average);
-    return logged;
-}
 
 constexpr TColor kDaySeparatorColor = 0xC0C0C0;
 constexpr TColor kDayDateColor = 0x606060;
@@ -209,12 +192,18 @@ bool FlickerFreePaintBox1Paint(const ChartState& given, Canvas& canvas, const TR
     const bool wantsLog = given.Extras.LogScale;
     const bool log = wantsLog && LogScaleFits(ymin, ymax);
     std::optional<ChartState> logged;
+    const ChartState* drawn = &given;
     if (log) {
-        logged = LoggedPrices(given);
+        if (cache != nullptr) {
+            drawn = &cache->Logged(given);
+        } else {
+            logged = LoggedPrices(given);
+            drawn = &*logged;
+        }
         ymin = std::log(ymin);
         ymax = std::log(ymax);
     }
-    const ChartState& state = log ? *logged : given;
+    const ChartState& state = *drawn;
 
     // The margin stops at zero only for a chart of non-negative prices; a chart that goes
     // below zero (spreads) keeps its margin below as well. Logarithms have no such floor.
