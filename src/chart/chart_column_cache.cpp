@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "geometry/pixel_mapping.h"
+#include "series/column_cursor.h"
 #include "series/line_reducer.h"
 
 namespace vela {
@@ -81,66 +82,6 @@ class RunRecorder {
     Run run_;
 };
 
-// The column of each position, where columns never turn back over the positions found once
-// per column, its end by galloping and halving (as the plain drawing finds them); otherwise
-// every position is a column of its own.
-template <class ColumnOf>
-class ColumnSpans {
-  public:
-    ColumnSpans(ColumnOf columnOf, bool monotone, std::int32_t count)
-        : columnOf_(columnOf), monotone_(monotone), count_(count) {}
-
-    std::int32_t At(std::int32_t k) {
-        if (k >= start_ && k < next_) return column_;
-        start_ = k;
-        column_ = columnOf_(k);
-        next_ = monotone_ ? NextColumn(k) : static_cast<std::int64_t>(k) + 1;
-        return column_;
-    }
-    // The first position after the last one asked whose column differs from it.
-    std::int64_t Next() const { return next_; }
-
-  private:
-    std::int64_t NextColumn(std::int32_t i) const {
-        std::int64_t same = i;
-        std::int64_t step = 1;
-        std::int64_t other = count_;
-        while (same + step < count_) {
-            if (columnOf_(static_cast<std::int32_t>(same + step)) != column_) {
-                other = same + step;
-                break;
-            }
-            same += step;
-            step *= 2;
-        }
-        while (other - same > 1) {
-            const std::int64_t mid = same + (other - same) / 2;
-            if (columnOf_(static_cast<std::int32_t>(mid)) == column_)
-                same = mid;
-            else
-                other = mid;
-        }
-        return other;
-    }
-
-    ColumnOf columnOf_;
-    bool monotone_;
-    std::int32_t count_;
-    std::int64_t start_ = 0;
-    std::int64_t next_ = 0;
-    std::int32_t column_ = 0;
-};
-
-// Whether times never go back and map without fallbacks, so that their columns never turn
-// back either. NaN fails the test.
-bool MapsMonotonically(const double* times, std::int32_t n, const PixelMapping& x) {
-    if (n == 0) return true;
-    if (!x.Regular(times[0]) || !x.Regular(times[n - 1])) return false;
-    for (std::int32_t k = 0; k + 1 < n; ++k)
-        if (!(times[k] <= times[k + 1])) return false;
-    return true;
-}
-
 // The walk of the plain segment drawing over segments i -> i + 1, i from `from` to n - 2,
 // each drawn when both items are non-null and keep(i) agrees, into runs. `reached` is where
 // the line stood before `from` (-1: broken); the recorder holds the run it stood in. Once a
@@ -148,7 +89,7 @@ bool MapsMonotonically(const double* times, std::int32_t n, const PixelMapping& 
 template <class ColumnOf, class Keep>
 void Walk(RunRecorder& line, const double* items, std::int32_t from, std::int32_t n,
           std::int32_t reached, ColumnOf columnOf, bool monotone, Keep keep) {
-    ColumnSpans columns(columnOf, monotone, n);
+    ColumnCursor columns(columnOf, monotone, n);
     for (std::int32_t i = from; i < n - 1; ++i) {
         const double a = items[i];
         const double b = items[i + 1];
