@@ -258,29 +258,17 @@ const std::vector<BarColumn>& ChartColumnCache::BarColumns(const ChartState& s, 
         kept = KeptBars{};
         return kept.Columns;
     }
-    const double* close = s.LClose.Items().data();
-    const double* high = s.LHigh.Items().data();
-    const double* low = s.LLow.Items().data();
-    const double* open = s.LOpen.Count() >= n ? s.LOpen.Items().data() : nullptr;
-    const double* volume = s.LVolume.Count() >= n ? s.LVolume.Items().data() : nullptr;
+    const bool open = s.LOpen.Count() >= n;
+    const bool volume = s.LVolume.Count() >= n;
     const double* times = s.LTime.Items().data();
     // The mappings of BarColumnsOf, the close line's.
     const PixelMapping byPosition(plot.Left, plot.Right, 0, s.LClose.Count() - 1);
     const PixelMapping byTime(plot.Left, plot.Right, scale.TMin, scale.TMax);
     const auto xOf = [&](std::int32_t i) { return s.Intraday ? byPosition(i) : byTime(times[i]); };
-    const auto isValue = [](double v) { return v != kNullValue && std::isfinite(v); };
 
-    const BarKey key{n,
-                     s.LClose.Count(),
-                     s.LTime.Count(),
-                     open != nullptr,
-                     volume != nullptr,
-                     plot.Left,
-                     plot.Right,
-                     s.Intraday,
-                     log,
-                     scale.TMin,
-                     scale.TMax};
+    const BarKey key{n,      s.LClose.Count(), s.LTime.Count(), open,
+                     volume, plot.Left,        plot.Right,      s.Intraday,
+                     log,    scale.TMin,       scale.TMax};
     std::size_t unchanged = kept.Key == key ? std::min(kept.Kept, static_cast<std::size_t>(n)) : 0;
     // A changed bar can join a column only where columns never turn back over the bars.
     if (unchanged > 0 && !s.Intraday && !MapsMonotonically(times, n, byTime)) unchanged = 0;
@@ -298,34 +286,11 @@ const std::vector<BarColumn>& ChartColumnCache::BarColumns(const ChartState& s, 
     kept.Columns.resize(stays);
     kept.Last.resize(stays);
     // The next bar after the last column kept starts a column of its own.
-    BarColumn c;
-    bool inColumn = false;
-    std::int32_t last = 0;
-    for (std::int32_t i = stays > 0 ? kept.Last.back() + 1 : 0; i < n; ++i) {
-        if (!isValue(close[i]) || !isValue(high[i]) || !isValue(low[i])) continue;
-        const std::int32_t x = xOf(i);
-        const double o = open && isValue(open[i]) ? open[i] : close[i];
-        const double v = volume && isValue(volume[i]) ? volume[i] : 0;
-        if (inColumn && x == c.X) {
-            c.High = std::max(c.High, high[i]);
-            c.Low = std::min(c.Low, low[i]);
-            c.Close = close[i];
-            c.Volume += v;
-            last = i;
-            continue;
-        }
-        if (inColumn) {
-            kept.Columns.push_back(c);
-            kept.Last.push_back(last);
-        }
-        c = BarColumn{x, o, high[i], low[i], close[i], v};
-        inColumn = true;
-        last = i;
-    }
-    if (inColumn) {
-        kept.Columns.push_back(c);
-        kept.Last.push_back(last);
-    }
+    ForEachBarColumn(s, plot, scale, stays > 0 ? kept.Last.back() + 1 : 0,
+                     [&kept](const BarColumn& c, std::int32_t last) {
+                         kept.Columns.push_back(c);
+                         kept.Last.push_back(last);
+                     });
     kept.Key = key;
     kept.Kept = kAll;
     return kept.Columns;

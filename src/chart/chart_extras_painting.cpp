@@ -39,10 +39,11 @@ bool HasValue(const TVegaDoubleList& list) {
     return std::any_of(items.begin(), items.end(), [](double v) { return v != kNullValue; });
 }
 
-// Calls f with each pixel column's merged bars, left to right; bars without a high, low or
-// close are left out, a missing open counts as the close, a missing volume as none.
-template <class F>
-void ForEachColumn(const ChartState& s, const TRect& plot, const BarScale& scale, F&& f) {
+}  // namespace
+
+void ForEachBarColumn(const ChartState& s, const TRect& plot, const BarScale& scale,
+                      std::int32_t from,
+                      const std::function<void(const BarColumn&, std::int32_t last)>& f) {
     const std::int32_t n = std::min({s.LClose.Count(), s.LHigh.Count(), s.LLow.Count()});
     if (n < 2 || s.LTime.Count() < n) return;
     const double* close = s.LClose.Items().data();
@@ -56,7 +57,8 @@ void ForEachColumn(const ChartState& s, const TRect& plot, const BarScale& scale
     const PixelMapping byTime(plot.Left, plot.Right, scale.TMin, scale.TMax);
     BarColumn c;
     bool open_ = false;
-    for (std::int32_t i = 0; i < n; ++i) {
+    std::int32_t last = 0;
+    for (std::int32_t i = std::max(from, 0); i < n; ++i) {
         if (!IsValue(close[i]) || !IsValue(high[i]) || !IsValue(low[i])) continue;
         const std::int32_t x = s.Intraday ? byPosition(i) : byTime(times[i]);
         const double o = open && IsValue(open[i]) ? open[i] : close[i];
@@ -66,14 +68,18 @@ void ForEachColumn(const ChartState& s, const TRect& plot, const BarScale& scale
             c.Low = std::min(c.Low, low[i]);
             c.Close = close[i];
             c.Volume += v;
+            last = i;
             continue;
         }
-        if (open_) f(c);
+        if (open_) f(c, last);
         c = BarColumn{x, o, high[i], low[i], close[i], v};
         open_ = true;
+        last = i;
     }
-    if (open_) f(c);
+    if (open_) f(c, last);
 }
+
+namespace {
 
 // Half the width of a bar's body in pixels: none when bars lie closer than about 3.5 pixels,
 // so neighbouring bodies never touch.
@@ -178,7 +184,8 @@ std::string VolumeText(double volume) {
 std::vector<BarColumn> BarColumnsOf(const ChartState& state, const TRect& plot,
                                     const BarScale& scale) {
     std::vector<BarColumn> columns;
-    ForEachColumn(state, plot, scale, [&](const BarColumn& c) { columns.push_back(c); });
+    ForEachBarColumn(state, plot, scale, 0,
+                     [&](const BarColumn& c, std::int32_t) { columns.push_back(c); });
     return columns;
 }
 

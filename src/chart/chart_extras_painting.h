@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -34,6 +36,12 @@ struct BarColumn {
 // missing open counts as the close, a missing volume as none.
 std::vector<BarColumn> BarColumnsOf(const ChartState& state, const TRect& plot,
                                     const BarScale& scale);
+
+// As BarColumnsOf from bar `from` on (a column starts there), each column handed to f with
+// the index of the last bar merged into it.
+void ForEachBarColumn(const ChartState& state, const TRect& plot, const BarScale& scale,
+                      std::int32_t from,
+                      const std::function<void(const BarColumn&, std::int32_t last)>& f);
 
 // OHLC bars or candles of the columns within plot; a column of many bars is drawn from its
 // lowest low to highest high, and for candles with the body from the first open to the last
