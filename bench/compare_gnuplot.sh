@@ -7,11 +7,15 @@
 #
 #   bench/compare_gnuplot.sh [path/to/vela-monitor]
 #
-# Environment: RUNS (default 5), BARS (default 1000000), BUILD (default build).
+# Environment: RUNS (default 5), BARS (default 1000000), BUILD (default build), PAUSE
+# (seconds before each run, default 0). On a virtual machine that hands free memory back to
+# its host, runs close together reuse memory the host still backs, and a pause of a few
+# seconds measures the colder memory a program started on its own gets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 runs=${RUNS:-5}
+pause=${PAUSE:-0}
 bars=${BARS:-1000000}
 program=${1:-${BUILD:-build}/vela-monitor}
 symbol=BENCH
@@ -92,6 +96,7 @@ vela_faults=()
 vela_peaks=()
 for ((r = 1; r <= runs; r++)); do
     rm -f "$work/gnuplot.png"
+    sleep "$pause"
     start=$(now)
     usage gnuplot "$work/plot.gp"
     end=$(now)
@@ -102,6 +107,7 @@ for ((r = 1; r <= runs; r++)); do
     gnuplot_peaks+=("$m")
 
     rm -rf "$work/out"
+    sleep "$pause"
     start=$(now)
     usage "$program" --feed "csv:$work/data" --snapshot "$work/out" --size 1200x700 \
         --bars "$bars" --symbol "$symbol" > "$work/vela.log" 2>&1 ||
