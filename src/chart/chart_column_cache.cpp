@@ -223,9 +223,9 @@ void ChartColumnCache::DrawLine(const ChartState& s, const TVegaDoubleList& line
     LineColumns& columns = lines_[static_cast<std::size_t>(slot)];
     const double* items = line.Items().data();
     const std::int32_t count = line.Count();
-    LineKey key{count, -1, plot.Left, plot.Right, true, log, 0, 0};
+    LineKey key{count, -1, {plot.Left, plot.Right, true, log, 0, 0}};
     if (!s.Intraday)
-        key = LineKey{count, s.LTime.Count(), plot.Left, plot.Right, false, log, tmin, tmax};
+        key = LineKey{count, s.LTime.Count(), {plot.Left, plot.Right, false, log, tmin, tmax}};
     const std::size_t kept = columns.Key == key ? columns.Kept : 0;
     if (s.Intraday) {
         const PixelMapping x(plot.Left, plot.Right, 0, count - 1);
@@ -266,9 +266,9 @@ const std::vector<BarColumn>& ChartColumnCache::BarColumns(const ChartState& s, 
     const PixelMapping byTime(plot.Left, plot.Right, scale.TMin, scale.TMax);
     const auto xOf = [&](std::int32_t i) { return s.Intraday ? byPosition(i) : byTime(times[i]); };
 
-    const BarKey key{n,      s.LClose.Count(), s.LTime.Count(), open,
-                     volume, plot.Left,        plot.Right,      s.Intraday,
-                     log,    scale.TMin,       scale.TMax};
+    const BarKey key{
+        n,    s.LClose.Count(), s.LTime.Count(),
+        open, volume,           {plot.Left, plot.Right, s.Intraday, log, scale.TMin, scale.TMax}};
     std::size_t unchanged = kept.Key == key ? std::min(kept.Kept, static_cast<std::size_t>(n)) : 0;
     // A changed bar can join a column only where columns never turn back over the bars.
     if (unchanged > 0 && !s.Intraday && !MapsMonotonically(times, n, byTime)) unchanged = 0;

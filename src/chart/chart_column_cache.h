@@ -61,16 +61,21 @@ class ChartColumnCache {
     };
 
   private:
-    // What a line's columns were made for; any difference makes them anew.
-    struct LineKey {
-        std::int32_t Count = -1;
-        std::int32_t Times = -1;
+    // Where the positions were placed across the plot, and on which scale.
+    struct Placement {
         std::int32_t Left = 0;
         std::int32_t Right = 0;
         bool Intraday = false;
         bool Log = false;
         double TMin = 0;
         double TMax = 0;
+        friend bool operator==(const Placement&, const Placement&) = default;
+    };
+    // What a line's columns were made for; any difference makes them anew.
+    struct LineKey {
+        std::int32_t Count = -1;
+        std::int32_t Times = -1;
+        Placement Place;
         friend bool operator==(const LineKey&, const LineKey&) = default;
     };
     struct LineColumns {
@@ -93,12 +98,7 @@ class ChartColumnCache {
         std::int32_t Times = -1;
         bool Opens = false;
         bool Volumes = false;
-        std::int32_t Left = 0;
-        std::int32_t Right = 0;
-        bool Intraday = false;
-        bool Log = false;
-        double TMin = 0;
-        double TMax = 0;
+        Placement Place;
         friend bool operator==(const BarKey&, const BarKey&) = default;
     };
     struct KeptBars {
