@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <random>
 #include <vector>
 
+#include "chart/same_chart.h"
 #include "text/calendar.h"
 
 namespace vela {
@@ -156,34 +156,7 @@ TEST(UpdateChartSeries, IntradayLimitIsBelowAQuarterDay) {
     EXPECT_DOUBLE_EQ(BarLengthInCenturies(1440), DayInCenturies);
 }
 
-void ExpectSameItems(const TVegaDoubleList& a, const TVegaDoubleList& b, const char* what) {
-    ASSERT_EQ(a.Count(), b.Count()) << what;
-    for (std::int32_t i = 0; i < a.Count(); ++i)
-        ASSERT_EQ(std::bit_cast<std::uint64_t>(a.GetItem(i)),
-                  std::bit_cast<std::uint64_t>(b.GetItem(i)))
-            << what << " item " << i;
-}
-
-void ExpectSameChart(const ChartState& a, const ChartState& b) {
-    ExpectSameItems(a.LClose, b.LClose, "LClose");
-    ExpectSameItems(a.LHigh, b.LHigh, "LHigh");
-    ExpectSameItems(a.LLow, b.LLow, "LLow");
-    ExpectSameItems(a.LTime, b.LTime, "LTime");
-    ExpectSameItems(a.LOpen, b.LOpen, "LOpen");
-    ExpectSameItems(a.LVolume, b.LVolume, "LVolume");
-    ASSERT_EQ(a.Overlays.LAverages.size(), b.Overlays.LAverages.size());
-    for (std::size_t i = 0; i < a.Overlays.LAverages.size(); ++i)
-        ExpectSameItems(a.Overlays.LAverages[i], b.Overlays.LAverages[i], "average");
-    ExpectSameItems(a.Overlays.LRsi, b.Overlays.LRsi, "LRsi");
-    EXPECT_EQ(a.IFirstBarInDay, b.IFirstBarInDay);
-    EXPECT_EQ(a.ILastPrice, b.ILastPrice);
-    EXPECT_EQ(a.DayTMin, b.DayTMin);
-    EXPECT_EQ(a.DayTMax, b.DayTMax);
-    EXPECT_EQ(a.LastClose, b.LastClose);
-    EXPECT_EQ(a.LastCloseTime, b.LastCloseTime);
-    EXPECT_EQ(a.DeltaClose, b.DeltaClose);
-    EXPECT_EQ(a.Intraday, b.Intraday);
-}
+using testing_support::ExpectSameChart;
 
 // After every step of a random stream of merges (the forming bar changed, new bars, the
 // newest bars fetched again over a session break, bars taken back), the series built from

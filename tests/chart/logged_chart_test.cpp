@@ -6,16 +6,11 @@
 #include <vector>
 
 #include "chart/chart_update.h"
+#include "chart/same_chart.h"
 #include "text/calendar.h"
 
 namespace vela {
 namespace {
-
-void ExpectSameList(const TVegaDoubleList& a, const TVegaDoubleList& b, const char* what) {
-    ASSERT_EQ(a.Count(), b.Count()) << what;
-    for (std::int32_t i = 0; i < a.Count(); ++i)
-        ASSERT_EQ(a.GetItem(i), b.GetItem(i)) << what << " " << i;
-}
 
 // After each of a random stream of updates (the forming bar moving, new bars, bars fetched
 // again, prices at or below 0, other bars of another count that nobody tells of), the kept
@@ -79,19 +74,7 @@ TEST(LoggedChart, IsTheLoggedPricesAfterRandomUpdates) {
         const ChartState& fast = logged.Of(s);
         const ChartState plain = LoggedPrices(s);
         SCOPED_TRACE(step);
-        ExpectSameList(fast.LClose, plain.LClose, "closes");
-        ExpectSameList(fast.LHigh, plain.LHigh, "highs");
-        ExpectSameList(fast.LLow, plain.LLow, "lows");
-        ExpectSameList(fast.LOpen, plain.LOpen, "opens");
-        ExpectSameList(fast.LVolume, plain.LVolume, "volumes");
-        ExpectSameList(fast.LTime, plain.LTime, "times");
-        ExpectSameList(fast.Overlays.LRsi, plain.Overlays.LRsi, "RSI");
-        ASSERT_EQ(fast.Overlays.LAverages.size(), plain.Overlays.LAverages.size());
-        for (std::size_t k = 0; k < fast.Overlays.LAverages.size(); ++k)
-            ExpectSameList(fast.Overlays.LAverages[k], plain.Overlays.LAverages[k], "average");
-        EXPECT_EQ(fast.IFirstBarInDay, plain.IFirstBarInDay);
-        EXPECT_EQ(fast.ILastPrice, plain.ILastPrice);
-        EXPECT_EQ(fast.LastClose, plain.LastClose);
+        testing_support::ExpectSameChart(fast, plain);
         EXPECT_EQ(fast.Extras, plain.Extras);
         if (HasFailure()) return;
     }
