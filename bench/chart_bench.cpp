@@ -78,14 +78,19 @@ BENCHMARK(BM_PaintMillionBarsNullCanvas)->Arg(0)->Arg(1)->Unit(benchmark::kMilli
 // The same chart painted with what its paints keep between them, with the high and low
 // lines. state.range(0): 0 nothing changed since the last paint, 1 the forming bar moved
 // (what most streaming updates do), 2 everything may have changed (a new bar moves every
-// column). state.range(1): 1 with candles and the volume pane, 2 on a log price scale.
+// column). state.range(1): 1 with candles and the volume pane, 2 on a log price scale, 3 with
+// two averages and the RSI pane, 4 the same on a log price scale.
 void BM_PaintMillionBarsKeptColumns(benchmark::State& state) {
     vela::ChartExtras extras;
     if (state.range(1) == 1) {
         extras.Style = vela::BarStyle::Candles;
         extras.Volume = true;
     }
-    extras.LogScale = state.range(1) == 2;
+    if (state.range(1) >= 3) {
+        extras.Averages = {{0, 20}, {1, 50}};
+        extras.RsiWindow = 14;
+    }
+    extras.LogScale = state.range(1) == 2 || state.range(1) == 4;
     vela::ChartState chart = vela::bench::MinuteBarChart(1000000, true, extras);
     NullCanvas canvas;
     vela::ChartStatus status;
@@ -120,6 +125,8 @@ BENCHMARK(BM_PaintMillionBarsKeptColumns)
     ->Args({0, 2})
     ->Args({1, 2})
     ->Args({2, 2})
+    ->Args({1, 3})
+    ->Args({1, 4})
     ->Unit(benchmark::kMillisecond);
 
 // The chart's extras over a million bars. state.range(0): 1 OHLC bars, 2 candles;

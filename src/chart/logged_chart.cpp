@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
+
+#include "series/series_indicators.h"
 
 namespace vela {
 
@@ -73,6 +76,9 @@ const ChartState& LoggedChart::Of(const ChartState& state) {
     if (kept == kAll && (logged_.LClose.Count() != state.LClose.Count() ||
                          logged_.LTime.Count() != state.LTime.Count()))
         kept = 0;
+    // The overlays keep what their passes kept, as long as they are made for the same.
+    const bool sameAverages = logged_.Overlays.Averages == state.Overlays.Averages;
+    const bool sameRsi = logged_.Overlays.RsiWindow == state.Overlays.RsiWindow;
     CopyAllButSeries(state, logged_);
     Follow(state.LTime, logged_.LTime, kept, false);
     Follow(state.LVolume, logged_.LVolume, kept, false);
@@ -80,9 +86,16 @@ const ChartState& LoggedChart::Of(const ChartState& state) {
          {&ChartState::LClose, &ChartState::LHigh, &ChartState::LLow, &ChartState::LOpen})
         Follow(state.*member, logged_.*member, kept, true);
     logged_.Overlays.LAverages.resize(state.Overlays.LAverages.size());
-    for (std::size_t k = 0; k < state.Overlays.LAverages.size(); ++k)
-        Follow(state.Overlays.LAverages[k], logged_.Overlays.LAverages[k], 0, true);
-    Follow(state.Overlays.LRsi, logged_.Overlays.LRsi, 0, false);
+    for (std::size_t k = 0; k < state.Overlays.LAverages.size(); ++k) {
+        const std::vector<ChartAverage>& made = state.Overlays.Averages;
+        const std::size_t averageKept =
+            !sameAverages || k >= made.size() ? 0
+            : kept >= static_cast<std::size_t>(state.LClose.Count())
+                ? kept
+                : MovingAverageItemsKept(made[k].Window, made[k].Type, kept);
+        Follow(state.Overlays.LAverages[k], logged_.Overlays.LAverages[k], averageKept, true);
+    }
+    Follow(state.Overlays.LRsi, logged_.Overlays.LRsi, sameRsi ? kept : 0, false);
     kept_ = kAll;
     return logged_;
 }

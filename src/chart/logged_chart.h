@@ -13,8 +13,8 @@ namespace vela {
 ChartState LoggedPrices(const ChartState& state);
 
 // The logged chart kept between paints, so that a paint after a streaming update takes the
-// logarithms of the changed positions only. The averages, which an update may change
-// anywhere, are taken whole.
+// logarithms of the changed positions only; of the averages, the positions their passes may
+// have changed (all of a forward-backward one).
 class LoggedChart {
   public:
     // The first `positions` items of every series are those of the chart of the last call.

@@ -100,6 +100,15 @@ double NextValue(std::span<const double> w, const std::vector<double>& x) {
 
 }  // namespace
 
+std::size_t MovingAverageItemsKept(std::int32_t window, std::int32_t type, std::size_t unchanged) {
+    if (window == 0 || type < 0 || type > 3) return unchanged;  // the values as they are
+    if (window < 0) return 0;
+    if (type == 2 && window > kWindowLimit) type = 3;
+    if (type == 3) return 0;
+    if (type == 2) return unchanged > static_cast<std::size_t>(window) ? unchanged - At(window) : 0;
+    return unchanged;
+}
+
 std::size_t MovingAverageFrom(std::span<const double> c, std::int32_t window, std::int32_t type,
                               const IndicatorPass& pass, std::vector<double>& tail,
                               std::size_t markAt, IndicatorPass& mark) {
@@ -126,8 +135,7 @@ std::size_t MovingAverageFrom(std::span<const double> c, std::int32_t window, st
         return 0;
     }
     if (type == 2) {
-        const std::size_t from =
-            std::min(n, pass.At > static_cast<std::size_t>(window) ? pass.At - At(window) : 0);
+        const std::size_t from = std::min(n, MovingAverageItemsKept(window, type, pass.At));
         const auto count = static_cast<std::int32_t>(n);
         for (auto i = static_cast<std::int32_t>(from); i < count; ++i) {
             double sum = 0;

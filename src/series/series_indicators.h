@@ -39,6 +39,11 @@ struct IndicatorPass {
 std::size_t MovingAverageFrom(std::span<const double> c, std::int32_t window, std::int32_t type,
                               const IndicatorPass& pass, std::vector<double>& tail,
                               std::size_t markAt, IndicatorPass& mark);
+// How many leading items of SetMovingAverages(window, type) stay as they were when only the
+// values from position `unchanged` on changed: all before it for a trailing or exponential
+// pass, window fewer for a centred mean, none for a forward-backward pass. The RSI keeps all
+// before it.
+std::size_t MovingAverageItemsKept(std::int32_t window, std::int32_t type, std::size_t unchanged);
 // The same for TVegaDoubleList::SetRSI(window, kind); it always starts at pass.At.
 std::size_t RsiFrom(std::span<const double> c, std::int32_t window, const IndicatorPass& pass,
                     std::vector<double>& tail, std::size_t markAt, IndicatorPass& mark);

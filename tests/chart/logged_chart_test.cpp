@@ -34,7 +34,7 @@ TEST(LoggedChart, IsTheLoggedPricesAfterRandomUpdates) {
     s.dT = dT;
     s.Extras.LogScale = true;
     s.Extras.Style = BarStyle::Candles;
-    s.Extras.Averages = {{0, 20}, {1, 50}};
+    s.Extras.Averages = {{0, 20}, {1, 50}, {2, 3}, {3, 5}};  // every kind of pass
     s.Extras.RsiWindow = 14;
     ChartOverlayTails tails;
     std::size_t unchanged = 0;
