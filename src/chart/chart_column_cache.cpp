@@ -7,6 +7,7 @@
 #include "geometry/pixel_mapping.h"
 #include "series/column_cursor.h"
 #include "series/line_reducer.h"
+#include "series/series_indicators.h"
 
 namespace vela {
 
@@ -211,8 +212,24 @@ void ChartColumnCache::HighLowRange(const ChartState& s, double& highMin, double
 void ChartColumnCache::DrawLine(const ChartState& s, const TVegaDoubleList& line, Canvas& canvas,
                                 const TRect& plot, double ymin, double ymax, double tmin,
                                 double tmax, bool log) {
-    const int slot = &line == &s.LClose ? 0 : &line == &s.LLow ? 1 : &line == &s.LHigh ? 2 : -1;
-    if (slot < 0 || !LineReducer::UsesReduction(canvas.Pen())) {
+    const ChartOverlays& o = s.Overlays;
+    // What the line was made with: an average's type and window, the RSI's window.
+    ChartAverage made{-1, 0};
+    std::size_t slot = lines_.size();
+    if (&line == &s.LClose || &line == &s.LLow || &line == &s.LHigh) {
+        slot = &line == &s.LClose ? 0 : &line == &s.LLow ? 1 : 2;
+    } else if (&line == &o.LRsi) {
+        slot = kRsiSlot;
+        made.Window = o.RsiWindow;
+    } else {
+        for (std::size_t k = 0;
+             k < std::min({kAverageSlots, o.LAverages.size(), o.Averages.size()}); ++k)
+            if (&line == &o.LAverages[k]) {
+                slot = 3 + k;
+                made = o.Averages[k];
+            }
+    }
+    if (slot == lines_.size() || !LineReducer::UsesReduction(canvas.Pen())) {
         if (s.Intraday)
             line.Draw1(canvas, plot, ymin, ymax);
         else
@@ -220,13 +237,20 @@ void ChartColumnCache::DrawLine(const ChartState& s, const TVegaDoubleList& line
         return;
     }
     if (!(ymax > ymin)) return;
-    LineColumns& columns = lines_[static_cast<std::size_t>(slot)];
+    LineColumns& columns = lines_[slot];
     const double* items = line.Items().data();
     const std::int32_t count = line.Count();
-    LineKey key{count, -1, {plot.Left, plot.Right, true, log, 0, 0}};
+    LineKey key{count, -1, {plot.Left, plot.Right, true, log, 0, 0}, made.Type, made.Window};
     if (!s.Intraday)
-        key = LineKey{count, s.LTime.Count(), {plot.Left, plot.Right, false, log, tmin, tmax}};
-    const std::size_t kept = columns.Key == key ? columns.Kept : 0;
+        key = LineKey{count,
+                      s.LTime.Count(),
+                      {plot.Left, plot.Right, false, log, tmin, tmax},
+                      made.Type,
+                      made.Window};
+    std::size_t kept = columns.Key == key ? columns.Kept : 0;
+    // An average's pass may have changed items before the first changed close.
+    if (slot >= 3 && slot < kRsiSlot && kept < static_cast<std::size_t>(count))
+        kept = MovingAverageItemsKept(made.Window, made.Type, kept);
     if (s.Intraday) {
         const PixelMapping x(plot.Left, plot.Right, 0, count - 1);
         // An even spacing is monotone.

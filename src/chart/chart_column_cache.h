@@ -34,10 +34,11 @@ class ChartColumnCache {
     void HighLowRange(const ChartState& s, double& highMin, double& highMax, double& lowMin,
                       double& lowMax);
 
-    // Draws `line`, one of s's LClose, LHigh and LLow, as the chart does: intraday by
-    // position (Draw1), else by time from tmin to tmax (Draw1Rescaled with s.LTime). log
-    // tells the logarithms of the prices from the prices themselves. Any other list, or a pen
-    // whose segments do not combine as a plain union, is drawn the plain way.
+    // Draws `line`, one of s's LClose, LHigh and LLow, its first three averages or its RSI,
+    // as the chart does: intraday by position (Draw1), else by time from tmin to tmax
+    // (Draw1Rescaled with s.LTime). log tells the logarithms of the prices from the prices
+    // themselves. Any other list, or a pen whose segments do not combine as a plain union, is
+    // drawn the plain way.
     void DrawLine(const ChartState& s, const TVegaDoubleList& line, Canvas& canvas,
                   const TRect& plot, double ymin, double ymax, double tmin, double tmax, bool log);
 
@@ -76,6 +77,9 @@ class ChartColumnCache {
         std::int32_t Count = -1;
         std::int32_t Times = -1;
         Placement Place;
+        // An average's type and window, the RSI's window.
+        std::int32_t Type = -1;
+        std::int32_t Window = 0;
         friend bool operator==(const LineKey&, const LineKey&) = default;
     };
     struct LineColumns {
@@ -110,7 +114,10 @@ class ChartColumnCache {
 
     static void RangeOf(BlockRange& blocks, const TVegaDoubleList& list, double& lo, double& hi);
 
-    std::array<LineColumns, 3> lines_;  // close, low, high
+    // Close, low, high, the averages the chart shows, the RSI.
+    static constexpr std::size_t kAverageSlots = 3;
+    static constexpr std::size_t kRsiSlot = 3 + kAverageSlots;
+    std::array<LineColumns, kRsiSlot + 1> lines_;
     BlockRange highs_;
     BlockRange lows_;
     KeptBars bars_;

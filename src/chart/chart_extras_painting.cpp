@@ -236,8 +236,8 @@ void DrawVolumePane(const ChartState& state, Canvas& canvas, const TRect& pane,
     canvas.TextOut(pane.Left + 3, pane.Top + 1, "Vol " + VolumeText(largest));
 }
 
-void DrawAverages(const ChartState& state, Canvas& canvas, const TRect& plot,
-                  const BarScale& scale) {
+void DrawAverages(const ChartState& state, Canvas& canvas, const TRect& plot, const BarScale& scale,
+                  const SeriesDrawer& draw) {
     const auto shown = std::min<std::size_t>(state.Extras.Averages.size(), kAverageColors.size());
     std::int32_t x = plot.Left + 3;
     for (std::size_t k = 0; k < shown; ++k) {
@@ -256,7 +256,10 @@ void DrawAverages(const ChartState& state, Canvas& canvas, const TRect& plot,
         const TVegaDoubleList& line = cached ? cache.LAverages[k] : computed;
         canvas.Pen().Color = kAverageColors[k];
         canvas.Pen().Width = 1;
-        DrawSeries(state, canvas, line, plot, scale.YMin, scale.YMax, scale);
+        if (draw)
+            draw(line, plot, scale.YMin, scale.YMax);
+        else
+            DrawSeries(state, canvas, line, plot, scale.YMin, scale.YMax, scale);
         SetChartLabelFont(canvas, kAverageColors[k]);
         const std::string label = AverageLabel(a);
         canvas.TextOut(x, plot.Top + 1, label);
@@ -264,8 +267,8 @@ void DrawAverages(const ChartState& state, Canvas& canvas, const TRect& plot,
     }
 }
 
-void DrawRsiPane(const ChartState& state, Canvas& canvas, const TRect& pane,
-                 const BarScale& scale) {
+void DrawRsiPane(const ChartState& state, Canvas& canvas, const TRect& pane, const BarScale& scale,
+                 const SeriesDrawer& draw) {
     const std::int32_t window = state.Extras.RsiWindow;
     if (window <= 0) return;
     canvas.Pen().Width = 1;
@@ -283,7 +286,11 @@ void DrawRsiPane(const ChartState& state, Canvas& canvas, const TRect& pane,
         computed.SetRSI(window, 0);
     }
     canvas.Pen().Color = kRsiColor;
-    DrawSeries(state, canvas, cached ? cache.LRsi : computed, pane, 0, 100, scale);
+    const TVegaDoubleList& line = cached ? cache.LRsi : computed;
+    if (draw)
+        draw(line, pane, 0, 100);
+    else
+        DrawSeries(state, canvas, line, pane, 0, 100, scale);
     SetChartLabelFont(canvas, kRsiColor);
     canvas.TextOut(pane.Left + 3, pane.Top + 1, "RSI " + std::to_string(window));
     SetChartLabelFont(canvas, kScaleTextColor);

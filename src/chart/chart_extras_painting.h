@@ -54,13 +54,19 @@ void DrawPriceBars(const ChartState& state, Canvas& canvas, const TRect& plot,
 void DrawVolumePane(const ChartState& state, Canvas& canvas, const TRect& pane,
                     const BarScale& scale, std::span<const BarColumn> columns);
 
+// Draws a line of the chart into an area on the scale ymin..ymax, as DrawSeries would place
+// it; empty: the plain drawing.
+using SeriesDrawer =
+    std::function<void(const TVegaDoubleList& line, const TRect& area, double ymin, double ymax)>;
+
 // The moving averages of the closes over the bars, each in its own colour, labelled in the
 // plot's top-left corner.
-void DrawAverages(const ChartState& state, Canvas& canvas, const TRect& plot,
-                  const BarScale& scale);
+void DrawAverages(const ChartState& state, Canvas& canvas, const TRect& plot, const BarScale& scale,
+                  const SeriesDrawer& draw = {});
 
 // The relative strength index of the closes on a 0..100 scale with its 30 and 70 lines.
-void DrawRsiPane(const ChartState& state, Canvas& canvas, const TRect& pane, const BarScale& scale);
+void DrawRsiPane(const ChartState& state, Canvas& canvas, const TRect& pane, const BarScale& scale,
+                 const SeriesDrawer& draw = {});
 
 // "SMA 20", "EMA 50", ...: how an average is labelled on the chart.
 std::string AverageLabel(const ChartAverage& average);

@@ -270,9 +270,14 @@ bool FlickerFreePaintBox1Paint(const ChartState& given, Canvas& canvas, const TR
         drawLine(state.LLow, kLowColor);
         drawLine(state.LHigh, kHighColor);
     }
-    if (!extras.Averages.empty()) DrawAverages(state, canvas, plot, scale);
+    SeriesDrawer kept;
+    if (cache != nullptr)
+        kept = [&](const TVegaDoubleList& line, const TRect& area, double lo, double hi) {
+            cache->DrawLine(state, line, canvas, area, lo, hi, tmin, tmax, log);
+        };
+    if (!extras.Averages.empty()) DrawAverages(state, canvas, plot, scale, kept);
     if (extras.Volume) DrawVolumePane(state, canvas, layout.VolumePane, scale, columns);
-    if (extras.RsiWindow > 0) DrawRsiPane(state, canvas, layout.RsiPane, scale);
+    if (extras.RsiWindow > 0) DrawRsiPane(state, canvas, layout.RsiPane, scale, kept);
 
     canvas.Pen().Color = clBlack;
     canvas.MoveTo(layout.TimeAxis.Left, layout.TimeAxis.Top);

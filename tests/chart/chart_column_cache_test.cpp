@@ -37,19 +37,36 @@ struct Case {
     bool Log;
     BarStyle Style = BarStyle::Line;
     bool Volume = false;
+    std::vector<ChartAverage> Averages = {};
+    std::int32_t Rsi = 0;
 };
 
 // After every step of a random stream of updates (the forming bar moving, beyond the range
 // too, new bars, bars fetched again, gaps without a close, the high and low lines switched,
 // the box resized), the chart painted with what the paints keep is the plain chart, record
-// for record, whether painted after every update or after a few: its lines, and its bars and
-// volume pane where the extras show them.
+// for record, whether painted after every update or after a few: its lines, its bars and
+// volume pane, its averages and RSI where the extras show them.
 TEST(ChartColumnCache, PaintsThePlainChartAfterRandomUpdates) {
     for (const Case& c :
          {Case{"minutes", 1, false}, Case{"days", 1440, false}, Case{"minutes, log", 1, true},
           Case{"minutes, candles and volume", 1, false, BarStyle::Candles, true},
           Case{"days, OHLC bars", 1440, false, BarStyle::Ohlc},
-          Case{"minutes, log, OHLC bars and volume", 1, true, BarStyle::Ohlc, true}}) {
+          Case{"minutes, log, OHLC bars and volume", 1, true, BarStyle::Ohlc, true},
+          // Every kind of average pass: trailing, exponential, centred, forward-backward.
+          Case{"minutes, averages and RSI",
+               1,
+               false,
+               BarStyle::Line,
+               false,
+               {{0, 20}, {1, 50}, {2, 3}},
+               14},
+          Case{"days, log, averages and RSI",
+               1440,
+               true,
+               BarStyle::Candles,
+               false,
+               {{3, 5}, {2, 20}, {0, 3}},
+               9}}) {
         SCOPED_TRACE(c.Name);
         std::mt19937 random(26);
         const double dT = BarLengthInCenturies(c.Minutes);
@@ -77,6 +94,8 @@ TEST(ChartColumnCache, PaintsThePlainChartAfterRandomUpdates) {
         s.Extras.LogScale = c.Log;
         s.Extras.Style = c.Style;
         s.Extras.Volume = c.Volume;
+        s.Extras.Averages = c.Averages;
+        s.Extras.RsiWindow = c.Rsi;
         ChartOverlayTails tails;
         std::size_t unchanged = 0;
         ASSERT_TRUE(UpdateChartSeriesFrom(bars, unchanged, s, tails));
