@@ -135,11 +135,15 @@ TEST_F(ChartWindowUpdateTest, FramesAfterStreamingAreThoseOfAFreshPaint) {
             case 9:
                 form->Navigation().Reset();
                 break;
-            case 10: {  // candles and the volume pane, or the close line again
+            case 10: {  // candles, the volume pane, averages and the RSI on a log scale, or
+                        // the close line again
                 ChartExtras extras;
                 if (form->State().Extras.Style == BarStyle::Line) {
                     extras.Style = BarStyle::Candles;
                     extras.Volume = true;
+                    extras.Averages = {{0, 20}, {2, 3}, {3, 5}};
+                    extras.RsiWindow = 14;
+                    extras.LogScale = true;
                 }
                 form->SetExtras(extras);
                 break;
